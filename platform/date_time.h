@@ -1,0 +1,57 @@
+// Date-time values and their conversions to and from the system's clock and file times.
+//
+// A DateTime is local time counted in days since 1899-12-30 00:00, with the time of day as
+// the fraction (0.5 is noon). It is the value that date texts are formatted from and that
+// the newest stamped date of a page is kept in.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace zelvora {
+
+using DateTime = double;
+
+// A calendar date and time of day, all fields in their natural ranges.
+struct CivilTime {
+  int year = 1899;
+  int month = 12;  // 1..12
+  int day = 30;    // 1..31
+  int hour = 0;    // 0..23
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+  int day_of_week = 7;  // 1 = Sunday .. 7 = Saturday (1899-12-30 was a Saturday)
+};
+
+// A moment as the file system records it: seconds and nanoseconds since the Unix epoch (UTC).
+struct FileTime {
+  int64_t seconds = 0;
+  int32_t nanoseconds = 0;
+  bool operator==(const FileTime&) const = default;
+};
+
+// Builds a DateTime from calendar fields (proleptic Gregorian calendar). Fields outside their
+// ranges are not corrected; callers pass valid dates.
+DateTime EncodeDateTime(const CivilTime& civil);
+
+// Splits a DateTime into calendar fields, rounding to the nearest millisecond; day_of_week is
+// filled in.
+CivilTime DecodeDateTime(DateTime value);
+
+// The current local time, to the millisecond.
+DateTime NowLocal();
+
+// A file time as local time at the 2-second resolution of DOS date-times: the seconds are
+// rounded down to an even number and the sub-second part dropped. Dates outside the DOS range
+// are converted all the same.
+DateTime FileTimeToLocalDosDateTime(FileTime time);
+
+// True when `value` lies in the years 1980 to 2099, the range that a DOS date-time can hold.
+bool HasDosForm(DateTime value);
+
+// The file time of a local DateTime at DOS resolution (seconds rounded down to even), or
+// nothing when the value has no DOS form (HasDosForm) or the local time does not exist.
+std::optional<FileTime> LocalDosDateTimeToFileTime(DateTime value);
+
+}  // namespace zelvora

@@ -1,0 +1,65 @@
+// The run log: one file beside the program that accumulates the entries of every run and is
+// cut to a configured size. The run loads it at its start, adds entries in memory, and trims
+// and saves it at its end. On disk it is CP932 text with CR LF after every entry.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/date_time.h"
+#include "platform/file_system.h"
+
+namespace zelvora {
+
+class RunHost;
+struct TSetting;
+
+// The notice that starts a fresh log when the file cannot be read.
+inline constexpr char kLogLoadFailedNotice[] =
+    "ログファイルの読み込みに失敗。ログファイルが存在しない可能性があります。"
+    "新規にログファイルを作成しました。\n\n";
+
+// The bare name of the log file.
+inline constexpr char kLogFileBaseName[] = "Zelvora.log";
+
+// Full path of the log file: the program folder followed by "Zelvora.log".
+std::string LogFileName();
+
+// "yyyy/mm/dd hh:mm:ss" of a local date-time, the time stamp of the log's run entries.
+std::string LogTimeStamp(DateTime time);
+
+class RunLog {
+ public:
+  using Observer = std::function<void(const std::string& entry)>;
+
+  // `observer`, when given, is told of every entry as it is added.
+  void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
+  // Replaces the entries with the lines of the file at `path` (CP932; a line ends at CR LF,
+  // a lone LF or a lone CR). When the file cannot be read, empties the list and adds
+  // kLogLoadFailedNotice.
+  // Returns false when the notice was added.
+  bool OpenLog(FileSystem& fs, const std::string& path);
+
+  // Appends one entry (which may itself hold LF characters).
+  void AddLogEntry(const std::string& text);
+
+  // Ends the run's log when settings.Log is on, and does nothing otherwise: adds the end
+  // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"), removes
+  // the oldest entries until at most MaxLog / 2 remain, and replaces the file at `path`
+  // with the list (CP932, "?" for characters without a CP932 form, CR LF after every entry;
+  // written to a temporary file and renamed, so a failed save leaves the old file whole).
+  // When the save fails, shows "ログをファイルに保存することができません。\nZelvora.log"
+  // through `host` with the exclamation icon.
+  void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
+                const TSetting& settings, RunHost& host);
+
+  const std::vector<std::string>& LogList() const { return entries_; }
+
+ private:
+  std::vector<std::string> entries_;
+  Observer observer_;
+};
+
+}  // namespace zelvora
