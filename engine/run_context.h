@@ -14,11 +14,11 @@ namespace zelvora {
 
 // The state of one run, reset by the run start.
 struct RunState {
-  VisitedFiles VisitedFiles;  // files processed in this run
-  int LinkDepth = 0;          // links between the root file and the file being scanned
-  int ErrorCount = 0;         // error reports logged in this run
-  bool ContinueFlag = true;   // cleared to stop the run after the tag in hand
-  AvoidCache AvoidCache;      // avoid-list sets per folder
+  VisitedFileSet VisitedFiles;  // files processed in this run
+  int LinkDepth = 0;            // links between the root file and the file being scanned
+  int ErrorCount = 0;           // error reports logged in this run
+  bool ContinueFlag = true;     // cleared to stop the run after the tag in hand
+  AvoidCacheMap AvoidCache;     // avoid-list sets per folder
 };
 
 // The references are not owned and must outlive the context. `settings` is the live record:
@@ -26,8 +26,7 @@ struct RunState {
 struct RunContext {
   RunContext(const TSetting& live_settings, RunHost& run_host, FileSystem& file_system,
              RunLog& run_log, const RegionalSettings& regional)
-      : settings(live_settings), host(run_host), fs(file_system), log(run_log),
-        region(regional) {}
+      : settings(live_settings), host(run_host), fs(file_system), log(run_log), region(regional) {}
 
   const TSetting& settings;
   RunHost& host;

@@ -10,7 +10,7 @@
 
 namespace zelvora {
 
-class VisitedFiles {
+class VisitedFileSet {
  public:
   // Enters `file_name`; returns false when it (in any letter case) was already entered.
   bool Insert(std::string_view file_name) { return names_.insert(AsciiLower(file_name)).second; }

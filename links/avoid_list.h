@@ -11,7 +11,7 @@ struct RunContext;
 
 // Per-run cache: a folder (as produced by FolderPart, compared byte by byte) to the set of
 // lower-cased names that the avoid list excludes in it. Emptied at the start of every run.
-using AvoidCache = std::map<std::string, std::set<std::string>>;
+using AvoidCacheMap = std::map<std::string, std::set<std::string>>;
 
 // True when `full_path` is excluded by the avoid list of the live settings. Always false when
 // EnableAvoidList is off. Builds the folder's set in the run's AvoidCache on first use.

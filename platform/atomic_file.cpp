@@ -55,8 +55,7 @@ bool IsTemporaryName(std::string_view name) {
 }
 
 Result<std::string> WriteTemporaryFile(FileSystem& fs, std::string_view path,
-                                       std::string_view contents, const FileInfo* like,
-                                       bool sync) {
+                                       std::string_view contents, const FileInfo* like, bool sync) {
   const std::string temporary = TemporaryNameFor(path);
   (void)fs.Remove(temporary);  // left behind by an interrupted run, if at all
   auto file = fs.NewWritableFile(temporary);

@@ -24,8 +24,7 @@ bool IsTemporaryName(std::string_view name);
 // to disk when `sync`, and closes it. On success returns the temporary file's path; on any
 // failure removes the temporary file and returns the failure.
 Result<std::string> WriteTemporaryFile(FileSystem& fs, std::string_view path,
-                                       std::string_view contents, const FileInfo* like,
-                                       bool sync);
+                                       std::string_view contents, const FileInfo* like, bool sync);
 
 // WriteTemporaryFile, then the rename over `path`. On failure `path` is as it was.
 Status ReplaceFileAtomically(FileSystem& fs, std::string_view path, std::string_view contents,

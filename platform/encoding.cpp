@@ -70,8 +70,8 @@ size_t Utf8SequenceLength(unsigned char lead) {
 size_t UnconvertibleLength(std::string_view rest, const std::string& from) {
   if (from != kUtf8) return 1;
   // A sequence cut off by the end of the text counts as one character too.
-  const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(rest[0])),
-                                 rest.size());
+  const size_t length =
+      std::min(Utf8SequenceLength(static_cast<unsigned char>(rest[0])), rest.size());
   for (size_t i = 1; i < length; ++i) {
     if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
   }
@@ -108,9 +108,9 @@ Result<std::string> ConvertText(std::string_view text, const std::string& from,
   const int stopped = converter.Run(rest, out);
   if (stopped != 0) {
     const size_t offset = text.size() - rest.size();
-    return Status::Error("text does not convert from " + from + " to " + to + " at byte " +
-                             std::to_string(offset),
-                         stopped);
+    return Status::Error(
+        "text does not convert from " + from + " to " + to + " at byte " + std::to_string(offset),
+        stopped);
   }
   return out;
 }

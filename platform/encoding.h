@@ -22,8 +22,7 @@ Result<std::string> ConvertText(std::string_view text, const std::string& from,
 // Like ConvertText, but never fails on content: each invalid input sequence and each
 // character that `to` cannot represent becomes "?". An unknown charset gives `text` with
 // every non-ASCII byte replaced by "?".
-std::string ConvertTextLossy(std::string_view text, const std::string& from,
-                             const std::string& to);
+std::string ConvertTextLossy(std::string_view text, const std::string& from, const std::string& to);
 
 // True when iconv can convert between `charset` and UTF-8.
 bool IsKnownCharset(const std::string& charset);

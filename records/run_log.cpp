@@ -81,8 +81,7 @@ void RunLog::CloseLog(FileSystem& fs, const std::string& path, bool completed, D
   const Status saved = ReplaceFileAtomically(fs, path, FileForm(entries_),
                                              previous.ok() ? &*previous : nullptr, false);
   if (!saved.ok()) {
-    host.ShowMessage(std::string("ログをファイルに保存することができません。\n") +
-                         kLogFileBaseName,
+    host.ShowMessage(std::string("ログをファイルに保存することができません。\n") + kLogFileBaseName,
                      MessageIcon::kExclamation);
   }
 }

@@ -37,7 +37,10 @@ TEST(EncodingTest, ReportsWhereTextDoesNotConvert) {
 
 TEST(EncodingTest, LossyConversionReplacesWhatDoesNotConvert) {
   EXPECT_EQ(ConvertTextLossy("a😀b", kUtf8, kCp932), "a?b");
-  EXPECT_EQ(ConvertTextLossy("a\xFF" "b", kUtf8, kCp932), "a?b");
+  EXPECT_EQ(ConvertTextLossy("a\xFF"
+                             "b",
+                             kUtf8, kCp932),
+            "a?b");
   EXPECT_EQ(ConvertTextLossy("表", kUtf8, kCp932), kHyouCp932);
   EXPECT_EQ(ConvertTextLossy("a\xE3\x81", kUtf8, kCp932), "a?");  // cut-off sequence at the end
   EXPECT_EQ(ConvertTextLossy("aé", kUtf8, "NO-SUCH-CHARSET"), "a??");
@@ -45,8 +48,8 @@ TEST(EncodingTest, LossyConversionReplacesWhatDoesNotConvert) {
 
 TEST(EncodingTest, RecognisesUtf8AndAscii) {
   EXPECT_TRUE(IsValidUtf8("abc 表 😀"));
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
   EXPECT_FALSE(IsValidUtf8(kHyouCp932));
   EXPECT_TRUE(IsAscii("index.htm#top"));
   EXPECT_FALSE(IsAscii(kHyouUtf8));

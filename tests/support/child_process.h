@@ -24,8 +24,8 @@ int WaitForExit(int pid);
 
 }  // namespace zelvora::testing
 
-#define ZELVORA_TEST_HELPER(name)                                                        \
-  static int name##_helper_main(const std::vector<std::string>& args);                  \
-  [[maybe_unused]] static const bool name##_helper_registered =                          \
-      ::zelvora::testing::RegisterHelper(#name, &name##_helper_main);                    \
+#define ZELVORA_TEST_HELPER(name)                                      \
+  static int name##_helper_main(const std::vector<std::string>& args); \
+  [[maybe_unused]] static const bool name##_helper_registered =        \
+      ::zelvora::testing::RegisterHelper(#name, &name##_helper_main);  \
   static int name##_helper_main([[maybe_unused]] const std::vector<std::string>& args)

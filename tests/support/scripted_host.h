@@ -41,9 +41,7 @@ class ScriptedHost : public RunHost {
   int progress_hidden = 0;
 
   void SetStatus(const std::string& text) override { statuses.push_back(text); }
-  void SetCurrentFile(const std::string& file_name) override {
-    current_files.push_back(file_name);
-  }
+  void SetCurrentFile(const std::string& file_name) override { current_files.push_back(file_name); }
   void SetPercent(int percent) override { last_percent = percent; }
   void ProcessPendingEvents() override {
     ++events_processed;
@@ -66,9 +64,7 @@ class ScriptedHost : public RunHost {
   }
   void ShowProgress(const std::string&) override { ++progress_shown; }
   void HideProgress() override { ++progress_hidden; }
-  void OpenWrittenFile(const std::string& file_name) override {
-    opened_files.push_back(file_name);
-  }
+  void OpenWrittenFile(const std::string& file_name) override { opened_files.push_back(file_name); }
 };
 
 }  // namespace zelvora::testing

@@ -1,7 +1,7 @@
 #include "tests/support/temp_dir.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir(std::string_view tag) {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zelvora-" +
-                        std::string(tag) + "-XXXXXX";
+  std::string pattern =
+      std::string(base && *base ? base : "/tmp") + "/zelvora-" + std::string(tag) + "-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   path_ = pattern;
 }
