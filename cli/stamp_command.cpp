@@ -1,12 +1,72 @@
 #include "cli/stamp_command.h"
 
-namespace zelvora {
+#include <ostream>
 
-int RunStampCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  (void)args;
-  (void)out;
-  (void)err;
+#include "cli/command_line.h"
+#include "cli/terminal_host.h"
+#include "engine/run.h"
+#include "platform/registry_store.h"
+#include "platform/regional_settings.h"
+#include "settings/setting_fields.h"
+#include "settings/settings_persistence.h"
+
+namespace zelvora {
+namespace {
+
+int UsageError(const StampCommandIo& io, const std::string& message) {
+  io.err << "zelvora-stamp: " << message << "\n\n" << kUsageText;
   return kExitUsage;
+}
+
+// The live settings as the main window loads them, with this run's overrides on top.
+Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
+  TSetting settings;
+  RegistryStore store(DefaultRegistryPath());
+  ExitState ignored_exit_state;
+  ProgressOffset ignored_offset;
+  LoadSettings(store, settings, ignored_exit_state, ignored_offset);
+  for (const std::string& assignment : overrides) {
+    const Status applied = ApplySettingOverride(settings, assignment);
+    if (!applied.ok()) return applied;
+  }
+  ClampSetting(settings);
+  return settings;
+}
+
+int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
+  if (line.file->empty()) {
+    io.err << kNoFileNameMessage << '\n';
+    return kExitUsage;
+  }
+  TerminalHost host(io.in, io.out, io.err, io.input_is_terminal, io.error_is_terminal);
+  RunLog log;
+  log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
+  const RegionalSettings region = ReadRegionalSettings();
+  RunContext context(live, host, io.fs != nullptr ? *io.fs : RealFileSystem(), log, region);
+  context.dry_run = line.dry_run;
+  host.WatchInterrupts(context.state);
+  const RunOutcome outcome = StartRun(context, *line.file, LogFileName());
+  return outcome == RunOutcome::kFinished ? kExitFinished : kExitAborted;
+}
+
+}  // namespace
+
+int RunStampCommand(const std::vector<std::string>& args, const StampCommandIo& io) {
+  const auto line = ParseCommandLine(args);
+  if (!line.ok()) return UsageError(io, line.status().message());
+  if (line->show_help) {
+    io.out << kUsageText;
+    return kExitFinished;
+  }
+  auto settings = EffectiveSettings(line->overrides);
+  if (!settings.ok()) return UsageError(io, settings.status().message());
+  if (line->show_settings) {
+    for (const std::string& text : DescribeSettings(*settings)) io.out << text << '\n';
+    return kExitFinished;
+  }
+  TSetting& live = LiveSettings();
+  live = std::move(settings).value();
+  return Stamp(*line, live, io);
 }
 
 }  // namespace zelvora

@@ -49,4 +49,11 @@ bool ReportAndAskOkCancel(RunContext& context, std::string_view cause,
          Answer::kOk;
 }
 
+bool ReportFileFailure(RunContext& context, std::string_view cause, const std::string& referrer,
+                       int line) {
+  const ReportLocation where{referrer, line};
+  return ReportAndAskOkCancel(context, cause, referrer.empty() ? nullptr : &where,
+                              LocationJoin::kAfterBlankLine);
+}
+
 }  // namespace zelvora

@@ -51,4 +51,10 @@ bool ReportAndAskOkCancel(RunContext& context, std::string_view cause,
                           const ReportLocation* location,
                           LocationJoin join = LocationJoin::kDirect);
 
+// The OK/Cancel sequence for a file that cannot be read or written: the location part (the
+// linking file and the line of its link) is present only when `referrer` is not empty, and
+// follows the cause after a blank line. True means OK (go on without this file).
+bool ReportFileFailure(RunContext& context, std::string_view cause, const std::string& referrer,
+                       int line);
+
 }  // namespace zelvora

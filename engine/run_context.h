@@ -34,6 +34,7 @@ struct RunContext {
   RunLog& log;
   const RegionalSettings& region;
   bool dry_run = false;  // scan and report, but write nothing to disk
+  bool flush_pages = true;  // flush each rewritten page to disk before it replaces the old one
   RunState state;
 };
 

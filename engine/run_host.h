@@ -42,6 +42,8 @@ class RunHost {
   virtual void ShowProgress(const std::string& root_name) { (void)root_name; }
   virtual void HideProgress() {}
   virtual void RunEnded() {}
+  // A trial run (nothing is written) found that `file_name` would be written.
+  virtual void WouldWrite(const std::string& file_name) { (void)file_name; }
   // Opens the stamped file with its associated program after a successful run.
   virtual void OpenWrittenFile(const std::string& file_name) { (void)file_name; }
 };

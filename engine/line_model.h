@@ -1,0 +1,17 @@
+// The line model of a page: a page is read as lines that end at CR LF, a lone CR or a lone
+// LF, and is scanned and written with CR LF after every line, the last one included.
+//
+// Unlike a reader that stops at the first NUL byte, every byte of the page is kept: a NUL is
+// ordinary content here, so writing a stamped page never loses what follows one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelvora {
+
+// `bytes` with every line end turned into CR LF and a CR LF after the last line when it has
+// none. Empty input stays empty. The result is `bytes` itself when it is already in that form.
+std::string WithCrLfLineEnds(std::string_view bytes);
+
+}  // namespace zelvora

@@ -1,0 +1,66 @@
+#include "engine/link_step.h"
+
+#include <vector>
+
+#include "engine/error_report.h"
+#include "engine/page_charset.h"
+#include "links/avoid_list.h"
+#include "links/link_target.h"
+#include "links/tag_tokenizer.h"
+
+namespace zelvora {
+namespace {
+
+LinkDecision Decision(LinkDecision::Kind kind) {
+  LinkDecision decision;
+  decision.kind = kind;
+  return decision;
+}
+
+bool IsPassedOverSilently(TargetKind kind) {
+  return kind == TargetKind::trWebLink || kind == TargetKind::trMailto ||
+         kind == TargetKind::trJavaScript || kind == TargetKind::trTel ||
+         kind == TargetKind::trNoPath;
+}
+
+}  // namespace
+
+LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
+                           std::string_view attribute, const std::string& scanned_file,
+                           const std::string& charset, int tag_end_line) {
+  using Kind = LinkDecision::Kind;
+  const TSetting& settings = context.settings;
+  if (!settings.LinkWrite) return Decision(Kind::kNotFollowed);
+  ++context.state.LinkDepth;
+  if (settings.RestrictLinkNest && context.state.LinkDepth > settings.MaxLinkNest) {
+    return Decision(Kind::kPassedOver);
+  }
+  std::string raw_value;
+  if (!GetAttributeValue(tag_text, attribute, &raw_value)) return Decision(Kind::kPassedOver);
+  const std::string value = DecodePageText(raw_value, charset);
+
+  std::vector<std::string> targets;
+  const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets);
+  if (IsPassedOverSilently(kind)) return Decision(Kind::kPassedOver);
+  if (kind == TargetKind::trNotFound) {
+    const ReportLocation where{scanned_file, tag_end_line};
+    const std::string cause = "次のファイルが見つかりません。\n" + value + "\n\n";
+    const bool go_on = ReportAndAskOkCancel(context, cause, &where);
+    return Decision(go_on ? Kind::kPassedOver : Kind::kAbort);
+  }
+  if (IsAvoided(context, targets.front())) return Decision(Kind::kPassedOver);
+
+  LinkDecision follow = Decision(Kind::kFollow);
+  follow.target = targets.front();
+  follow.line = tag_end_line;
+  return follow;
+}
+
+void EndLinkStep(RunContext& context, const std::string& scanned_file, int percent) {
+  --context.state.LinkDepth;
+  context.host.SetStatus(scanned_file + "に日付を書き込み中...");
+  context.host.SetCurrentFile(scanned_file);
+  context.host.SetPercent(percent);
+}
+
+}  // namespace zelvora

@@ -1,0 +1,32 @@
+// Writing a stamped page back to disk so that the page exists at every instant with its
+// complete old or its complete new text: the new text goes to a temporary file beside the
+// page, the backup generations are rotated (generation 1 becoming a second name of the old
+// text), and the temporary file then replaces the page in one atomic rename.
+#pragma once
+
+#include <string>
+
+#include "engine/run_context.h"
+#include "platform/date_time.h"
+#include "platform/file_system.h"
+
+namespace zelvora {
+
+struct StampedPage {
+  std::string file_name;  // the page as the walk received it
+  std::string referrer;   // the linking page, empty for the run's root file
+  int line = 0;           // the line of the link in `referrer`
+  FileInfo before;        // the page's permissions and times before the run touched it
+  std::string text;       // the new content, CR LF line ends
+  DateTime newest_date = 0;
+};
+
+// Writes `page` and returns true when the run goes on: the page was written, or it could
+// not be and the answer to the write-failure report was OK. Returns false when the answer
+// was Cancel or the backup rotation was aborted. A failed write leaves the page and its
+// generations untouched. With KeepTimeStamp on, the page gets back its last-access time and
+// takes the newest date written into it as its last-write time (when that date has a DOS
+// form); the creation time cannot be set on this system.
+bool WriteStampedPage(RunContext& context, const StampedPage& page);
+
+}  // namespace zelvora

@@ -1,0 +1,81 @@
+#include "engine/run.h"
+
+#include "engine/process_file.h"
+#include "platform/paths.h"
+
+namespace zelvora {
+namespace {
+
+constexpr char kSeparatorEntry[] =
+    "======================================================================\n";
+
+void ResetRunState(RunContext& context) {
+  RunState& state = context.state;
+  state.ContinueFlag = true;
+  state.VisitedFiles.Clear();
+  state.AvoidCache.clear();
+  state.ErrorCount = 0;
+  state.LinkDepth = 0;
+}
+
+// The root file as a full path, so that links back to it are recognised as visited.
+std::string FullRootName(const std::string& name) {
+  const auto current = CurrentFolder();
+  return current.ok() ? ResolvePath(*current, name) : name;
+}
+
+// The summary's sentence about errors that the policy passed over without asking.
+bool MentionsErrors(const RunContext& context) {
+  return context.settings.ErrCope != kErrCopeAsk && context.state.ErrorCount > 0;
+}
+
+void ShowSummary(RunContext& context, bool completed) {
+  std::string message;
+  if (completed) {
+    context.host.SetPercent(100);
+    context.host.SetStatus("更新日の記入が終了しました。");
+    message = "終了しました。";
+    if (MentionsErrors(context)) {
+      message += "\n\n記入中にエラーが " + std::to_string(context.state.ErrorCount) +
+                 " 回発生しましたが無視して続行しました。\nエラーの詳細についてはログをご覧下さい。";
+    }
+  } else {
+    context.host.SetStatus("更新日の記入を中止しました。");
+    message = "中止しました。";
+    if (MentionsErrors(context)) {
+      message += "\n\n記入中にエラーが発生しました。\nエラーの詳細についてはログをご覧下さい。";
+    }
+  }
+  context.host.ShowMessage(message,
+                           completed ? MessageIcon::kInformation : MessageIcon::kExclamation);
+}
+
+}  // namespace
+
+RunOutcome StartRun(RunContext& context, const std::string& name, const std::string& log_path) {
+  if (name.empty()) {
+    context.host.ShowMessage(kNoFileNameMessage, MessageIcon::kExclamation);
+    return RunOutcome::kNotStarted;
+  }
+  context.host.RunStarting(name);
+  ResetRunState(context);
+  context.log.OpenLog(context.fs, log_path);
+  context.log.AddLogEntry(kSeparatorEntry);
+  context.log.AddLogEntry("★日付記入開始：" + name + "," + LogTimeStamp(NowLocal()) + "\n");
+  context.host.ShowProgress(name);
+
+  const bool completed = ProcessFile(context, FullRootName(name), "", 0);
+  ShowSummary(context, completed);
+  if (completed && context.settings.OpenWriteF && !context.dry_run) {
+    context.host.OpenWrittenFile(name);
+  }
+  context.host.HideProgress();
+  if (!context.dry_run) {
+    context.log.CloseLog(context.fs, log_path, completed, NowLocal(), context.settings,
+                         context.host);
+  }
+  context.host.RunEnded();
+  return completed ? RunOutcome::kFinished : RunOutcome::kAborted;
+}
+
+}  // namespace zelvora

@@ -1,0 +1,292 @@
+#include "engine/stamp_scan.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "engine/date_format.h"
+#include "engine/error_report.h"
+#include "engine/link_step.h"
+#include "engine/page_charset.h"
+#include "links/file_date.h"
+#include "links/link_target.h"
+
+namespace zelvora {
+namespace {
+
+constexpr std::string_view kKeyword = "#ZELV#";
+constexpr std::string_view kBeginWord = "($BEGIN)";
+constexpr std::string_view kEndWord = "($END)";
+constexpr std::string_view kBeginMark = "<!-- #ZELV#($BEGIN) -->";
+constexpr std::string_view kEndMark = "<!-- #ZELV#($END) -->";
+
+constexpr char kOrphanMark[] =
+    "開始マークまたは終了マークに、対応するゼルヴォラマークがありません。\n\n";
+constexpr char kEndWithoutBegin[] = "終了マークに、対応する開始マークがありません。\n\n";
+constexpr char kBeginTwice[] = "開始マークが連続しています。\n\n";
+constexpr char kBeginWithoutEnd[] = "開始マークに、対応する終了マークがありません。\n\n";
+constexpr char kNameIsAddress[] = "ファイル名がＵＲＬで記述されています。\n\n";
+constexpr char kNameIsScript[] = "ファイル名がＪavaＳcriptで記述されています。\n\n";
+constexpr char kNameNotFound[] =
+    " の正しいファイル名（フルパスのファイル名）が取得できません。\n"
+    "ファイルが存在しない可能性があります。\n\n";
+
+bool Contains(std::string_view text, std::string_view word) {
+  return text.find(word) != std::string_view::npos;
+}
+
+// `text` without leading and trailing blanks and control characters.
+std::string_view TrimBlanks(std::string_view text) {
+  const auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The names of a date-source list: separated by ",", empty names skipped, not trimmed.
+std::vector<std::string_view> SplitNames(std::string_view list) {
+  std::vector<std::string_view> names;
+  size_t i = 0;
+  while (i < list.size()) {
+    if (list[i] == ',') {
+      ++i;
+      continue;
+    }
+    const size_t comma = std::min(list.find(',', i), list.size());
+    names.push_back(list.substr(i, comma - i));
+    i = comma;
+  }
+  return names;
+}
+
+long CountLineFeeds(std::string_view text) {
+  return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace
+
+StampScan::StampScan(RunContext& context, std::string file_name, std::string text)
+    : context_(context),
+      file_name_(std::move(file_name)),
+      original_(std::move(text)),
+      charset_(DetectPageCharset(original_)),
+      lines_(original_) {}
+
+ScanEvent StampScan::Run() {
+  if (!started_) {
+    started_ = true;
+    context_.log.AddLogEntry("◎日付記入開始：" + file_name_ + "\n");
+    context_.host.SetStatus(file_name_ + "に日付を書き込み中...");
+    context_.host.SetCurrentFile(file_name_);
+  }
+  return Loop();
+}
+
+ScanEvent StampScan::ResumeAfterLink(bool target_ok) {
+  if (!target_ok) return ScanEvent::kAborted;
+  EndLinkStep(context_, file_name_, PercentAt(pos_));
+  if (AfterTag() == Flow::kAbort) return ScanEvent::kAborted;
+  return Loop();
+}
+
+std::string StampScan::TakeText() {
+  rewritten_.append(original_, copied_);
+  copied_ = original_.size();
+  return std::move(rewritten_);
+}
+
+ScanEvent StampScan::Loop() {
+  for (;;) {
+    const TagToken tag = NextTag(original_, pos_);
+    if (tag.kind == TagKind::tkNone) break;
+    pos_ = tag.start;
+    if (tag.kind == TagKind::tkDeclaration) {
+      if (MarkStep(tag) == Flow::kAbort) return ScanEvent::kAborted;
+    } else if (tag.kind == TagKind::tkFrame || tag.kind == TagKind::tkAnchor) {
+      pos_ = tag.end + 1;
+      const std::string_view attribute = tag.kind == TagKind::tkFrame ? "SRC" : "A HREF";
+      const LinkDecision link = BeginLinkStep(context_, tag.text(original_), attribute,
+                                              file_name_, charset_, LineAt(pos_));
+      switch (link.kind) {
+        case LinkDecision::Kind::kAbort:
+          return ScanEvent::kAborted;
+        case LinkDecision::Kind::kFollow:
+          follow_target_ = link.target;
+          follow_line_ = link.line;
+          return ScanEvent::kFollowLink;
+        case LinkDecision::Kind::kPassedOver:
+          EndLinkStep(context_, file_name_, PercentAt(pos_));
+          break;
+        case LinkDecision::Kind::kNotFollowed:
+          break;
+      }
+    } else {
+      pos_ = tag.end + 1;
+    }
+    if (AfterTag() == Flow::kAbort) return ScanEvent::kAborted;
+  }
+  if (state_ == State::kMarkSeen &&
+      Insert(Insertion::kWholePair, insert_pos_, LineAt(pos_)) == Flow::kAbort) {
+    return ScanEvent::kAborted;
+  }
+  return ScanEvent::kFinished;
+}
+
+Flow StampScan::AfterTag() {
+  context_.host.SetPercent(PercentAt(pos_));
+  context_.host.ProcessPendingEvents();
+  return context_.state.ContinueFlag ? Flow::kContinue : Flow::kAbort;
+}
+
+Flow StampScan::MarkStep(const TagToken& tag) {
+  const std::string_view body = CommentBody(tag.text(original_));
+  const size_t after_tag = tag.end + 1;
+  const size_t keyword = body.find(kKeyword);
+  if (keyword == std::string_view::npos) {
+    pos_ = after_tag;
+    return Flow::kContinue;
+  }
+  const bool begin_mark = Contains(body, kBeginWord);
+  const bool end_mark = Contains(body, kEndWord);
+  switch (state_) {
+    case State::kIdle:
+      if (begin_mark || end_mark) {
+        pos_ = after_tag;
+        return ReportMarkError(kOrphanMark);
+      }
+      insert_pos_ = after_tag;
+      state_ = State::kMarkSeen;
+      pos_ = after_tag;
+      return ChooseSource(body.substr(keyword + kKeyword.size()), LineAt(tag.start));
+    case State::kMarkSeen:
+      if (end_mark) {
+        pos_ = after_tag;
+        return ReportMarkError(kEndWithoutBegin);
+      }
+      if (begin_mark) {
+        insert_pos_ = after_tag;
+        state_ = State::kInPair;
+        pos_ = after_tag;
+        return Flow::kContinue;
+      }
+      // A second keyword mark: the first one gets its whole stamp marker, and this tag is
+      // read again as a new keyword mark.
+      state_ = State::kIdle;
+      return Insert(Insertion::kWholePair, insert_pos_, LineAt(pos_));
+    case State::kInPair:
+      if (begin_mark) {
+        pos_ = after_tag;
+        return ReportMarkError(kBeginTwice);
+      }
+      if (end_mark) {
+        state_ = State::kIdle;
+        const Flow flow = Insert(Insertion::kDateOnly, tag.start, LineAt(insert_pos_));
+        pos_ = after_tag;
+        return flow;
+      }
+      // A keyword mark inside a date area: reported, then read again as a new keyword mark.
+      state_ = State::kIdle;
+      return ReportMarkError(kBeginWithoutEnd);
+  }
+  return Flow::kContinue;
+}
+
+Flow StampScan::ReportMarkError(std::string_view cause) {
+  const ReportLocation where{file_name_, LineAt(pos_)};
+  return ReportAndAskOkCancel(context_, cause, &where) ? Flow::kContinue : Flow::kAbort;
+}
+
+Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
+  const std::string list = DecodePageText(TrimBlanks(parameter_bytes), charset_);
+  if (list.empty()) {
+    date_source_ = file_name_;
+    return Flow::kContinue;
+  }
+  // A list that yields no file leaves the mark without a source: its date area is then
+  // reported as undated instead of silently taking the source of an earlier mark.
+  date_source_.clear();
+  const ReportLocation where{file_name_, mark_line};
+  DateTime best = 0;
+  std::vector<std::string> files;
+  for (const std::string_view name : SplitNames(list)) {
+    files.clear();
+    const TargetKind kind = ResolveTarget(context_.fs, name, file_name_, &files);
+    std::string cause;
+    if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
+      cause = kNameIsAddress;
+    } else if (kind == TargetKind::trJavaScript) {
+      cause = kNameIsScript;
+    } else if (kind == TargetKind::trNotFound) {
+      cause = "\"" + std::string(name) + "\"" + kNameNotFound;
+    }
+    if (!cause.empty()) {
+      if (!ReportAndAskOkCancel(context_, cause, &where)) return Flow::kAbort;
+      continue;
+    }
+    for (const std::string& file : files) {
+      std::optional<DateTime> date;
+      if (GetFileDate(context_, file, where, &date) == Flow::kAbort) return Flow::kAbort;
+      if (date && *date > best) {
+        best = *date;
+        date_source_ = file;
+      }
+    }
+  }
+  return Flow::kContinue;
+}
+
+Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
+  std::optional<DateTime> date;
+  const ReportLocation where{file_name_, report_line};
+  if (GetFileDate(context_, date_source_, where, &date) == Flow::kAbort) return Flow::kAbort;
+  // Without a readable source the date area keeps its old text.
+  if (!date) return Flow::kContinue;
+
+  const std::string date_text = EncodeForPage(
+      FormatDate(CurrentDateFormat(context_.settings), *date, context_.region), charset_);
+  if (mode == Insertion::kWholePair) {
+    std::string marker;
+    marker.reserve(kBeginMark.size() + date_text.size() + kEndMark.size());
+    marker.append(kBeginMark).append(date_text).append(kEndMark);
+    Replace(insert_pos_, insert_pos_, marker);
+  } else {
+    const std::string_view old_area =
+        std::string_view(original_).substr(insert_pos_, date_area_end - insert_pos_);
+    if (old_area == date_text) return Flow::kContinue;
+    Replace(insert_pos_, date_area_end, date_text);
+  }
+  changed_ = true;
+  newest_date_ = std::max(newest_date_, *date);
+  return Flow::kContinue;
+}
+
+void StampScan::Replace(size_t from, size_t to, std::string_view replacement) {
+  rewritten_.append(original_, copied_, from - copied_);
+  rewritten_.append(replacement);
+  line_shift_ += CountLineFeeds(replacement) -
+                 CountLineFeeds(std::string_view(original_).substr(from, to - from));
+  copied_ = to;
+}
+
+size_t StampScan::RewrittenOffset(size_t original_offset) const {
+  return rewritten_.size() + (original_offset - copied_);
+}
+
+size_t StampScan::RewrittenLength() const {
+  return rewritten_.size() + (original_.size() - copied_);
+}
+
+int StampScan::LineAt(size_t original_offset) {
+  return static_cast<int>(lines_.LineAt(original_offset) + line_shift_);
+}
+
+int StampScan::PercentAt(size_t original_offset) const {
+  const size_t length = RewrittenLength();
+  if (length == 0) return 0;
+  // The position counted from 1, as the progress display has always shown it.
+  const unsigned long long position = RewrittenOffset(original_offset) + 1;
+  return static_cast<int>(std::min<unsigned long long>(position * 100 / length, 100));
+}
+
+}  // namespace zelvora

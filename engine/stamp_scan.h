@@ -1,0 +1,103 @@
+// The stamp scan of one page: walks the page's text tag by tag, finds the comment marks,
+// writes the date of each date area's source between its begin and end marks (inserting the
+// pair after a keyword mark on its first run), and hands anchor and frame tags to the link
+// step.
+//
+// The scan is resumable: when a link's target must be stamped first, Run() returns
+// kFollowLink and the caller stamps the target, then calls ResumeAfterLink(). The walk keeps
+// suspended scans on a stack of its own, so the depth of the link chain is not bounded by the
+// machine stack.
+//
+// The page text is never edited in place: the scan reads the original text and builds the
+// rewritten text as it goes, so a page with many marks costs time linear in its size. Line
+// numbers and progress figures are those of the text as rewritten so far.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "engine/run_context.h"
+#include "engine/run_flow.h"
+#include "links/tag_tokenizer.h"
+#include "platform/date_time.h"
+
+namespace zelvora {
+
+enum class ScanEvent {
+  kFinished,    // the scan reached the end of the text
+  kAborted,     // the run is to be aborted; the rewritten text must be discarded
+  kFollowLink,  // stamp follow_target() first, then call ResumeAfterLink()
+};
+
+class StampScan {
+ public:
+  // `file_name` is the page as the walk received it; `text` its content with CR LF line ends.
+  StampScan(RunContext& context, std::string file_name, std::string text);
+
+  // Runs the scan from where it stands until it ends, aborts or needs a link followed. The
+  // first call logs the start of the page's scan and shows the page as the current file.
+  ScanEvent Run();
+
+  // Continues after the target of the link that Run() asked for was processed; `target_ok`
+  // false (the target's processing aborted) aborts this scan too.
+  ScanEvent ResumeAfterLink(bool target_ok);
+
+  // The link target and the line of its tag, valid after Run() returned kFollowLink.
+  const std::string& follow_target() const { return follow_target_; }
+  int follow_line() const { return follow_line_; }
+
+  // True when a date area received a different text or a stamp marker was inserted.
+  bool changed() const { return changed_; }
+  // The newest date written into a changed date area; 0 when none.
+  DateTime newest_date() const { return newest_date_; }
+  const std::string& file_name() const { return file_name_; }
+  // The rewritten text. Preconditions: Run() returned kFinished; call once.
+  std::string TakeText();
+
+ private:
+  enum class State { kIdle, kMarkSeen, kInPair };
+  enum class Insertion { kDateOnly, kWholePair };
+
+  ScanEvent Loop();
+  Flow AfterTag();
+  Flow MarkStep(const TagToken& tag);
+  Flow ReportMarkError(std::string_view cause);
+  // Sets the date source from a keyword mark's parameter text (page bytes); reports name
+  // the mark's line `mark_line`.
+  Flow ChooseSource(std::string_view parameter_bytes, int mark_line);
+  Flow Insert(Insertion mode, size_t date_area_end, int report_line);
+  void Replace(size_t from, size_t to, std::string_view replacement);
+
+  // Position and line figures of the rewritten text, for an offset of the original text at
+  // or after the last edit.
+  size_t RewrittenOffset(size_t original_offset) const;
+  size_t RewrittenLength() const;
+  int LineAt(size_t original_offset);
+  int PercentAt(size_t original_offset) const;
+
+  RunContext& context_;
+  const std::string file_name_;
+  const std::string original_;
+  const std::string charset_;
+  LineCounter lines_;
+
+  bool started_ = false;
+  size_t pos_ = 0;  // offset in original_ of the next byte to scan
+  State state_ = State::kIdle;
+  size_t insert_pos_ = 0;    // offset in original_ just after the last keyword or begin mark
+  std::string date_source_;  // file whose last-write time the next date area receives
+  bool changed_ = false;
+  DateTime newest_date_ = 0;
+
+  // The rewritten text is rewritten_ followed by original_ from copied_ on.
+  std::string rewritten_;
+  size_t copied_ = 0;
+  long line_shift_ = 0;  // line ends added minus line ends removed by the edits so far
+
+  size_t pending_link_end_ = 0;  // offset just after the tag of the link being followed
+  std::string follow_target_;
+  int follow_line_ = 0;
+};
+
+}  // namespace zelvora

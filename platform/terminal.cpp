@@ -1,0 +1,39 @@
+#include "platform/terminal.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace zelvora {
+namespace {
+
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+  interrupted = 1;
+  signal(SIGINT, SIG_DFL);  // the next Ctrl-C ends the process
+}
+
+}  // namespace
+
+bool IsTerminal(StandardStream stream) {
+  switch (stream) {
+    case StandardStream::kInput:
+      return isatty(STDIN_FILENO) == 1;
+    case StandardStream::kOutput:
+      return isatty(STDOUT_FILENO) == 1;
+    case StandardStream::kError:
+      return isatty(STDERR_FILENO) == 1;
+  }
+  return false;
+}
+
+void CatchInterrupts() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() { return interrupted != 0; }
+
+}  // namespace zelvora
