@@ -106,7 +106,7 @@ ScanEvent StampScan::Loop() {
     } else if (tag.kind == TagKind::tkFrame || tag.kind == TagKind::tkAnchor) {
       pos_ = tag.end + 1;
       const std::string_view attribute = tag.kind == TagKind::tkFrame ? "SRC" : "A HREF";
-      const LinkDecision link = BeginLinkStep(context_, tag.text(original_), attribute,
+      const LinkDecision link = BeginLinkStep(context_, tag.text(), attribute,
                                               file_name_, charset_, LineAt(pos_));
       switch (link.kind) {
         case LinkDecision::Kind::kAbort:
@@ -140,7 +140,7 @@ Flow StampScan::AfterTag() {
 }
 
 Flow StampScan::MarkStep(const TagToken& tag) {
-  const std::string_view body = CommentBody(tag.text(original_));
+  const std::string_view body = CommentBody(tag.text());
   const size_t after_tag = tag.end + 1;
   const size_t keyword = body.find(kKeyword);
   if (keyword == std::string_view::npos) {
