@@ -1,0 +1,136 @@
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "tests/support/fault_injecting_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::Fault;
+using testing::FaultInjectingFileSystem;
+using testing::FsOp;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// The names in `folder` that have the form of a temporary file.
+std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
+  std::vector<std::string> found;
+  auto entries = RealFileSystem().ListFolder(folder);
+  EXPECT_TRUE(entries.ok());
+  if (!entries.ok()) return found;
+  for (const FolderEntry& entry : *entries) {
+    if (IsTemporaryName(entry.name)) found.push_back(entry.name);
+  }
+  return found;
+}
+
+TEST(AtomicFileTest, TemporaryNameLiesBesideTheFileAndIsStable) {
+  const std::string name = TemporaryNameFor("/site/sub/index.htm");
+  EXPECT_TRUE(name.starts_with("/site/sub/.zelvora-"));
+  EXPECT_TRUE(IsTemporaryName(name.substr(std::strlen("/site/sub/"))));
+  EXPECT_EQ(name, TemporaryNameFor("/site/sub/index.htm"));
+  EXPECT_NE(name, TemporaryNameFor("/site/sub/index.html"));
+
+  EXPECT_FALSE(IsTemporaryName("index.htm"));
+  EXPECT_FALSE(IsTemporaryName(".zelvora-0123456789abcdef.tm"));
+  EXPECT_FALSE(IsTemporaryName(".zelvora-0123456789ABCDEF.tmp"));
+  EXPECT_TRUE(IsTemporaryName(".zelvora-0123456789abcdef.tmp"));
+}
+
+TEST(AtomicFileTest, ReplacesContentAndPermissionsAndLeavesNoTemporaryFile) {
+  TempDir dir("atomic");
+  const std::string page = dir / "page.htm";
+  WriteBytes(page, "old");
+  WriteBytes(TemporaryNameFor(page), "left behind by a killed run");
+  FileInfo like;
+  like.mode = 0644;
+  ASSERT_TRUE(ReplaceFileAtomically(RealFileSystem(), page, "new content", &like, true).ok());
+  EXPECT_EQ(ReadBytes(page), "new content");
+  EXPECT_EQ(RealFileSystem().Stat(page)->mode, 0644u);
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+TEST(AtomicFileTest, CreatesAFileThatDidNotExist) {
+  TempDir dir("atomic");
+  ASSERT_TRUE(ReplaceFileAtomically(RealFileSystem(), dir / "fresh", "x", nullptr, false).ok());
+  EXPECT_EQ(ReadBytes(dir / "fresh"), "x");
+}
+
+TEST(AtomicFileTest, AnyFailedStepLeavesTheFileWholeAndNoTemporaryFile) {
+  struct Case {
+    const char* what;
+    Fault fault;
+  };
+  const Case cases[] = {
+      {"create", testing::FailEvery(FsOp::kNewWritableFile, EACCES)},
+      {"append", testing::FailEvery(FsOp::kAppend, EIO)},
+      {"full disk part-way", testing::FullDiskAfter(10)},
+      {"permissions", testing::FailEvery(FsOp::kCopyPermissions, EPERM)},
+      {"sync", testing::FailEvery(FsOp::kSync, EIO)},
+      {"close", testing::FailEvery(FsOp::kClose, EDQUOT)},
+      {"rename", testing::FailEvery(FsOp::kRename, EXDEV)},
+  };
+  const std::string old_bytes("old page\r\n\x82\xA0\0tail", 16);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir("atomic");
+    const std::string page = dir / "page.htm";
+    WriteBytes(page, old_bytes);
+    FaultInjectingFileSystem fs(RealFileSystem());
+    fs.Inject(c.fault);
+    FileInfo like;
+    like.mode = 0644;
+    const Status status =
+        ReplaceFileAtomically(fs, page, std::string(1000, 'n'), &like, /*sync=*/true);
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.code(), c.fault.error);
+    EXPECT_EQ(fs.injected_failures(), 1);
+    EXPECT_EQ(ReadBytes(page), old_bytes);
+    EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+  }
+}
+
+// A genuinely full disk: a tiny tmpfs mounted for the test.
+class AtomicFileOnFullDiskTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
+      GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
+                   << "); the full-disk case is covered by fault injection only";
+    }
+    mounted_ = true;
+  }
+  void TearDown() override {
+    if (mounted_) umount2(dir_.path().c_str(), MNT_DETACH);
+  }
+
+  TempDir dir_{"fulldisk"};
+  bool mounted_ = false;
+};
+
+TEST_F(AtomicFileOnFullDiskTest, ContentTooBigForTheDiskLeavesTheOldFile) {
+  const std::string page = dir_ / "page.htm";
+  const std::string old_bytes(20000, 'o');
+  WriteBytes(page, old_bytes);
+  const Status status =
+      ReplaceFileAtomically(RealFileSystem(), page, std::string(200000, 'n'), nullptr, true);
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.code(), ENOSPC) << status.message();
+  EXPECT_EQ(ReadBytes(page), old_bytes);
+  EXPECT_TRUE(TemporaryFilesIn(dir_.path()).empty());
+
+  // The space is given back: a content that fits still replaces the file.
+  ASSERT_TRUE(ReplaceFileAtomically(RealFileSystem(), page, "small", nullptr, true).ok());
+  EXPECT_EQ(ReadBytes(page), "small");
+}
+
+}  // namespace
+}  // namespace zelvora

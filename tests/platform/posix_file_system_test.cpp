@@ -1,0 +1,266 @@
+#include "platform/posix_file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::PathExists;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  FileSystem& fs_ = RealFileSystem();
+  TempDir dir_{"posixfs"};
+};
+
+TEST_F(PosixFileSystemTest, StatReportsKindSizeModeAndTimesFollowingLinks) {
+  const std::string file = dir_ / "a.htm";
+  WriteBytes(file, "12345");
+  ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  testing::SetModifiedTime(file, 1700000000);
+  ASSERT_EQ(symlink("a.htm", (dir_ / "link.htm").c_str()), 0);
+
+  for (const std::string& path : {file, dir_ / "link.htm"}) {
+    auto info = fs_.Stat(path);
+    ASSERT_TRUE(info.ok()) << info.status().message();
+    EXPECT_EQ(info->kind, FileKind::kRegular);
+    EXPECT_EQ(info->size, 5u);
+    EXPECT_EQ(info->mode, 0640u);
+    EXPECT_EQ(info->last_write.seconds, 1700000000);
+    EXPECT_EQ(info->owner, getuid());
+  }
+  auto folder = fs_.Stat(dir_.path());
+  ASSERT_TRUE(folder.ok());
+  EXPECT_EQ(folder->kind, FileKind::kFolder);
+}
+
+TEST_F(PosixFileSystemTest, MissingPathsAreNotFound) {
+  WriteBytes(dir_ / "file", "x");
+  ASSERT_EQ(symlink("nowhere", (dir_ / "dangling").c_str()), 0);
+  for (const std::string& path : {dir_ / "missing", dir_ / "file/below", dir_ / "dangling"}) {
+    auto info = fs_.Stat(path);
+    ASSERT_FALSE(info.ok()) << path;
+    EXPECT_TRUE(IsNotFound(info.status())) << path << ": " << info.status().message();
+  }
+  EXPECT_FALSE(IsNotFound(Status::Ok()));
+  EXPECT_FALSE(IsNotFound(Status::Error("denied", EACCES)));
+}
+
+TEST_F(PosixFileSystemTest, ReadFileReturnsEveryByte) {
+  const std::string bytes("line1\r\nNUL\0after\xFF", 17);
+  WriteBytes(dir_ / "bin", bytes);
+  auto content = fs_.ReadFile(dir_ / "bin");
+  ASSERT_TRUE(content.ok());
+  EXPECT_EQ(*content, bytes);
+
+  const std::string big(300000, 'x');
+  WriteBytes(dir_ / "big", big);
+  EXPECT_EQ(fs_.ReadFile(dir_ / "big").value(), big);
+}
+
+TEST_F(PosixFileSystemTest, ReadFileRefusesFoldersAndSpecialFilesWithoutBlocking) {
+  auto folder = fs_.ReadFile(dir_.path());
+  ASSERT_FALSE(folder.ok());
+  EXPECT_EQ(folder.status().code(), EISDIR);
+
+  // Opening a pipe without a writer would wait for ever with a plain open.
+  ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  auto pipe = fs_.ReadFile(dir_ / "pipe");
+  ASSERT_FALSE(pipe.ok());
+  EXPECT_EQ(pipe.status().code(), EINVAL);
+
+  EXPECT_TRUE(IsNotFound(fs_.ReadFile(dir_ / "missing").status()));
+}
+
+TEST_F(PosixFileSystemTest, ListFolderIncludesHiddenEntriesAndJudgesLinksByTarget) {
+  WriteBytes(dir_ / "a.htm", "");
+  WriteBytes(dir_ / ".hidden", "");
+  testing::MakeFolder(dir_ / "sub");
+  ASSERT_EQ(symlink("sub", (dir_ / "folder-link").c_str()), 0);
+  ASSERT_EQ(symlink("a.htm", (dir_ / "file-link").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (dir_ / "dangling").c_str()), 0);
+
+  auto entries = fs_.ListFolder(dir_.path());
+  ASSERT_TRUE(entries.ok());
+  std::vector<std::pair<std::string, bool>> seen;
+  for (const FolderEntry& entry : *entries) seen.emplace_back(entry.name, entry.is_folder);
+  std::sort(seen.begin(), seen.end());
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {".hidden", false},   {"a.htm", false},      {"dangling", false},
+      {"file-link", false}, {"folder-link", true}, {"sub", true}};
+  EXPECT_EQ(seen, expected);
+
+  EXPECT_TRUE(IsNotFound(fs_.ListFolder(dir_ / "missing").status()));
+  EXPECT_EQ(fs_.ListFolder(dir_ / "a.htm").status().code(), ENOTDIR);
+}
+
+TEST_F(PosixFileSystemTest, NewWritableFileCreatesExclusivelyAndPrivately) {
+  const std::string path = dir_ / "new";
+  auto file = fs_.NewWritableFile(path);
+  ASSERT_TRUE(file.ok()) << file.status().message();
+  ASSERT_TRUE((*file)->Append("hello ").ok());
+  ASSERT_TRUE((*file)->Append(std::string(100000, 'w')).ok());
+  ASSERT_TRUE((*file)->Sync().ok());
+  ASSERT_TRUE((*file)->Close().ok());
+  EXPECT_EQ(ReadBytes(path), "hello " + std::string(100000, 'w'));
+  EXPECT_EQ(fs_.Stat(path)->mode, 0600u);
+
+  // Once closed, the file refuses further work instead of touching a reused descriptor.
+  EXPECT_EQ((*file)->Append("x").code(), EBADF);
+  EXPECT_FALSE((*file)->Close().ok());
+
+  auto again = fs_.NewWritableFile(path);
+  ASSERT_FALSE(again.ok());
+  EXPECT_EQ(again.status().code(), EEXIST);
+
+  // A symbolic link at the path is not followed into an existing file.
+  WriteBytes(dir_ / "target", "keep");
+  ASSERT_EQ(symlink("target", (dir_ / "link").c_str()), 0);
+  EXPECT_EQ(fs_.NewWritableFile(dir_ / "link").status().code(), EEXIST);
+  EXPECT_EQ(ReadBytes(dir_ / "target"), "keep");
+}
+
+TEST_F(PosixFileSystemTest, CopyPermissionsGivesTheModeOfAnotherFile) {
+  FileInfo like;
+  like.mode = 0644;
+  like.owner = getuid();
+  like.group = getgid();
+  auto file = fs_.NewWritableFile(dir_ / "page");
+  ASSERT_TRUE(file.ok());
+  ASSERT_TRUE((*file)->CopyPermissions(like).ok());
+  ASSERT_TRUE((*file)->Close().ok());
+  EXPECT_EQ(fs_.Stat(dir_ / "page")->mode, 0644u);
+}
+
+TEST_F(PosixFileSystemTest, RenameReplacesButRenameNoReplaceDoesNot) {
+  WriteBytes(dir_ / "a", "A");
+  WriteBytes(dir_ / "b", "B");
+  Status refused = fs_.RenameNoReplace(dir_ / "a", dir_ / "b");
+  EXPECT_EQ(refused.code(), EEXIST);
+  EXPECT_EQ(ReadBytes(dir_ / "a"), "A");
+  EXPECT_EQ(ReadBytes(dir_ / "b"), "B");
+
+  ASSERT_TRUE(fs_.RenameNoReplace(dir_ / "a", dir_ / "c").ok());
+  EXPECT_FALSE(PathExists(dir_ / "a"));
+  EXPECT_EQ(ReadBytes(dir_ / "c"), "A");
+  EXPECT_TRUE(IsNotFound(fs_.RenameNoReplace(dir_ / "a", dir_ / "d")));
+
+  ASSERT_TRUE(fs_.Rename(dir_ / "c", dir_ / "b").ok());
+  EXPECT_EQ(ReadBytes(dir_ / "b"), "A");
+  EXPECT_FALSE(PathExists(dir_ / "c"));
+}
+
+TEST_F(PosixFileSystemTest, LinkFallbackOfRenameNoReplaceKeepsTheSameContract) {
+  WriteBytes(dir_ / "a", "A");
+  WriteBytes(dir_ / "b", "B");
+  EXPECT_EQ(RenameNoReplaceByLink(dir_ / "a", dir_ / "b").code(), EEXIST);
+  EXPECT_EQ(ReadBytes(dir_ / "a"), "A");
+  EXPECT_EQ(ReadBytes(dir_ / "b"), "B");
+
+  ASSERT_TRUE(RenameNoReplaceByLink(dir_ / "a", dir_ / "c").ok());
+  EXPECT_FALSE(PathExists(dir_ / "a"));
+  EXPECT_EQ(ReadBytes(dir_ / "c"), "A");
+
+  // A symbolic link is moved as a link, as rename moves it.
+  ASSERT_EQ(symlink("c", (dir_ / "link").c_str()), 0);
+  ASSERT_TRUE(RenameNoReplaceByLink(dir_ / "link", dir_ / "moved").ok());
+  struct stat info;
+  ASSERT_EQ(lstat((dir_ / "moved").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_TRUE(IsNotFound(RenameNoReplaceByLink(dir_ / "missing", dir_ / "x")));
+}
+
+TEST_F(PosixFileSystemTest, LinkMakesASecondNameOfTheFileALinkPointsAt) {
+  WriteBytes(dir_ / "page", "P");
+  ASSERT_EQ(symlink("page", (dir_ / "alias").c_str()), 0);
+  ASSERT_TRUE(fs_.Link(dir_ / "alias", dir_ / "second").ok());
+  struct stat page, second;
+  ASSERT_EQ(lstat((dir_ / "page").c_str(), &page), 0);
+  ASSERT_EQ(lstat((dir_ / "second").c_str(), &second), 0);
+  EXPECT_TRUE(S_ISREG(second.st_mode));
+  EXPECT_EQ(page.st_ino, second.st_ino);
+  EXPECT_EQ(fs_.Link(dir_ / "page", dir_ / "second").code(), EEXIST);
+}
+
+TEST_F(PosixFileSystemTest, RemoveDeletesFilesOnly) {
+  WriteBytes(dir_ / "f", "");
+  testing::MakeFolder(dir_ / "sub");
+  ASSERT_TRUE(fs_.Remove(dir_ / "f").ok());
+  EXPECT_FALSE(PathExists(dir_ / "f"));
+  EXPECT_TRUE(IsNotFound(fs_.Remove(dir_ / "f")));
+  EXPECT_FALSE(fs_.Remove(dir_ / "sub").ok());
+  EXPECT_TRUE(PathExists(dir_ / "sub"));
+}
+
+TEST_F(PosixFileSystemTest, SetFileTimesLeavesATimeNotGivenAlone) {
+  const std::string path = dir_ / "f";
+  WriteBytes(path, "");
+  ASSERT_TRUE(fs_.SetFileTimes(path, FileTime{1000000000, 0}, FileTime{1200000000, 500}).ok());
+  ASSERT_TRUE(fs_.SetFileTimes(path, std::nullopt, FileTime{1300000000, 123456789}).ok());
+  auto info = fs_.Stat(path);
+  ASSERT_TRUE(info.ok());
+  EXPECT_EQ(info->last_access, (FileTime{1000000000, 0}));
+  EXPECT_EQ(info->last_write, (FileTime{1300000000, 123456789}));
+
+  ASSERT_TRUE(fs_.SetFileTimes(path, FileTime{1100000000, 0}, std::nullopt).ok());
+  EXPECT_EQ(fs_.Stat(path)->last_write, (FileTime{1300000000, 123456789}));
+  EXPECT_TRUE(IsNotFound(fs_.SetFileTimes(dir_ / "missing", std::nullopt, FileTime{1, 0})));
+}
+
+TEST_F(PosixFileSystemTest, ResolveSymlinksFollowsChainsToTheirEnd) {
+  testing::MakeFolder(dir_ / "site/sub");
+  testing::MakeFolder(dir_ / "real");
+  WriteBytes(dir_ / "real/page.htm", "P");
+  // site/a.htm -> sub/b.htm -> ../../real/page.htm (relative contents, each against the
+  // folder of its own link).
+  ASSERT_EQ(symlink("sub/b.htm", (dir_ / "site/a.htm").c_str()), 0);
+  ASSERT_EQ(symlink("../../real/page.htm", (dir_ / "site/sub/b.htm").c_str()), 0);
+  ASSERT_EQ(symlink((dir_ / "real/page.htm").c_str(), (dir_ / "abs").c_str()), 0);
+
+  char* canonical = realpath(dir_.path().c_str(), nullptr);
+  ASSERT_NE(canonical, nullptr);
+  const std::string root = canonical;
+  free(canonical);
+  EXPECT_EQ(fs_.ResolveSymlinks(dir_ / "site/a.htm").value(), root + "/real/page.htm");
+  EXPECT_EQ(fs_.ResolveSymlinks(dir_ / "abs").value(), root + "/real/page.htm");
+  EXPECT_EQ(fs_.ResolveSymlinks(dir_ / "real/page.htm").value(), dir_ / "real/page.htm");
+  EXPECT_EQ(fs_.ResolveSymlinks(dir_ / "missing").value(), dir_ / "missing");
+}
+
+TEST_F(PosixFileSystemTest, ResolveSymlinksInsideALinkedFolderFollowsTheRealParent) {
+  // "linked" points at deep/inner; a link inside it to "../x" means deep/x, not dir/x.
+  testing::MakeFolder(dir_ / "deep/inner");
+  WriteBytes(dir_ / "deep/x", "deep");
+  ASSERT_EQ(symlink("deep/inner", (dir_ / "linked").c_str()), 0);
+  ASSERT_EQ(symlink("../x", (dir_ / "deep/inner/up").c_str()), 0);
+  auto resolved = fs_.ResolveSymlinks(dir_ / "linked/up");
+  ASSERT_TRUE(resolved.ok());
+  EXPECT_EQ(ReadBytes(*resolved), "deep");
+  EXPECT_EQ(NamePart(*resolved), "x");
+}
+
+TEST_F(PosixFileSystemTest, ResolveSymlinksEndsDanglingChainsAndRefusesLoops) {
+  ASSERT_EQ(symlink("gone.htm", (dir_ / "dangling").c_str()), 0);
+  auto dangling = fs_.ResolveSymlinks(dir_ / "dangling");
+  ASSERT_TRUE(dangling.ok());
+  EXPECT_TRUE(dangling->ends_with("/gone.htm"));
+
+  ASSERT_EQ(symlink("loop2", (dir_ / "loop1").c_str()), 0);
+  ASSERT_EQ(symlink("loop1", (dir_ / "loop2").c_str()), 0);
+  EXPECT_EQ(fs_.ResolveSymlinks(dir_ / "loop1").status().code(), ELOOP);
+}
+
+}  // namespace
+}  // namespace zelvora

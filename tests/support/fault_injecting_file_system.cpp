@@ -1,0 +1,224 @@
+#include "tests/support/fault_injecting_file_system.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace zelvora::testing {
+namespace {
+
+const char* OperationName(FsOp op) {
+  switch (op) {
+    case FsOp::kStat:
+      return "Stat";
+    case FsOp::kReadFile:
+      return "ReadFile";
+    case FsOp::kListFolder:
+      return "ListFolder";
+    case FsOp::kNewWritableFile:
+      return "NewWritableFile";
+    case FsOp::kRename:
+      return "Rename";
+    case FsOp::kRenameNoReplace:
+      return "RenameNoReplace";
+    case FsOp::kLink:
+      return "Link";
+    case FsOp::kRemove:
+      return "Remove";
+    case FsOp::kSetFileTimes:
+      return "SetFileTimes";
+    case FsOp::kResolveSymlinks:
+      return "ResolveSymlinks";
+    case FsOp::kAppend:
+      return "Append";
+    case FsOp::kCopyPermissions:
+      return "CopyPermissions";
+    case FsOp::kSync:
+      return "Sync";
+    case FsOp::kClose:
+      return "Close";
+  }
+  return "?";
+}
+
+Status Injected(FsOp op, const std::string& path, int error) {
+  return Status::Error(std::string("injected failure: ") + OperationName(op) + " " + path, error);
+}
+
+}  // namespace
+
+// Wraps a file made by the inner file system and puts its calls through the same faults.
+class FaultInjectingWritableFile : public WritableFile {
+ public:
+  FaultInjectingWritableFile(FaultInjectingFileSystem& owner, std::unique_ptr<WritableFile> inner,
+                             std::string path)
+      : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
+
+  Status Append(std::string_view data) override {
+    if (auto failure = owner_.Check(FsOp::kAppend, path_)) return *failure;
+    if (auto full = owner_.CheckAppend(path_, written_, data.size())) {
+      const Status partial = PassOn(data.substr(0, full->first));
+      return partial.ok() ? full->second : partial;
+    }
+    return PassOn(data);
+  }
+
+  Status CopyPermissions(const FileInfo& like) override {
+    if (auto failure = owner_.Check(FsOp::kCopyPermissions, path_)) return *failure;
+    return inner_->CopyPermissions(like);
+  }
+
+  Status Sync() override {
+    if (auto failure = owner_.Check(FsOp::kSync, path_)) return *failure;
+    return inner_->Sync();
+  }
+
+  Status Close() override {
+    if (auto failure = owner_.Check(FsOp::kClose, path_)) {
+      (void)inner_->Close();
+      return *failure;
+    }
+    return inner_->Close();
+  }
+
+ private:
+  Status PassOn(std::string_view data) {
+    const Status status = inner_->Append(data);
+    if (status.ok()) written_ += data.size();
+    return status;
+  }
+
+  FaultInjectingFileSystem& owner_;
+  std::unique_ptr<WritableFile> inner_;
+  std::string path_;
+  uint64_t written_ = 0;
+};
+
+Fault FailEvery(FsOp op, int error, std::string path_contains) {
+  Fault fault;
+  fault.op = op;
+  fault.error = error;
+  fault.path_contains = std::move(path_contains);
+  return fault;
+}
+
+Fault FailNth(FsOp op, int nth, int error, std::string path_contains) {
+  Fault fault = FailEvery(op, error, std::move(path_contains));
+  fault.from_call = nth;
+  fault.times = 1;
+  return fault;
+}
+
+Fault FullDiskAfter(uint64_t bytes, std::string path_contains) {
+  Fault fault = FailEvery(FsOp::kAppend, ENOSPC, std::move(path_contains));
+  fault.after_bytes = bytes;
+  return fault;
+}
+
+void FaultInjectingFileSystem::Inject(Fault fault) { faults_.push_back({std::move(fault), 0}); }
+
+int FaultInjectingFileSystem::CallCount(FsOp op) const {
+  return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
+                                        [op](const FsCall& call) { return call.op == op; }));
+}
+
+bool FaultInjectingFileSystem::MatchesPath(const Fault& fault, const std::string& path,
+                                           const std::string& second_path) const {
+  if (fault.path_contains.empty()) return true;
+  return path.find(fault.path_contains) != std::string::npos ||
+         second_path.find(fault.path_contains) != std::string::npos;
+}
+
+bool FaultInjectingFileSystem::Fires(ActiveFault& active) {
+  const int number = ++active.matched;
+  if (number < active.fault.from_call) return false;
+  return active.fault.times == 0 || number < active.fault.from_call + active.fault.times;
+}
+
+std::optional<Status> FaultInjectingFileSystem::Check(FsOp op, const std::string& path,
+                                                      const std::string& second_path) {
+  calls_.push_back({op, path, second_path, false});
+  std::optional<Status> failure;
+  for (ActiveFault& active : faults_) {
+    if (active.fault.op != op || active.fault.after_bytes.has_value()) continue;
+    if (!MatchesPath(active.fault, path, second_path)) continue;
+    // Every matching fault counts the call, even when an earlier one already fires.
+    if (Fires(active) && !failure) failure = Injected(op, path, active.fault.error);
+  }
+  if (failure) {
+    calls_.back().failed_by_injection = true;
+    ++injected_failures_;
+  }
+  return failure;
+}
+
+std::optional<std::pair<uint64_t, Status>> FaultInjectingFileSystem::CheckAppend(
+    const std::string& path, uint64_t written, uint64_t size) {
+  for (const ActiveFault& active : faults_) {
+    const Fault& fault = active.fault;
+    if (fault.op != FsOp::kAppend || !fault.after_bytes.has_value()) continue;
+    if (!MatchesPath(fault, path, "") || written + size <= *fault.after_bytes) continue;
+    calls_.back().failed_by_injection = true;
+    ++injected_failures_;
+    const uint64_t room = written < *fault.after_bytes ? *fault.after_bytes - written : 0;
+    return std::make_pair(room, Injected(FsOp::kAppend, path, fault.error));
+  }
+  return std::nullopt;
+}
+
+Result<FileInfo> FaultInjectingFileSystem::Stat(const std::string& path) {
+  if (auto failure = Check(FsOp::kStat, path)) return *failure;
+  return inner_.Stat(path);
+}
+
+Result<std::string> FaultInjectingFileSystem::ReadFile(const std::string& path) {
+  if (auto failure = Check(FsOp::kReadFile, path)) return *failure;
+  return inner_.ReadFile(path);
+}
+
+Result<std::vector<FolderEntry>> FaultInjectingFileSystem::ListFolder(const std::string& path) {
+  if (auto failure = Check(FsOp::kListFolder, path)) return *failure;
+  return inner_.ListFolder(path);
+}
+
+Result<std::unique_ptr<WritableFile>> FaultInjectingFileSystem::NewWritableFile(
+    const std::string& path) {
+  if (auto failure = Check(FsOp::kNewWritableFile, path)) return *failure;
+  auto file = inner_.NewWritableFile(path);
+  if (!file.ok()) return file.status();
+  return std::unique_ptr<WritableFile>(
+      std::make_unique<FaultInjectingWritableFile>(*this, std::move(file).value(), path));
+}
+
+Status FaultInjectingFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (auto failure = Check(FsOp::kRename, from, to)) return *failure;
+  return inner_.Rename(from, to);
+}
+
+Status FaultInjectingFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  if (auto failure = Check(FsOp::kRenameNoReplace, from, to)) return *failure;
+  return inner_.RenameNoReplace(from, to);
+}
+
+Status FaultInjectingFileSystem::Link(const std::string& existing, const std::string& new_path) {
+  if (auto failure = Check(FsOp::kLink, existing, new_path)) return *failure;
+  return inner_.Link(existing, new_path);
+}
+
+Status FaultInjectingFileSystem::Remove(const std::string& path) {
+  if (auto failure = Check(FsOp::kRemove, path)) return *failure;
+  return inner_.Remove(path);
+}
+
+Status FaultInjectingFileSystem::SetFileTimes(const std::string& path,
+                                              std::optional<FileTime> last_access,
+                                              std::optional<FileTime> last_write) {
+  if (auto failure = Check(FsOp::kSetFileTimes, path)) return *failure;
+  return inner_.SetFileTimes(path, last_access, last_write);
+}
+
+Result<std::string> FaultInjectingFileSystem::ResolveSymlinks(const std::string& path) {
+  if (auto failure = Check(FsOp::kResolveSymlinks, path)) return *failure;
+  return inner_.ResolveSymlinks(path);
+}
+
+}  // namespace zelvora::testing
