@@ -34,6 +34,7 @@ class ScriptedHost : public RunHost {
   std::vector<Asked> asked;
   std::vector<Shown> shown;
   std::vector<std::string> opened_files;
+  std::vector<std::string> would_write;
   int last_percent = -1;
   int events_processed = 0;
   int unscripted_questions = 0;
@@ -64,6 +65,7 @@ class ScriptedHost : public RunHost {
   }
   void ShowProgress(const std::string&) override { ++progress_shown; }
   void HideProgress() override { ++progress_hidden; }
+  void WouldWrite(const std::string& file_name) override { would_write.push_back(file_name); }
   void OpenWrittenFile(const std::string& file_name) override { opened_files.push_back(file_name); }
 };
 

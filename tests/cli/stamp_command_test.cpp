@@ -1,0 +1,231 @@
+// End-to-end runs of zelvora-stamp on sites built by the tests, with the command's streams
+// captured and checked line by line.
+#include "cli/stamp_command.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "platform/encoding.h"
+#include "platform/program_folder.h"
+#include "records/run_log.h"
+#include "tests/support/fault_injecting_file_system.h"
+#include "tests/support/run_world.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::ModifiedTime;
+using testing::PathExists;
+using testing::ReadBytes;
+
+constexpr char kMarked[] = "<p><!--#ZELV#--></p>\r\n";
+
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class StampCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::RemoveTree(LogFileName()); }
+
+  CommandRun Run(std::vector<std::string> args, FileSystem* fs = nullptr) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    const StampCommandIo io{in, out, err, false, false, fs};
+    CommandRun run;
+    run.status = RunStampCommand(args, io);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+  }
+
+  // Writes a page of the site with an old last-write time.
+  std::string Page(const std::string& relative, const std::string& bytes) {
+    const std::string path = site / relative;
+    testing::WriteBytes(path, bytes);
+    testing::SetModifiedTime(path, testing::k1999_01_03_140730);
+    return path;
+  }
+
+  static std::string Link(const std::string& target) {
+    return "<a href=\"" + target + "\">" + target + "</a>\r\n";
+  }
+
+  // The log file as UTF-8 with its time stamps masked.
+  static std::string LogWithoutTimes() {
+    const std::string text = *ConvertText(ReadBytes(LogFileName()), kCp932, kUtf8);
+    return std::regex_replace(text, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"), "TIME");
+  }
+
+  // The order in which the log says files were written.
+  static std::vector<std::string> WrittenInOrder(const std::string& err) {
+    std::vector<std::string> written;
+    std::istringstream lines(err);
+    const std::string prefix = "◎日付を記入しました：";
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with(prefix)) written.push_back(line.substr(prefix.size()));
+    }
+    return written;
+  }
+
+  testing::TempDir site{"site"};
+};
+
+TEST_F(StampCommandTest, FollowsLinksDepthFirstWritingLinkedPagesFirst) {
+  const std::string index = Page("index.htm", kMarked + Link("a.htm") + Link("sub/b.htm") +
+                                                  Link("https://example.com/") +
+                                                  Link("photo.JPG") + Link("mailto:me@x"));
+  const std::string a = Page("a.htm", kMarked + Link("index.htm") + Link("sub/b.htm"));
+  const std::string b = Page("sub/b.htm", kMarked + Link("../c.htm"));
+  const std::string c = Page("c.htm", kMarked + Link("index.htm#top"));
+  Page("photo.JPG", kMarked);
+
+  const CommandRun run = Run({"--set", "KeepTimeStamp=0", index});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_EQ(run.out, "終了しました。\n");
+  EXPECT_EQ(WrittenInOrder(run.err), (std::vector<std::string>{c, b, a, index}));
+  EXPECT_EQ(ReadBytes(site / "photo.JPG"), kMarked);  // the avoid list passed it over
+}
+
+TEST_F(StampCommandTest, DepthLimitStopsLinkFollowing) {
+  const std::string index = Page("index.htm", kMarked + Link("one.htm"));
+  const std::string one = Page("one.htm", kMarked + Link("two.htm"));
+  Page("two.htm", kMarked);
+  const CommandRun run = Run({"--set=RestrictLinkNest=1", "--set=MaxLinkNest=1", index});
+  EXPECT_EQ(WrittenInOrder(run.err), (std::vector<std::string>{one, index}));
+  EXPECT_EQ(ReadBytes(site / "two.htm"), kMarked);
+}
+
+TEST_F(StampCommandTest, MissingLinkTargetUnderEachPolicy) {
+  const std::string index = Page("index.htm", std::string(kMarked) + "\r\n" + Link("gone.htm"));
+  const std::string report =
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが見つかりません。\ngone.htm\n\n"
+      "【エラー発生箇所】\nファイル名：" +
+      index + "\n行番号：3\n";
+
+  // Continue as far as possible: passed over, counted, mentioned in the summary.
+  CommandRun run = Run({"--set", "ErrCope=1", index});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_NE(run.err.find(report), std::string::npos);
+  EXPECT_EQ(run.out,
+            "終了しました。\n\n記入中にエラーが 1 回発生しましたが無視して続行しました。\n"
+            "エラーの詳細についてはログをご覧下さい。\n");
+
+  // Abort at once, and asking without a terminal: the run stops and nothing is written.
+  for (const char* policy : {"ErrCope=0", "ErrCope=2"}) {
+    Page("index.htm", std::string(kMarked) + "\r\n" + Link("gone.htm"));
+    run = Run({"--set", policy, index});
+    EXPECT_EQ(run.status, kExitAborted) << policy;
+    EXPECT_EQ(ReadBytes(index), std::string(kMarked) + "\r\n" + Link("gone.htm"));
+  }
+  EXPECT_NE(run.err.find("→ 質問に答える端末がないため、キャンセルとして扱いました。"),
+            std::string::npos);
+  EXPECT_EQ(run.out, "中止しました。\n");
+}
+
+TEST_F(StampCommandTest, MissingRootFileAborts) {
+  const CommandRun run = Run({site / "nothing.htm"});
+  EXPECT_EQ(run.status, kExitAborted);
+  EXPECT_NE(run.err.find("次のファイルが見つかりません。\n" + site / "nothing.htm" +
+                         "\n\nどうしますか？\n"),
+            std::string::npos);
+  EXPECT_EQ(run.out, "中止しました。\n");
+}
+
+TEST_F(StampCommandTest, AbortInANestedFileKeepsOnlyFinishedFilesWritten) {
+  const std::string index = Page("index.htm", kMarked + Link("done.htm") + Link("parent.htm"));
+  const std::string done = Page("done.htm", kMarked);
+  Page("parent.htm", kMarked + Link("bad.htm"));
+  Page("bad.htm", "<!--#ZELV#($END)-->" + std::string(kMarked));
+  const CommandRun run = Run({"--set", "ErrCope=0", index});
+  EXPECT_EQ(run.status, kExitAborted);
+  EXPECT_EQ(WrittenInOrder(run.err), std::vector<std::string>{done});
+  EXPECT_EQ(ReadBytes(site / "parent.htm"), kMarked + Link("bad.htm"));
+  EXPECT_EQ(ReadBytes(index), kMarked + Link("done.htm") + Link("parent.htm"));
+  EXPECT_EQ(run.out, "中止しました。\n\n記入中にエラーが発生しました。\nエラーの詳細についてはログをご覧下さい。\n");
+}
+
+TEST_F(StampCommandTest, LogOfARunByteForByte) {
+  const std::string page = Page("plain.htm", "<p>no marks</p>\r\n");
+  ASSERT_EQ(Run({page}).status, kExitFinished);
+  EXPECT_EQ(LogWithoutTimes(),
+            "ログファイルの読み込みに失敗。ログファイルが存在しない可能性があります。"
+            "新規にログファイルを作成しました。\n\n\r\n"
+            "======================================================================\n\r\n"
+            "★日付記入開始：" + page + ",TIME\n\r\n"
+            "◎日付記入開始：" + page + "\n\r\n"
+            "◎日付を記入する必要はありませんでした：" + page + "\n\r\n"
+            "\n★日付記入終了：TIME\n\n\r\n");
+  // A second run reads every entry back line by line: each entry's own LF became a line.
+  ASSERT_EQ(Run({page}).status, kExitFinished);
+  const std::string second = LogWithoutTimes();
+  EXPECT_NE(second.find("★日付記入終了：TIME\r\n\r\n\r\n\r\n=========="), std::string::npos);
+}
+
+TEST_F(StampCommandTest, LogOffAndTrialRunsLeaveTheDiskAlone) {
+  const std::string page = Page("page.htm", kMarked);
+  testing::WriteBytes(LogFileName(), "old log\r\n");
+  CommandRun run = Run({"--set", "Log=0", "--dry-run", page});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_EQ(run.out, page + "\n終了しました。\n");
+  EXPECT_EQ(ReadBytes(page), kMarked);
+  EXPECT_FALSE(PathExists(site / "page_Bak1.bak"));
+
+  run = Run({"--set", "Log=0", page});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_NE(ReadBytes(page), kMarked);
+  EXPECT_EQ(ReadBytes(LogFileName()), "old log\r\n");
+
+  testing::WriteBytes(page, kMarked);
+  run = Run({"--dry-run", page});  // Log on, but a trial run saves no log either
+  EXPECT_EQ(ReadBytes(LogFileName()), "old log\r\n");
+}
+
+TEST_F(StampCommandTest, UsageErrors) {
+  CommandRun run = Run({""});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.err, "記入ファイル名を入力して下さい。\n");
+
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{}, {"--bogus", "x"}, {"--set"},
+                                             {"--set", "NoSuchSetting=1", "x"},
+                                             {"--set", "MaxLog=many", "x"},
+                                             {"a.htm", "b.htm"}}) {
+    run = Run(args);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_TRUE(run.err.starts_with("zelvora-stamp: ")) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+TEST_F(StampCommandTest, ShowSettingsPrintsTheEffectiveSettings) {
+  const CommandRun run = Run({"--show-settings", "--set", "MaxLog=10", "--set", "AvoidList=*.pdf,x.htm"});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_EQ(run.out,
+            "WriteFmtStr=yyyy/mm/dd\nKeepTimeStamp=1\nBackup=1\nEnableAvoidList=1\nLinkWrite=1\n"
+            "Log=1\nOpenWriteF=0\nRestrictLinkNest=0\nUseNN=1\nBackupGenes=3\nMaxLinkNest=5\n"
+            "MaxLog=50\nWriteFmtIdx=0\nAvoidList0=*.pdf\nAvoidList1=x.htm\nAssignWriteFmt=0\n"
+            "ErrCope=2\n");
+}
+
+TEST(StampBinaryTest, ExitStatusAndStreamsOfTheRealProgram) {
+  testing::TempDir site("binary");
+  const std::string page = site / "page.htm";
+  testing::WriteBytes(page, kMarked);
+  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " " + page +
+                              " </dev/null >" + (site / "out.txt") + " 2>" + (site / "err.txt");
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadBytes(site / "out.txt"), "終了しました。\n");
+  EXPECT_NE(ReadBytes(site / "err.txt").find("◎日付を記入しました：" + page), std::string::npos);
+  EXPECT_EQ(WEXITSTATUS(std::system((std::string(ZELVORA_STAMP_BINARY) + " 2>/dev/null").c_str())),
+            kExitUsage);
+}
+
+}  // namespace
+}  // namespace zelvora

@@ -1,0 +1,196 @@
+#include "engine/process_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/error_report.h"
+#include "platform/atomic_file.h"
+#include "tests/support/run_world.h"
+
+namespace zelvora {
+namespace {
+
+using testing::FsOp;
+using testing::ModifiedTime;
+using testing::PathExists;
+using testing::ReadBytes;
+using testing::RunWorld;
+
+constexpr char kMarked[] = "<p><!--#ZELV#--></p>\r\n";
+constexpr char kStamped[] =
+    "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) --></p>\r\n";
+
+class ProcessFileTest : public ::testing::Test {
+ protected:
+  bool Process(const std::string& file, const std::string& referrer = "", int line = 0) {
+    return ProcessFile(world.context, file, referrer, line);
+  }
+  RunWorld world;
+};
+
+TEST_F(ProcessFileTest, WritesAChangedPageWithCrLfAndLogsIt) {
+  const std::string page = world.File("page.htm", "<p><!--#ZELV#--></p>\nend\rlast");
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page),
+            "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) --></p>\r\n"
+            "end\r\nlast\r\n");
+  EXPECT_EQ(world.LogText(), "◎日付記入開始：" + page + "\n|◎日付を記入しました：" + page + "\n|");
+}
+
+TEST_F(ProcessFileTest, UpToDatePageIsNotWrittenNorTouched) {
+  const std::string page = world.File("page.htm", kStamped, testing::k1999_01_03_140730);
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page), kStamped);
+  EXPECT_EQ(ModifiedTime(page), testing::k1999_01_03_140730);
+  EXPECT_EQ(world.fs.CallCount(FsOp::kNewWritableFile), 0);
+  EXPECT_EQ(world.log.LogList().back(), "◎日付を記入する必要はありませんでした：" + page + "\n");
+}
+
+TEST_F(ProcessFileTest, EachFileIsProcessedOnceRegardlessOfLetterCase) {
+  const std::string page = world.File("Page.htm", kMarked);
+  ASSERT_TRUE(Process(page));
+  const size_t entries = world.log.LogList().size();
+  std::string upper = page;
+  upper.replace(upper.size() - 8, 8, "PAGE.HTM");
+  EXPECT_TRUE(Process(upper));
+  EXPECT_TRUE(Process(page));
+  EXPECT_EQ(world.log.LogList().size(), entries);
+}
+
+TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource) {
+  const std::string own = world.File("own.htm", kMarked, testing::k1999_01_03_140730 + 1);
+  ASSERT_TRUE(Process(own));
+  EXPECT_EQ(ModifiedTime(own), testing::k1999_01_03_140730);  // 2-second resolution
+
+  world.File("news.htm", "n", testing::k2024_05_06_120406);
+  const std::string listed = world.File("listed.htm", "<!--#ZELV# news.htm-->\r\n");
+  ASSERT_TRUE(Process(listed));
+  EXPECT_EQ(ModifiedTime(listed), testing::k2024_05_06_120406);
+
+  world.settings.KeepTimeStamp = false;
+  const std::string plain = world.File("plain.htm", kMarked);
+  ASSERT_TRUE(Process(plain));
+  EXPECT_GT(ModifiedTime(plain), testing::k2024_05_06_120406);
+}
+
+TEST_F(ProcessFileTest, BytesAfterANulAreKept) {
+  const std::string nul_line = std::string("a\0b", 3);
+  const std::string page = world.File("nul.htm", "<!--#ZELV#-->" + nul_line + "\nc");
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page),
+            "<!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) -->" + nul_line +
+                "\r\nc\r\n");
+}
+
+TEST_F(ProcessFileTest, MissingFileIsReportedOnceHoweverOftenItIsRetried) {
+  world.host.answers = {Answer::kRetry, Answer::kRetry, Answer::kRetry, Answer::kIgnore};
+  const std::string missing = world.dir / "missing.htm";
+  EXPECT_TRUE(Process(missing, "/site/index.htm", 12));
+  ASSERT_EQ(world.host.asked.size(), 4u);
+  const std::string report =
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが見つかりません。\n" + missing +
+      "\n\n【エラー発生箇所】\nファイル名：/site/index.htm\n行番号：12\n\nどうしますか？";
+  EXPECT_EQ(world.host.asked[0].text, report);
+  EXPECT_EQ(world.host.asked[0].kind, Question::kAbortRetryIgnore);
+  EXPECT_EQ(world.context.state.ErrorCount, 1);
+  EXPECT_EQ(world.LogText(), report + "\n|");
+}
+
+TEST_F(ProcessFileTest, MissingRootFileUnderEachPolicy) {
+  const std::string missing = world.dir / "missing.htm";
+  const std::string report = "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが見つかりません。\n" +
+                             missing + "\n\nどうしますか？";
+  world.settings.ErrCope = kErrCopeAbort;
+  EXPECT_FALSE(Process(missing));
+  EXPECT_TRUE(world.host.asked.empty());
+
+  for (const int8_t policy : {kErrCopeContinue, kErrCopeAsk}) {
+    RunWorld fresh;
+    fresh.settings.ErrCope = policy;
+    fresh.host.answers = {Answer::kAbort};
+    EXPECT_FALSE(ProcessFile(fresh.context, missing, "", 0));
+    ASSERT_EQ(fresh.host.asked.size(), 1u);
+    EXPECT_EQ(fresh.host.asked[0].text, report);
+  }
+}
+
+TEST_F(ProcessFileTest, RetryFindsAFileThatAppeared) {
+  const std::string late = world.dir / "late.htm";
+  world.host.answers = {Answer::kRetry};
+  world.fs.Inject(testing::FailNth(FsOp::kStat, 1, ENOENT, "late.htm"));
+  testing::WriteBytes(late, kMarked);
+  EXPECT_TRUE(Process(late));
+  EXPECT_EQ(world.log.LogList().back(), "◎日付を記入しました：" + late + "\n");
+}
+
+TEST_F(ProcessFileTest, ReadFailureIsAskedWithTheLinkLocation) {
+  const std::string page = world.File("page.htm", kMarked);
+  world.fs.Inject(testing::FailEvery(FsOp::kReadFile, EIO, "page.htm"));
+  world.host.answers = {Answer::kCancel};
+  EXPECT_FALSE(Process(page, "/site/index.htm", 3));
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text,
+            "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
+                page + "\n\n【エラー発生箇所】\nファイル名：/site/index.htm\n行番号：3" +
+                kOkCancelQuestion);
+}
+
+TEST_F(ProcessFileTest, FailedWriteLeavesPageAndGenerationsUntouched) {
+  const std::string page = world.File("page.htm", kMarked);
+  const std::string generation = world.File("page_Bak1.bak", "older");
+  world.fs.Inject(testing::FullDiskAfter(10));
+  EXPECT_TRUE(Process(page));  // the scripted answer is OK: the run goes on
+  EXPECT_EQ(ReadBytes(page), kMarked);
+  EXPECT_EQ(ReadBytes(generation), "older");
+  EXPECT_FALSE(PathExists(world.dir / "page_Bak2.bak"));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text,
+            "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルに書き込めませんでした。\n" +
+                page + kOkCancelQuestion);
+}
+
+TEST_F(ProcessFileTest, FailedReplaceLeavesThePageWhole) {
+  const std::string page = world.File("page.htm", kMarked);
+  world.fs.Inject(testing::FailEvery(FsOp::kRename, EIO));
+  EXPECT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page), kMarked);
+  EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  EXPECT_EQ(world.context.state.ErrorCount, 1);
+}
+
+TEST_F(ProcessFileTest, RewrittenPageKeepsPermissionsAndSymbolicLinks) {
+  const std::string target = world.File("real/page.htm", kMarked);
+  ASSERT_EQ(chmod(target.c_str(), 0644), 0);
+  const std::string link = world.dir / "link.htm";
+  ASSERT_EQ(symlink("real/page.htm", link.c_str()), 0);
+  ASSERT_TRUE(Process(link));
+  struct stat info;
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(ReadBytes(target), kStamped);
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  EXPECT_EQ(ReadBytes(world.dir / "link_Bak1.bak"), kMarked);
+}
+
+TEST_F(ProcessFileTest, LeftOverTemporaryFileIsRemoved) {
+  const std::string page = world.File("page.htm", kStamped);
+  testing::WriteBytes(TemporaryNameFor(page), "half a page");
+  ASSERT_TRUE(Process(page));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+}
+
+TEST_F(ProcessFileTest, TrialRunWritesNothing) {
+  world.context.dry_run = true;
+  const std::string page = world.File("page.htm", kMarked);
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page), kMarked);
+  EXPECT_EQ(world.fs.CallCount(FsOp::kNewWritableFile), 0);
+  EXPECT_EQ(world.fs.CallCount(FsOp::kRemove), 0);
+  EXPECT_EQ(world.host.would_write, std::vector<std::string>{page});
+}
+
+}  // namespace
+}  // namespace zelvora
