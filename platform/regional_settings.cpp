@@ -168,7 +168,10 @@ std::string_view TranslateConversion(const StrftimePiece& piece) {
   }
 }
 
-bool IsAsciiLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+// Character tests by hand on ASCII, so that they do not depend on the process's locale.
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Literal text in the format language: letters and other characters that would not copy
 // as they are go in double quotes, a double quote itself in single quotes and vice versa.
@@ -207,8 +210,7 @@ std::string TranslatePieces(const StrftimePieces& pieces) {
     const std::string_view form = TranslateConversion(piece);
     if (form.empty()) continue;
     // Two runs of the same letter would read as one longer run: an empty quote parts them.
-    if (last_is_specifier_letter && std::tolower(static_cast<unsigned char>(out.back())) ==
-                                        static_cast<unsigned char>(form.front())) {
+    if (last_is_specifier_letter && ToLowerAscii(out.back()) == form.front()) {
       out += "\"\"";
     }
     out += form;
@@ -274,7 +276,9 @@ std::string TrimmedBlanks(std::string_view text) {
 
 bool IsPunctuationOnly(std::string_view text) {
   for (char c : text) {
-    if (!std::ispunct(static_cast<unsigned char>(c))) return false;
+    if (static_cast<unsigned char>(c) >= 0x80 || !std::ispunct(static_cast<unsigned char>(c))) {
+      return false;
+    }
   }
   return !text.empty();
 }
