@@ -47,7 +47,8 @@ struct RegistryKeyData {
 
 struct RegistryDocument {
   std::vector<RegistryKeyData> keys;  // in file order; a key appears once
-  // Non-blank lines that were not understood and that a save would therefore drop.
+  // Non-blank lines that a save would drop: lines not understood (comments included), values
+  // below an unreadable key header, and a value that a later one of the same name replaced.
   int unreadable_lines = 0;
 
   // The section of exactly `path`, or nullptr.

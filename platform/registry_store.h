@@ -47,6 +47,7 @@ bool IsWrongType(const Status& status);
 // XDG_CONFIG_HOME (when set and absolute) or of ~/.config. Empty when no home folder is known.
 std::string DefaultRegistryPath();
 
+// The operations are virtual so that a test can wrap a store and make any one of them fail.
 class RegistryStore {
  public:
   // The store at DefaultRegistryPath(), taken when the store is made.
