@@ -6,12 +6,11 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace zelvora {
 
 // `bytes` with every line end turned into CR LF and a CR LF after the last line when it has
-// none. Empty input stays empty. The result is `bytes` itself when it is already in that form.
-std::string WithCrLfLineEnds(std::string_view bytes);
+// none. Empty input stays empty. Text already in that form is returned as it is, uncopied.
+std::string WithCrLfLineEnds(std::string bytes);
 
 }  // namespace zelvora

@@ -10,6 +10,7 @@
 #include "engine/page_write.h"
 #include "engine/stamp_scan.h"
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
 
 namespace zelvora {
 namespace {
@@ -58,26 +59,41 @@ std::optional<bool> AnswerMissingFile(RunContext& context, const std::string& fi
   return std::nullopt;
 }
 
+// Removes the temporary files that an interrupted run left in the folder of `file_name`,
+// once per folder and run: they are never content.
+void SweepFolderOnce(RunContext& context, std::string_view file_name) {
+  if (context.dry_run) return;
+  const std::string folder(FolderPart(file_name));
+  if (!context.state.SweptFolders.insert(folder).second) return;
+  auto entries = context.fs.ListFolder(folder.empty() ? std::string(".") : folder);
+  if (!entries.ok()) return;
+  for (const FolderEntry& entry : *entries) {
+    if (!entry.is_folder && IsTemporaryName(entry.name)) {
+      (void)context.fs.Remove(folder + entry.name);
+    }
+  }
+}
+
 Opened OpenFile(RunContext& context, const std::string& file_name, const std::string& referrer,
                 int line_no) {
   if (!context.state.VisitedFiles.Insert(file_name)) return Done(true);
-  auto info = context.fs.Stat(file_name);
-  if (!info.ok() && IsNotFound(info.status())) {
+  FileInfo info;
+  auto bytes = context.fs.ReadFile(file_name, &info);
+  if (!bytes.ok() && IsNotFound(bytes.status())) {
     if (auto fate = AnswerMissingFile(context, file_name, referrer, line_no)) return Done(*fate);
-    info = context.fs.Stat(file_name);
+    bytes = context.fs.ReadFile(file_name, &info);
   }
-  auto bytes = info.ok() ? context.fs.ReadFile(file_name) : Result<std::string>(info.status());
   if (!bytes.ok()) {
     return Done(ReportFileFailure(context, "次のファイルが読み込めませんでした。\n" + file_name,
                                   referrer, line_no));
   }
-  // A temporary file that an interrupted run left beside this page is not content.
-  if (!context.dry_run) (void)context.fs.Remove(TemporaryNameFor(file_name));
+  SweepFolderOnce(context, file_name);
   auto task = std::make_unique<PageTask>();
   task->referrer = referrer;
   task->line = line_no;
-  task->before = *info;
-  task->scan = std::make_unique<StampScan>(context, file_name, WithCrLfLineEnds(*bytes));
+  task->before = info;
+  task->scan =
+      std::make_unique<StampScan>(context, file_name, WithCrLfLineEnds(std::move(bytes).value()));
   Opened opened;
   opened.task = std::move(task);
   return opened;

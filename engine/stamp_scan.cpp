@@ -60,10 +60,6 @@ std::vector<std::string_view> SplitNames(std::string_view list) {
   return names;
 }
 
-long CountLineFeeds(std::string_view text) {
-  return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
-}
-
 }  // namespace
 
 StampScan::StampScan(RunContext& context, std::string file_name, std::string text)
@@ -264,8 +260,9 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
 void StampScan::Replace(size_t from, size_t to, std::string_view replacement) {
   rewritten_.append(original_, copied_, from - copied_);
   rewritten_.append(replacement);
-  line_shift_ += CountLineFeeds(replacement) -
-                 CountLineFeeds(std::string_view(original_).substr(from, to - from));
+  line_shift_ +=
+      static_cast<long>(CountLineFeeds(replacement)) -
+      static_cast<long>(CountLineFeeds(std::string_view(original_).substr(from, to - from)));
   copied_ = to;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace zelvora {
 namespace {
@@ -56,10 +57,6 @@ std::string_view ValueOf(std::string_view rest) {
   return rest.empty() ? rest : rest.substr(0, rest.size() - 1);
 }
 
-size_t CountLineFeeds(std::string_view text) {
-  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 int LineFromFeeds(size_t feeds) {
   return feeds >= static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(feeds) + 1;
 }
@@ -102,6 +99,20 @@ std::string_view CommentBody(std::string_view tag_text) {
   }
   if (body_end <= body_start) return {};
   return tag_text.substr(body_start, body_end - body_start);
+}
+
+size_t CountLineFeeds(std::string_view text) {
+  // memchr skips the bytes between line ends many times faster than a byte loop.
+  size_t count = 0;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
+    if (found == nullptr) break;
+    ++count;
+    at = static_cast<const char*>(found) + 1;
+  }
+  return count;
 }
 
 int LineNumberAt(std::string_view text, size_t pos) {

@@ -62,8 +62,10 @@ class FileSystem {
   // Information about `path`, following symbolic links. A missing file fails with ENOENT.
   virtual Result<FileInfo> Stat(const std::string& path) = 0;
 
-  // The whole content of the regular file `path`. Folders fail with EISDIR.
-  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  // The whole content of the regular file `path`; when `info` is not null, it receives what
+  // Stat would report of the file that was read. Folders fail with EISDIR.
+  virtual Result<std::string> ReadFile(const std::string& path, FileInfo* info) = 0;
+  Result<std::string> ReadFile(const std::string& path) { return ReadFile(path, nullptr); }
 
   // The entries of folder `path`, hidden ones included, in the order the system lists them.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;

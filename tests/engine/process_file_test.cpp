@@ -118,7 +118,7 @@ TEST_F(ProcessFileTest, MissingRootFileUnderEachPolicy) {
 TEST_F(ProcessFileTest, RetryFindsAFileThatAppeared) {
   const std::string late = world.dir / "late.htm";
   world.host.answers = {Answer::kRetry};
-  world.fs.Inject(testing::FailNth(FsOp::kStat, 1, ENOENT, "late.htm"));
+  world.fs.Inject(testing::FailNth(FsOp::kReadFile, 1, ENOENT, "late.htm"));
   testing::WriteBytes(late, kMarked);
   EXPECT_TRUE(Process(late));
   EXPECT_EQ(world.log.LogList().back(), "◎日付を記入しました：" + late + "\n");
@@ -177,11 +177,14 @@ TEST_F(ProcessFileTest, RewrittenPageKeepsPermissionsAndSymbolicLinks) {
   EXPECT_EQ(ReadBytes(world.dir / "link_Bak1.bak"), kMarked);
 }
 
-TEST_F(ProcessFileTest, LeftOverTemporaryFileIsRemoved) {
+TEST_F(ProcessFileTest, LeftOverTemporaryFilesOfTheFolderAreRemoved) {
   const std::string page = world.File("page.htm", kStamped);
+  const std::string other = world.dir / "other.htm";
   testing::WriteBytes(TemporaryNameFor(page), "half a page");
+  testing::WriteBytes(TemporaryNameFor(other), "half another page");
   ASSERT_TRUE(Process(page));
   EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(other)));
 }
 
 TEST_F(ProcessFileTest, TrialRunWritesNothing) {
