@@ -92,8 +92,8 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   task->referrer = referrer;
   task->line = line_no;
   task->before = info;
-  task->scan =
-      std::make_unique<StampScan>(context, file_name, WithCrLfLineEnds(std::move(bytes).value()));
+  task->scan = std::make_unique<StampScan>(
+      context, file_name, WithCrLfLineEnds(std::move(bytes).value()), info.last_write);
   Opened opened;
   opened.task = std::move(task);
   return opened;

@@ -62,11 +62,13 @@ std::vector<std::string_view> SplitNames(std::string_view list) {
 
 }  // namespace
 
-StampScan::StampScan(RunContext& context, std::string file_name, std::string text)
+StampScan::StampScan(RunContext& context, std::string file_name, std::string text,
+                     std::optional<FileTime> own_last_write)
     : context_(context),
       file_name_(std::move(file_name)),
       original_(std::move(text)),
       charset_(DetectPageCharset(original_)),
+      own_last_write_(own_last_write),
       lines_(original_) {}
 
 ScanEvent StampScan::Run() {
@@ -235,7 +237,11 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
 Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   std::optional<DateTime> date;
   const ReportLocation where{file_name_, report_line};
-  if (GetFileDate(context_, date_source_, where, &date) == Flow::kAbort) return Flow::kAbort;
+  if (own_last_write_ && date_source_ == file_name_) {
+    date = FileTimeToLocalDosDateTime(*own_last_write_);
+  } else if (GetFileDate(context_, date_source_, where, &date) == Flow::kAbort) {
+    return Flow::kAbort;
+  }
   // Without a readable source the date area keeps its old text.
   if (!date) return Flow::kContinue;
 

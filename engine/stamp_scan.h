@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,10 @@ enum class ScanEvent {
 class StampScan {
  public:
   // `file_name` is the page as the walk received it; `text` its content with CR LF line ends.
-  StampScan(RunContext& context, std::string file_name, std::string text);
+  // `own_last_write`, when given, is the page's last-write time as read with its text: the
+  // date of marks that take the page's own date, which the page keeps until it is written.
+  StampScan(RunContext& context, std::string file_name, std::string text,
+            std::optional<FileTime> own_last_write = std::nullopt);
 
   // Runs the scan from where it stands until it ends, aborts or needs a link followed. The
   // first call logs the start of the page's scan and shows the page as the current file.
@@ -80,6 +84,7 @@ class StampScan {
   const std::string file_name_;
   const std::string original_;
   const std::string charset_;
+  const std::optional<FileTime> own_last_write_;
   LineCounter lines_;
 
   bool started_ = false;
