@@ -7,6 +7,7 @@
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "tests/support/run_world.h"
+#include "tests/support/small_disk.h"
 
 namespace zelvora {
 namespace {
@@ -151,6 +152,24 @@ TEST_F(ProcessFileTest, FailedWriteLeavesPageAndGenerationsUntouched) {
       world.host.asked[0].text,
       "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルに書き込めませんでした。\n" +
           page + kOkCancelQuestion);
+}
+
+TEST(ProcessFileOnFullDiskTest, PageAndGenerationsStayWhenTheDiskIsFull) {
+  testing::SmallDisk disk("64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why_not();
+  RunWorld world;
+  const std::string page = disk / "page.htm";
+  const std::string marked = std::string(kMarked) + std::string(40000, 'x') + "\r\n";
+  testing::WriteBytes(page, marked);
+  testing::WriteBytes(disk / "page_Bak1.bak", "older");
+  EXPECT_TRUE(ProcessFile(world.context, page, "", 0));  // answered OK: the run goes on
+  EXPECT_EQ(ReadBytes(page), marked);
+  EXPECT_EQ(ReadBytes(disk / "page_Bak1.bak"), "older");
+  EXPECT_FALSE(PathExists(disk / "page_Bak2.bak"));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_NE(world.host.asked[0].text.find("次のファイルに書き込めませんでした。"),
+            std::string::npos);
 }
 
 TEST_F(ProcessFileTest, FailedReplaceLeavesThePageWhole) {
