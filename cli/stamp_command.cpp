@@ -21,7 +21,9 @@ int UsageError(const StampCommandIo& io, const std::string& message) {
 // The live settings as the main window loads them, with this run's overrides on top.
 Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
   TSetting settings;
-  RegistryStore store(DefaultRegistryPath());
+  // The front end reads the store and never changes it: the GUI's window state and
+  // histories live there too.
+  ReadOnlyRegistryStore store(DefaultRegistryPath());
   ExitState ignored_exit_state;
   ProgressOffset ignored_offset;
   // As at the main window's start, a store that cannot be read gives the defaults.
