@@ -38,7 +38,7 @@ TEST_F(RunLogTest, SavesCp932WithCrLfAfterEveryEntry) {
 TEST_F(RunLogTest, ReadsLinesEndedByCrLfLoneLfOrLoneCr) {
   testing::WriteBytes(path, "a\r\nb\nc\rd\r\n\r\n" + *ConvertText("表", kUtf8, kCp932));
   ASSERT_TRUE(world.log.OpenLog(world.fs, path));
-  EXPECT_EQ(world.log.LogList(), (std::vector<std::string>{"a", "b", "c", "d", "", "表"}));
+  EXPECT_EQ(world.log.LogList(), (std::deque<std::string>{"a", "b", "c", "d", "", "表"}));
 }
 
 TEST_F(RunLogTest, TrimsToHalfOfMaxLogFromTheFront) {
@@ -48,6 +48,14 @@ TEST_F(RunLogTest, TrimsToHalfOfMaxLogFromTheFront) {
   ASSERT_EQ(world.log.LogList().size(), 25u);
   EXPECT_EQ(world.log.LogList().front(), "16");
   EXPECT_EQ(world.log.LogList().back(), "\n★日付記入中止：2002/01/13 14:07:00\n\n");
+}
+
+TEST_F(RunLogTest, KeepsNoMoreEntriesThanTheLargestLogCanSave) {
+  world.settings.MaxLog = 5000;
+  for (int i = 0; i < 10000; ++i) world.log.AddLogEntry(std::to_string(i));
+  Close(true);
+  ASSERT_EQ(world.log.LogList().size(), 2500u);
+  EXPECT_EQ(world.log.LogList().front(), "7501");
 }
 
 TEST_F(RunLogTest, LogOffLeavesTheFileAloneAndAFailedSaveIsShown) {
