@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/run_context.h"
 #include "engine/run_flow.h"
@@ -44,11 +45,12 @@ class StampScan {
   ScanEvent Run();
 
   // Continues after the target of the link that Run() asked for was processed; `target_ok`
-  // false (the target's processing aborted) aborts this scan too.
+  // false (the target's processing aborted) aborts this scan too. Preconditions: the text is
+  // not set aside, unless `target_ok` is false.
   ScanEvent ResumeAfterLink(bool target_ok);
 
-  // The link target and the line of its tag, valid after Run() returned kFollowLink.
-  const std::string& follow_target() const { return follow_target_; }
+  // The link target, moved out, and the line of its tag, after Run() returned kFollowLink.
+  std::string TakeFollowTarget() { return std::move(follow_target_); }
   int follow_line() const { return follow_line_; }
 
   // True when a date area received a different text or a stamp marker was inserted.
@@ -59,9 +61,27 @@ class StampScan {
   // The rewritten text. Preconditions: Run() returned kFinished; call once.
   std::string TakeText();
 
+  // While the scan waits for a link, its page text may be set aside to save memory (a long
+  // chain of links holds many waiting pages) and given back before the scan goes on.
+  // The bytes of page text the scan holds now.
+  size_t held_text_size() const { return original_.size(); }
+  bool text_set_aside() const { return set_aside_; }
+  void SetTextAside();
+  // Gives back the text set aside, read anew; returns false, keeping it aside, when `text`
+  // differs from the text set aside (the page changed on disk meanwhile).
+  bool GiveTextBack(std::string text);
+
  private:
   enum class State { kIdle, kMarkSeen, kInPair };
   enum class Insertion { kDateOnly, kWholePair };
+
+  // One replacement of original_[from, to) by `text`; edits are kept in text order and the
+  // rewritten text is built from them only when it is taken.
+  struct Edit {
+    size_t from;
+    size_t to;
+    std::string text;
+  };
 
   ScanEvent Loop();
   Flow AfterTag();
@@ -71,7 +91,7 @@ class StampScan {
   // the mark's line `mark_line`.
   Flow ChooseSource(std::string_view parameter_bytes, int mark_line);
   Flow Insert(Insertion mode, size_t date_area_end, int report_line);
-  void Replace(size_t from, size_t to, std::string_view replacement);
+  void Replace(size_t from, size_t to, std::string text);
 
   // Position and line figures of the rewritten text, for an offset of the original text at
   // or after the last edit.
@@ -82,25 +102,28 @@ class StampScan {
 
   RunContext& context_;
   const std::string file_name_;
-  const std::string original_;
+  std::string original_;
   const std::string charset_;
   const std::optional<FileTime> own_last_write_;
   LineCounter lines_;
 
+  bool set_aside_ = false;
+  size_t original_size_ = 0;  // kept while the text is set aside
+  size_t original_hash_ = 0;
+
   bool started_ = false;
   size_t pos_ = 0;  // offset in original_ of the next byte to scan
   State state_ = State::kIdle;
-  size_t insert_pos_ = 0;    // offset in original_ just after the last keyword or begin mark
-  std::string date_source_;  // file whose last-write time the next date area receives
+  size_t insert_pos_ = 0;        // offset in original_ just after the last keyword or begin mark
+  bool source_is_page_ = false;  // the next date area takes the page's own date...
+  std::string date_source_;      // ...or the last-write time of this file
   bool changed_ = false;
   DateTime newest_date_ = 0;
 
-  // The rewritten text is rewritten_ followed by original_ from copied_ on.
-  std::string rewritten_;
-  size_t copied_ = 0;
-  long line_shift_ = 0;  // line ends added minus line ends removed by the edits so far
+  std::vector<Edit> edits_;
+  long length_shift_ = 0;  // bytes added minus bytes removed by the edits so far
+  long line_shift_ = 0;    // line ends added minus line ends removed by the edits so far
 
-  size_t pending_link_end_ = 0;  // offset just after the tag of the link being followed
   std::string follow_target_;
   int follow_line_ = 0;
 };

@@ -206,6 +206,38 @@ TEST_F(ProcessFileTest, LeftOverTemporaryFilesOfTheFolderAreRemoved) {
   EXPECT_FALSE(PathExists(TemporaryNameFor(other)));
 }
 
+TEST_F(ProcessFileTest, WaitingPagesSetTheirTextAsideAndReadItAgain) {
+  // A chain of pages, each linking to the next, with no memory for waiting pages' text.
+  world.context.held_text_budget = 0;
+  std::vector<std::string> pages;
+  for (int i = 0; i < 5; ++i) {
+    const std::string next = "<a href=\"p" + std::to_string(i + 1) + ".htm\">next</a>\r\n";
+    pages.push_back(world.File("p" + std::to_string(i) + ".htm", kMarked + next + kMarked));
+  }
+  ASSERT_TRUE(Process(pages[0]));
+  for (int i = 0; i < 5; ++i) {
+    const std::string next = "<a href=\"p" + std::to_string(i + 1) + ".htm\">next</a>\r\n";
+    EXPECT_EQ(ReadBytes(pages[i]), kStamped + next + kStamped);
+  }
+  EXPECT_EQ(world.host.asked.size(), 1u);  // the missing p5.htm
+}
+
+TEST_F(ProcessFileTest, AWaitingPageThatCannotBeReadAgainIsLeftAsItIs) {
+  world.context.held_text_budget = 0;
+  const std::string root =
+      world.File("root.htm", std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
+  const std::string child = world.File("child.htm", kMarked);
+  world.fs.Inject(testing::FailNth(FsOp::kReadFile, 2, EIO, "root.htm"));
+  EXPECT_TRUE(Process(root));  // answered OK: the run goes on without the root
+  EXPECT_EQ(ReadBytes(child), kStamped);
+  EXPECT_EQ(ReadBytes(root), std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(
+      world.host.asked[0].text,
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
+          root + kOkCancelQuestion);
+}
+
 TEST_F(ProcessFileTest, TrialRunWritesNothing) {
   world.context.dry_run = true;
   const std::string page = world.File("page.htm", kMarked);
