@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
 #include "engine/run.h"
+#include "platform/caching_file_system.h"
 #include "platform/regional_settings.h"
 #include "platform/registry_store.h"
 #include "settings/setting_fields.h"
@@ -45,7 +46,9 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   RunLog log;
   log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
   const RegionalSettings region = ReadRegionalSettings();
-  RunContext context(live, host, io.fs != nullptr ? *io.fs : RealFileSystem(), log, region);
+  // One run per process: what the run learns about files is remembered for all of it.
+  CachingFileSystem fs(io.fs != nullptr ? *io.fs : RealFileSystem());
+  RunContext context(live, host, fs, log, region);
   context.dry_run = line.dry_run;
   host.WatchInterrupts(context.state);
   const RunOutcome outcome = StartRun(context, *line.file, LogFileName());

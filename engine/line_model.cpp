@@ -1,6 +1,8 @@
 #include "engine/line_model.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace zelvora {
 namespace {
@@ -14,11 +16,21 @@ bool HasCrLfLineEnds(std::string_view bytes) {
     if (at == 0 || bytes[at - 1] != '\r') return false;
     ++line_feeds;
   }
-  size_t carriage_returns = 0;
-  for (size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 1)) {
-    ++carriage_returns;
+  return static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r')) == line_feeds;
+}
+
+// True when some CR is not followed by LF. A branch-free pass over all bytes, which the
+// compiler turns into vector instructions: pages with CR LF line ends have a CR on every
+// line, and stopping at each of them would cost more than looking at every byte.
+bool HasLoneCarriageReturn(std::string_view bytes) {
+  if (bytes.empty()) return false;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t last = bytes.size() - 1;
+  unsigned char lone = 0;
+  for (size_t i = 0; i < last; ++i) {
+    lone |= static_cast<unsigned char>((data[i] == '\r') & (data[i + 1] != '\n'));
   }
-  return carriage_returns == line_feeds;
+  return lone != 0 || data[last] == '\r';
 }
 
 }  // namespace
@@ -48,6 +60,10 @@ std::string WithCrLfLineEnds(std::string bytes) {
   }
   if (!text.ends_with("\r\n")) text += "\r\n";
   return text;
+}
+
+std::string TextForScan(std::string bytes) {
+  return HasLoneCarriageReturn(bytes) ? WithCrLfLineEnds(std::move(bytes)) : bytes;
 }
 
 }  // namespace zelvora

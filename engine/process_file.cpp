@@ -96,7 +96,7 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   task->line = line_no;
   task->before = info;
   task->scan = std::make_unique<StampScan>(
-      context, file_name, WithCrLfLineEnds(std::move(bytes).value()), info.last_write);
+      context, file_name, TextForScan(std::move(bytes).value()), info.last_write);
   Opened opened;
   opened.task = std::move(task);
   return opened;
@@ -163,8 +163,10 @@ class PagePath {
   bool RestoreTop(RunContext& context) {
     StampScan& scan = *top().scan;
     if (!scan.text_set_aside()) return true;
-    auto bytes = context.fs.ReadFile(scan.file_name());
-    if (!bytes.ok() || !scan.GiveTextBack(WithCrLfLineEnds(std::move(bytes).value()))) {
+    FileInfo now;
+    auto bytes = context.fs.ReadFile(scan.file_name(), &now);
+    if (!bytes.ok() || !SameFileVersion(now, top().before) ||
+        !scan.GiveTextBack(TextForScan(std::move(bytes).value()))) {
       return false;
     }
     held_ += scan.held_text_size();

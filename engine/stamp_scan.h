@@ -67,8 +67,9 @@ class StampScan {
   size_t held_text_size() const { return original_.size(); }
   bool text_set_aside() const { return set_aside_; }
   void SetTextAside();
-  // Gives back the text set aside, read anew; returns false, keeping it aside, when `text`
-  // differs from the text set aside (the page changed on disk meanwhile).
+  // Gives back the text set aside, read anew. Preconditions: the page has not changed since
+  // it was first read (the caller compares the file's version); as a last check, a text of
+  // another length is refused (false) and the text stays aside.
   bool GiveTextBack(std::string text);
 
  private:
@@ -109,7 +110,6 @@ class StampScan {
 
   bool set_aside_ = false;
   size_t original_size_ = 0;  // kept while the text is set aside
-  size_t original_hash_ = 0;
 
   bool started_ = false;
   size_t pos_ = 0;  // offset in original_ of the next byte to scan

@@ -102,15 +102,16 @@ std::string_view CommentBody(std::string_view tag_text) {
 }
 
 size_t CountLineFeeds(std::string_view text) {
-  // memchr skips the bytes between line ends many times faster than a byte loop.
+  // Branch-free in blocks small enough for one-byte counters, which the compiler turns into
+  // vector instructions; short lines make a search from line end to line end slower.
+  const auto* data = reinterpret_cast<const unsigned char*>(text.data());
   size_t count = 0;
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  while (at < end) {
-    const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
-    if (found == nullptr) break;
-    ++count;
-    at = static_cast<const char*>(found) + 1;
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t block_end = std::min(text.size(), i + 255);
+    unsigned char in_block = 0;
+    for (; i < block_end; ++i) in_block += static_cast<unsigned char>(data[i] == '\n');
+    count += in_block;
   }
   return count;
 }

@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -85,6 +86,9 @@ FileInfo FromStat(const struct stat& info) {
   result.group = info.st_gid;
   result.last_access = FromTimespec(info.st_atim);
   result.last_write = FromTimespec(info.st_mtim);
+  result.last_change = FromTimespec(info.st_ctim);
+  result.device = static_cast<uint64_t>(info.st_dev);
+  result.inode = static_cast<uint64_t>(info.st_ino);
   return result;
 }
 
@@ -97,6 +101,9 @@ FileInfo FromStatx(const struct statx& info) {
   result.group = info.stx_gid;
   result.last_access = FromStatxTime(info.stx_atime);
   result.last_write = FromStatxTime(info.stx_mtime);
+  result.last_change = FromStatxTime(info.stx_ctime);
+  result.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+  result.inode = info.stx_ino;
   if ((info.stx_mask & STATX_BTIME) != 0) result.created = FromStatxTime(info.stx_btime);
   return result;
 }
@@ -378,6 +385,11 @@ Status RenameNoReplaceByLink(const std::string& from, const std::string& to) {
   if (errno != ENOENT) return SystemError("lstat", to, errno);
   if (rename(from.c_str(), to.c_str()) != 0) return SystemError("rename", both, errno);
   return Status::Ok();
+}
+
+bool SameFileVersion(const FileInfo& a, const FileInfo& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.last_write == b.last_write && a.last_change == b.last_change;
 }
 
 bool IsNotFound(const Status& status) {
