@@ -63,7 +63,8 @@ std::string WithCrLfLineEnds(std::string bytes) {
 }
 
 std::string TextForScan(std::string bytes) {
-  return HasLoneCarriageReturn(bytes) ? WithCrLfLineEnds(std::move(bytes)) : bytes;
+  if (HasLoneCarriageReturn(bytes)) return WithCrLfLineEnds(std::move(bytes));
+  return bytes;
 }
 
 }  // namespace zelvora

@@ -19,9 +19,13 @@ namespace {
 // A page whose scan is under way, with what its write needs afterwards. The linking page is
 // the one below it on the path.
 struct PageTask {
-  int line = 0;  // the line of the link that led here
+  PageTask(RunContext& context, const std::string& file_name, std::string text, int line_no,
+           const FileInfo& info)
+      : line(line_no), before(info), scan(context, file_name, std::move(text), info.last_write) {}
+
+  int line;  // the line of the link that led here
   FileInfo before;
-  std::unique_ptr<StampScan> scan;
+  StampScan scan;
 };
 
 // The outcome of opening a file: either the file's processing is already over (`done` holds
@@ -81,7 +85,9 @@ void SweepFolderOnce(RunContext& context, std::string_view file_name) {
 
 Opened OpenFile(RunContext& context, const std::string& file_name, const std::string& referrer,
                 int line_no) {
-  if (!context.state.VisitedFiles.Insert(file_name)) return Done(true);
+  // The scan names its page by the visited list's copy of the name, which lives for the run.
+  const std::string* entered = context.state.VisitedFiles.Insert(file_name);
+  if (entered == nullptr) return Done(true);
   FileInfo info;
   auto bytes = context.fs.ReadFile(file_name, &info);
   if (!bytes.ok() && IsNotFound(bytes.status())) {
@@ -92,11 +98,8 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
     return Done(ReportFileFailure(context, ReadFailureCause(file_name), referrer, line_no));
   }
   SweepFolderOnce(context, file_name);
-  auto task = std::make_unique<PageTask>();
-  task->line = line_no;
-  task->before = info;
-  task->scan = std::make_unique<StampScan>(
-      context, file_name, TextForScan(std::move(bytes).value()), info.last_write);
+  auto task = std::make_unique<PageTask>(context, *entered, TextForScan(std::move(bytes).value()),
+                                         line_no, info);
   Opened opened;
   opened.task = std::move(task);
   return opened;
@@ -104,7 +107,7 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
 
 // Finishes a page whose scan ended normally: writes it when it changed.
 bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer) {
-  StampScan& scan = *task.scan;
+  StampScan& scan = task.scan;
   if (!scan.changed()) {
     context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + scan.file_name() + "\n");
     return true;
@@ -139,21 +142,21 @@ class PagePath {
   PageTask& top() { return *pages_.back(); }
   // The page whose link led to the top page.
   const std::string& referrer() const {
-    return pages_.size() < 2 ? root_referrer_ : pages_[pages_.size() - 2]->scan->file_name();
+    return pages_.size() < 2 ? root_referrer_ : pages_[pages_.size() - 2]->scan.file_name();
   }
 
   void Push(std::unique_ptr<PageTask> task) {
-    held_ += task->scan->held_text_size();
+    held_ += task->scan.held_text_size();
     pages_.push_back(std::move(task));
     while (held_ > budget_ && first_holding_ + 1 < pages_.size()) {
-      StampScan& waiting = *pages_[first_holding_++]->scan;
+      StampScan& waiting = pages_[first_holding_++]->scan;
       held_ -= waiting.held_text_size();
       waiting.SetTextAside();
     }
   }
 
   void Pop() {
-    held_ -= top().scan->held_text_size();
+    held_ -= top().scan.held_text_size();
     pages_.pop_back();
     first_holding_ = std::min(first_holding_, pages_.size());
   }
@@ -161,7 +164,7 @@ class PagePath {
   // Gives the top page its text back when it was set aside; false when the page can no longer
   // be read as it was.
   bool RestoreTop(RunContext& context) {
-    StampScan& scan = *top().scan;
+    StampScan& scan = top().scan;
     if (!scan.text_set_aside()) return true;
     FileInfo now;
     auto bytes = context.fs.ReadFile(scan.file_name(), &now);
@@ -189,7 +192,7 @@ ScanEvent ResumeTop(RunContext& context, PagePath& path, bool target_ok, bool* u
     *unreadable = true;
     return ScanEvent::kAborted;
   }
-  return page.scan->ResumeAfterLink(target_ok);
+  return page.scan.ResumeAfterLink(target_ok);
 }
 
 }  // namespace
@@ -206,11 +209,11 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
     PageTask& page = path.top();
     bool unreadable = false;
     const ScanEvent event =
-        target_result ? ResumeTop(context, path, *target_result, &unreadable) : page.scan->Run();
+        target_result ? ResumeTop(context, path, *target_result, &unreadable) : page.scan.Run();
     target_result.reset();
     if (event == ScanEvent::kFollowLink) {
-      const std::string target = page.scan->TakeFollowTarget();
-      Opened opened = OpenFile(context, target, page.scan->file_name(), page.scan->follow_line());
+      const std::string target = page.scan.TakeFollowTarget();
+      Opened opened = OpenFile(context, target, page.scan.file_name(), page.scan.follow_line());
       if (opened.done) {
         target_result = *opened.done;
       } else {
@@ -221,7 +224,7 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
     bool result = false;
     if (unreadable) {
       // The page changed or vanished while its links were followed: it is left as it is.
-      result = ReportFileFailure(context, ReadFailureCause(page.scan->file_name()), path.referrer(),
+      result = ReportFileFailure(context, ReadFailureCause(page.scan.file_name()), path.referrer(),
                                  page.line);
     } else if (event == ScanEvent::kFinished) {
       result = FinishPage(context, page, path.referrer());

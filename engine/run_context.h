@@ -38,11 +38,11 @@ struct RunContext {
   RunLog& log;
   const RegionalSettings& region;
   bool dry_run = false;  // scan and report, but write nothing to disk
-  bool flush_pages = false;
+  // Flush each rewritten page to disk before it replaces the old one.
+  bool flush_pages = true;
   // Page text that the pages waiting for their links may hold before the ones nearest the
   // root set theirs aside (and read it again when their scan goes on).
-  size_t held_text_budget =
-      size_t{32} << 20;  // flush each rewritten page to disk before it replaces the old one
+  size_t held_text_budget = size_t{16} << 20;
   RunState state;
 };
 

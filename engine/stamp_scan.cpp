@@ -62,10 +62,10 @@ std::vector<std::string_view> SplitNames(std::string_view list) {
 
 }  // namespace
 
-StampScan::StampScan(RunContext& context, std::string file_name, std::string text,
+StampScan::StampScan(RunContext& context, const std::string& file_name, std::string text,
                      std::optional<FileTime> own_last_write)
     : context_(context),
-      file_name_(std::move(file_name)),
+      file_name_(file_name),
       original_(std::move(text)),
       charset_(DetectPageCharset(original_)),
       own_last_write_(own_last_write),

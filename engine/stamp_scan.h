@@ -34,10 +34,11 @@ enum class ScanEvent {
 
 class StampScan {
  public:
-  // `file_name` is the page as the walk received it; `text` its content with CR LF line ends.
+  // `file_name` is the page as the walk received it, and must outlive the scan; `text` its
+  // content (see TextForScan).
   // `own_last_write`, when given, is the page's last-write time as read with its text: the
   // date of marks that take the page's own date, which the page keeps until it is written.
-  StampScan(RunContext& context, std::string file_name, std::string text,
+  StampScan(RunContext& context, const std::string& file_name, std::string text,
             std::optional<FileTime> own_last_write = std::nullopt);
 
   // Runs the scan from where it stands until it ends, aborts or needs a link followed. The
@@ -102,7 +103,7 @@ class StampScan {
   int PercentAt(size_t original_offset) const;
 
   RunContext& context_;
-  const std::string file_name_;
+  const std::string& file_name_;
   std::string original_;
   const std::string charset_;
   const std::optional<FileTime> own_last_write_;

@@ -11,8 +11,12 @@ namespace zelvora {
 
 class VisitedFileSet {
  public:
-  // Enters `file_name`; returns false when it (in any letter case) was already entered.
-  bool Insert(std::string_view file_name) { return names_.emplace(file_name).second; }
+  // Enters `file_name` and returns the set's own copy of it, which stays valid until Clear();
+  // returns null when the name (in any letter case) was already entered.
+  const std::string* Insert(std::string_view file_name) {
+    const auto [entry, added] = names_.emplace(file_name);
+    return added ? &*entry : nullptr;
+  }
   // True when `file_name` was entered in any letter case.
   bool Contains(std::string_view file_name) const {
     return names_.find(std::string(file_name)) != names_.end();

@@ -22,7 +22,7 @@ namespace zelvora {
 
 class CachingFileSystem : public FileSystem {
  public:
-  static constexpr size_t kDefaultMaxRemembered = 32768;
+  static constexpr size_t kDefaultMaxRemembered = 16384;
 
   // `inner` is not owned and must outlive this file system.
   explicit CachingFileSystem(FileSystem& inner, size_t max_remembered = kDefaultMaxRemembered)

@@ -191,7 +191,8 @@ TEST_F(StampScanTest, CancelAndTheAbortFlagAbortTheScan) {
   flagged.settings.LinkWrite = false;
   flagged.host.abort_after_events = 2;
   const std::string text = "<p><b><!--#ZELV#-->\r\n";
-  StampScan scan(flagged.context, flagged.File("p.htm", text), text);
+  const std::string file = flagged.File("p.htm", text);
+  StampScan scan(flagged.context, file, text);
   EXPECT_EQ(scan.Run(), ScanEvent::kAborted);
   EXPECT_EQ(flagged.host.events_processed, 2);
 }
