@@ -1,5 +1,6 @@
 // zelvora-stamp: stamps a page and the local pages it links to, from the command line.
 #include <clocale>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,11 @@
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   zelvora::CatchInterrupts();
+  if (!zelvora::IsTerminal(zelvora::StandardStream::kError)) {
+    // Log entries of a large run written into a file or pipe: buffered, not one write each.
+    std::cerr.unsetf(std::ios_base::unitbuf);
+    std::setvbuf(stderr, nullptr, _IOFBF, 1 << 16);
+  }
   const std::vector<std::string> args(argv + 1, argv + argc);
   const zelvora::StampCommandIo io{
       std::cin,

@@ -43,7 +43,8 @@ void TerminalHost::EchoLogEntry(const std::string& entry) {
   ClearProgress();
   err_ << entry;
   if (entry.empty() || entry.back() != '\n') err_ << '\n';
-  err_.flush();
+  // On a terminal each entry shows at once; into a file or pipe they go in large writes.
+  if (draw_progress_) err_.flush();
 }
 
 void TerminalHost::SetStatus(const std::string& text) { (void)text; }
@@ -93,12 +94,14 @@ Answer TerminalHost::ReadAnswer(Question kind) {
 void TerminalHost::ShowMessage(const std::string& text, MessageIcon icon) {
   (void)icon;
   ClearProgress();
+  err_.flush();  // the entries before the message come before it, also in one file
   out_ << text << '\n';
   out_.flush();
 }
 
 void TerminalHost::WouldWrite(const std::string& file_name) {
   ClearProgress();
+  err_.flush();
   out_ << file_name << '\n';
   out_.flush();
 }

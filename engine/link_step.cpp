@@ -52,7 +52,11 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
     const bool go_on = ReportAndAskOkCancel(context, cause, &where);
     return Decision(go_on ? Kind::kPassedOver : Kind::kAbort);
   }
-  if (IsAvoided(context, targets.front())) return Decision(Kind::kPassedOver);
+  // A page already processed in this run is passed over, as its processing would do; the
+  // avoid list need not be asked about it.
+  if (context.state.VisitedFiles.Contains(targets.front()) || IsAvoided(context, targets.front())) {
+    return Decision(Kind::kPassedOver);
+  }
 
   LinkDecision follow = Decision(Kind::kFollow);
   follow.target = targets.front();

@@ -64,13 +64,25 @@ std::optional<std::string> CharsetFromByteOrderMark(std::string_view page) {
   return std::nullopt;
 }
 
-// The name declared by the first "charset" = name in `window`; `lower` is `window` with ASCII
-// letters lower-cased. Occurrences without "=" and a whole name are passed over.
-std::optional<std::string> DeclaredCharsetName(std::string_view window, std::string_view lower) {
+// The offset of the first "charset" at or after `from` in `window`, in any letter case.
+size_t FindCharsetWord(std::string_view window, size_t from) {
   constexpr std::string_view kKeyword = "charset";
-  for (size_t at = lower.find(kKeyword); at != std::string_view::npos;
-       at = lower.find(kKeyword, at + 1)) {
-    size_t i = at + kKeyword.size();
+  for (size_t at = from; at + kKeyword.size() <= window.size(); ++at) {
+    size_t matched = 0;
+    while (matched < kKeyword.size() && (window[at + matched] | 0x20) == kKeyword[matched]) {
+      ++matched;
+    }
+    if (matched == kKeyword.size()) return at;
+  }
+  return std::string_view::npos;
+}
+
+// The name declared by the first "charset" = name in `window`. Occurrences without "=" and
+// a whole name are passed over.
+std::optional<std::string> DeclaredCharsetName(std::string_view window) {
+  for (size_t at = FindCharsetWord(window, 0); at != std::string_view::npos;
+       at = FindCharsetWord(window, at + 1)) {
+    size_t i = at + 7;
     while (i < window.size() && IsDeclarationBlank(window[i])) ++i;
     if (i >= window.size() || window[i] != '=') continue;
     ++i;
@@ -113,7 +125,7 @@ bool IsUtf8Name(const std::string& charset) { return AsciiUpper(charset) == kUtf
 std::string DetectPageCharset(std::string_view page) {
   if (std::optional<std::string> marked = CharsetFromByteOrderMark(page)) return *marked;
   const std::string_view window = page.substr(0, kCharsetWindow);
-  if (std::optional<std::string> declared = DeclaredCharsetName(window, AsciiLower(window))) {
+  if (std::optional<std::string> declared = DeclaredCharsetName(window)) {
     return CharsetFromDeclaredName(*declared);
   }
   return kCp932;

@@ -157,7 +157,11 @@ ScanEvent StampScan::Loop() {
 }
 
 Flow StampScan::AfterTag() {
-  context_.host.SetPercent(PercentAt(pos_));
+  const int percent = PercentAt(pos_);
+  if (percent != shown_percent_) {
+    shown_percent_ = percent;
+    context_.host.SetPercent(percent);
+  }
   context_.host.ProcessPendingEvents();
   return context_.state.ContinueFlag ? Flow::kContinue : Flow::kAbort;
 }

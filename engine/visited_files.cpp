@@ -7,7 +7,7 @@ char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + (
 
 }  // namespace
 
-size_t VisitedFileSet::FoldedHash::operator()(const std::string& name) const {
+size_t VisitedFileSet::FoldedHash::operator()(std::string_view name) const {
   // FNV-1a over the folded bytes.
   size_t hash = 0xcbf29ce484222325ULL;
   for (const char c : name) {
@@ -17,7 +17,7 @@ size_t VisitedFileSet::FoldedHash::operator()(const std::string& name) const {
   return hash;
 }
 
-bool VisitedFileSet::FoldedEqual::operator()(const std::string& a, const std::string& b) const {
+bool VisitedFileSet::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;

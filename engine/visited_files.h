@@ -18,9 +18,7 @@ class VisitedFileSet {
     return added ? &*entry : nullptr;
   }
   // True when `file_name` was entered in any letter case.
-  bool Contains(std::string_view file_name) const {
-    return names_.find(std::string(file_name)) != names_.end();
-  }
+  bool Contains(std::string_view file_name) const { return names_.find(file_name) != names_.end(); }
   // True when `file_name` was entered spelt exactly so.
   bool ContainsExactly(const std::string& file_name) const {
     const auto found = names_.find(file_name);
@@ -32,10 +30,12 @@ class VisitedFileSet {
  private:
   // Hashing and equality that fold ASCII letters, so no folded copy of a name is made.
   struct FoldedHash {
-    size_t operator()(const std::string& name) const;
+    using is_transparent = void;  // lookups by string_view, without a copy
+    size_t operator()(std::string_view name) const;
   };
   struct FoldedEqual {
-    bool operator()(const std::string& a, const std::string& b) const;
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
   };
   std::unordered_set<std::string, FoldedHash, FoldedEqual> names_;  // as first entered
 };

@@ -191,17 +191,18 @@ std::string CanonicalFolder(const std::string& path) {
 }
 
 // Reads the rest of `fd` straight into the string: `expected_size` bytes first, and more if
-// the file has grown since it was measured.
+// the file has grown since it was measured. A read of a regular file returns fewer bytes than
+// asked for only at its end, so a file that has not grown takes a single read.
 Result<std::string> ReadAll(int fd, const std::string& path, size_t expected_size) {
   std::string content(expected_size + 1, '\0');
   size_t filled = 0;
   for (;;) {
     if (filled == content.size()) content.resize(content.size() * 2);
-    const ssize_t got = RetryOnInterrupt(
-        [&] { return read(fd, content.data() + filled, content.size() - filled); });
+    const size_t wanted = content.size() - filled;
+    const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
     if (got < 0) return SystemError("read", path, errno);
-    if (got == 0) break;
     filled += static_cast<size_t>(got);
+    if (got == 0 || static_cast<size_t>(got) < wanted) break;
   }
   content.resize(filled);
   return content;
