@@ -5,8 +5,8 @@
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
 #include "engine/run.h"
-#include "platform/registry_store.h"
 #include "platform/regional_settings.h"
+#include "platform/registry_store.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_persistence.h"
 
@@ -24,7 +24,8 @@ Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
   RegistryStore store(DefaultRegistryPath());
   ExitState ignored_exit_state;
   ProgressOffset ignored_offset;
-  LoadSettings(store, settings, ignored_exit_state, ignored_offset);
+  // As at the main window's start, a store that cannot be read gives the defaults.
+  (void)LoadSettings(store, settings, ignored_exit_state, ignored_offset);
   for (const std::string& assignment : overrides) {
     const Status applied = ApplySettingOverride(settings, assignment);
     if (!applied.ok()) return applied;

@@ -35,8 +35,8 @@ Answer StoppingAnswer(Question kind) {
 
 }  // namespace
 
-TerminalHost::TerminalHost(std::istream& in, std::ostream& out, std::ostream& err,
-                           bool interactive, bool draw_progress)
+TerminalHost::TerminalHost(std::istream& in, std::ostream& out, std::ostream& err, bool interactive,
+                           bool draw_progress)
     : in_(in), out_(out), err_(err), interactive_(interactive), draw_progress_(draw_progress) {}
 
 void TerminalHost::EchoLogEntry(const std::string& entry) {

@@ -12,8 +12,7 @@ bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
                            page.referrer, page.line);
 }
 
-void RestoreTimeStamps(RunContext& context, const std::string& data_path,
-                       const StampedPage& page) {
+void RestoreTimeStamps(RunContext& context, const std::string& data_path, const StampedPage& page) {
   // A failure here leaves the times of the write; the page itself is complete.
   (void)context.fs.SetFileTimes(data_path, page.before.last_access,
                                 LocalDosDateTimeToFileTime(page.newest_date));

@@ -91,8 +91,8 @@ bool FinishPage(RunContext& context, PageTask& task) {
     return true;
   }
   if (context.dry_run) {
-    context.log.AddLogEntry("◎日付を記入します（試行のため書き込みません）：" +
-                            scan.file_name() + "\n");
+    context.log.AddLogEntry("◎日付を記入します（試行のため書き込みません）：" + scan.file_name() +
+                            "\n");
     context.host.WouldWrite(scan.file_name());
     return true;
   }
@@ -118,8 +118,8 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
   std::optional<bool> target_result;  // how the last followed link's target ended
   for (;;) {
     PageTask& page = *path.back();
-    const ScanEvent event = target_result ? page.scan->ResumeAfterLink(*target_result)
-                                          : page.scan->Run();
+    const ScanEvent event =
+        target_result ? page.scan->ResumeAfterLink(*target_result) : page.scan->Run();
     target_result.reset();
     if (event == ScanEvent::kFollowLink) {
       Opened target = OpenFile(context, page.scan->follow_target(), page.scan->file_name(),

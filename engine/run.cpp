@@ -36,8 +36,9 @@ void ShowSummary(RunContext& context, bool completed) {
     context.host.SetStatus("更新日の記入が終了しました。");
     message = "終了しました。";
     if (MentionsErrors(context)) {
-      message += "\n\n記入中にエラーが " + std::to_string(context.state.ErrorCount) +
-                 " 回発生しましたが無視して続行しました。\nエラーの詳細についてはログをご覧下さい。";
+      message +=
+          "\n\n記入中にエラーが " + std::to_string(context.state.ErrorCount) +
+          " 回発生しましたが無視して続行しました。\nエラーの詳細についてはログをご覧下さい。";
     }
   } else {
     context.host.SetStatus("更新日の記入を中止しました。");

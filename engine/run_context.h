@@ -33,7 +33,7 @@ struct RunContext {
   FileSystem& fs;
   RunLog& log;
   const RegionalSettings& region;
-  bool dry_run = false;  // scan and report, but write nothing to disk
+  bool dry_run = false;     // scan and report, but write nothing to disk
   bool flush_pages = true;  // flush each rewritten page to disk before it replaces the old one
   RunState state;
 };

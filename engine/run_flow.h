@@ -5,6 +5,6 @@
 
 namespace zelvora {
 
-enum class [[nodiscard]] Flow { kContinue, kAbort };
+enum class [[nodiscard]] Flow{kContinue, kAbort};
 
 }  // namespace zelvora

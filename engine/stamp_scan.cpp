@@ -106,8 +106,8 @@ ScanEvent StampScan::Loop() {
     } else if (tag.kind == TagKind::tkFrame || tag.kind == TagKind::tkAnchor) {
       pos_ = tag.end + 1;
       const std::string_view attribute = tag.kind == TagKind::tkFrame ? "SRC" : "A HREF";
-      const LinkDecision link = BeginLinkStep(context_, tag.text(), attribute,
-                                              file_name_, charset_, LineAt(pos_));
+      const LinkDecision link =
+          BeginLinkStep(context_, tag.text(), attribute, file_name_, charset_, LineAt(pos_));
       switch (link.kind) {
         case LinkDecision::Kind::kAbort:
           return ScanEvent::kAborted;

@@ -2,7 +2,9 @@
 //
 // A DateTime is local time counted in days since 1899-12-30 00:00, with the time of day as
 // the fraction (0.5 is noon). It is the value that date texts are formatted from and that
-// the newest stamped date of a page is kept in.
+// the newest stamped date of a page is kept in. Before 1899-12-30 the whole part counts the
+// days backwards while the fraction still counts the time of day forwards: 1899-12-29 06:00
+// is -1.25.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +38,8 @@ struct FileTime {
 DateTime EncodeDateTime(const CivilTime& civil);
 
 // Splits a DateTime into calendar fields, rounding to the nearest millisecond; day_of_week is
-// filled in.
+// filled in. Never fails: a value that is not a number gives 1899-12-30 00:00, and values
+// beyond the years 1 to 9999 give the nearest end of that range.
 CivilTime DecodeDateTime(DateTime value);
 
 // The current local time, to the millisecond.

@@ -30,6 +30,12 @@ Status SystemError(std::string_view operation, std::string_view path, int error)
   return Status::Error(std::move(message), error);
 }
 
+// The system takes paths as C strings: a path holding a NUL byte would silently name a
+// shorter path, so it is refused as invalid instead.
+bool HoldsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+Status NulInPath() { return Status::Error("path holds a NUL byte", EINVAL); }
+
 // Calls `call` again while it fails with EINTR.
 template <typename Call>
 auto RetryOnInterrupt(Call call) {
@@ -180,6 +186,7 @@ std::string CanonicalFolder(const std::string& path) {
 class PosixFileSystem : public FileSystem {
  public:
   Result<FileInfo> Stat(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     struct statx extended;
     const int status = RetryOnInterrupt([&] {
       return statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
@@ -196,6 +203,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::string> ReadFile(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     // O_NONBLOCK so that a named pipe or a device cannot hang the open; such files are
     // refused below. It has no effect on regular files.
     const ScopedFd fd(RetryOnInterrupt(
@@ -223,6 +231,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     const int fd =
         RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (fd < 0) return SystemError("open folder", path, errno);
@@ -251,6 +260,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     const int fd = RetryOnInterrupt(
         [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); });
     if (fd < 0) return SystemError("create", path, errno);
@@ -258,12 +268,14 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
+    if (HoldsNul(from) || HoldsNul(to)) return NulInPath();
     if (rename(from.c_str(), to.c_str()) != 0)
       return SystemError("rename", from + " -> " + to, errno);
     return Status::Ok();
   }
 
   Status RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (HoldsNul(from) || HoldsNul(to)) return NulInPath();
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
       return Status::Ok();
     }
@@ -272,6 +284,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status Link(const std::string& existing, const std::string& new_path) override {
+    if (HoldsNul(existing) || HoldsNul(new_path)) return NulInPath();
     if (linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, new_path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       return SystemError("link", existing + " -> " + new_path, errno);
     }
@@ -279,12 +292,14 @@ class PosixFileSystem : public FileSystem {
   }
 
   Status Remove(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     if (unlink(path.c_str()) != 0) return SystemError("unlink", path, errno);
     return Status::Ok();
   }
 
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override {
+    if (HoldsNul(path)) return NulInPath();
     struct timespec times[2];
     const std::optional<FileTime> given[2] = {last_access, last_write};
     for (int i = 0; i < 2; ++i) {
@@ -303,6 +318,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::string> ResolveSymlinks(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
     std::string current = path;
     for (int hop = 0; hop <= kMaxSymlinkHops; ++hop) {
       struct stat info;
@@ -333,6 +349,7 @@ class PosixFileSystem : public FileSystem {
 }  // namespace
 
 Status RenameNoReplaceByLink(const std::string& from, const std::string& to) {
+  if (HoldsNul(from) || HoldsNul(to)) return NulInPath();
   const std::string both = from + " -> " + to;
   // Not following a symbolic link at `from`: the link itself is what a rename moves.
   if (linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0) {

@@ -45,8 +45,7 @@ bool CopyAsGeneration(FileSystem& fs, const std::string& data_path, const std::s
 
 // Generation 1 has succeeded when it is a second name (or a complete copy) of the page's
 // current text; the page itself never leaves its place.
-bool KeepAsFirstGeneration(FileSystem& fs, const std::string& data_path,
-                           const std::string& name) {
+bool KeepAsFirstGeneration(FileSystem& fs, const std::string& data_path, const std::string& name) {
   const Status linked = fs.Link(data_path, name);
   if (linked.ok()) return true;
   const int code = linked.code();
@@ -95,21 +94,24 @@ Flow RotateBackups(RunContext& context, const std::string& path, const std::stri
   const int generations = context.settings.BackupGenes;
 
   const std::string oldest = BackupName(path, generations);
-  if (RunStep(context, [&] { return Delete(fs, oldest); },
-              "古いバックアップファイルを削除できません。\n" + oldest) == Flow::kAbort) {
+  if (RunStep(
+          context, [&] { return Delete(fs, oldest); },
+          "古いバックアップファイルを削除できません。\n" + oldest) == Flow::kAbort) {
     return Flow::kAbort;
   }
   for (int c = generations; c >= 2; --c) {
     const std::string younger = BackupName(path, c - 1);
     const std::string older = BackupName(path, c);
-    if (RunStep(context, [&] { return MoveUp(fs, younger, older); },
-                "バックアップファイルをリネームできません。\n" + younger) == Flow::kAbort) {
+    if (RunStep(
+            context, [&] { return MoveUp(fs, younger, older); },
+            "バックアップファイルをリネームできません。\n" + younger) == Flow::kAbort) {
       return Flow::kAbort;
     }
   }
   const std::string first = BackupName(path, 1);
-  return RunStep(context, [&] { return KeepAsFirstGeneration(fs, data_path, first); },
-                 "元のファイルをリネームできません。\n" + path);
+  return RunStep(
+      context, [&] { return KeepAsFirstGeneration(fs, data_path, first); },
+      "元のファイルをリネームできません。\n" + path);
 }
 
 }  // namespace zelvora

@@ -78,9 +78,9 @@ class StampCommandTest : public ::testing::Test {
 };
 
 TEST_F(StampCommandTest, FollowsLinksDepthFirstWritingLinkedPagesFirst) {
-  const std::string index = Page("index.htm", kMarked + Link("a.htm") + Link("sub/b.htm") +
-                                                  Link("https://example.com/") +
-                                                  Link("photo.JPG") + Link("mailto:me@x"));
+  const std::string index =
+      Page("index.htm", kMarked + Link("a.htm") + Link("sub/b.htm") + Link("https://example.com/") +
+                            Link("photo.JPG") + Link("mailto:me@x"));
   const std::string a = Page("a.htm", kMarked + Link("index.htm") + Link("sub/b.htm"));
   const std::string b = Page("sub/b.htm", kMarked + Link("../c.htm"));
   const std::string c = Page("c.htm", kMarked + Link("index.htm#top"));
@@ -148,7 +148,9 @@ TEST_F(StampCommandTest, AbortInANestedFileKeepsOnlyFinishedFilesWritten) {
   EXPECT_EQ(WrittenInOrder(run.err), std::vector<std::string>{done});
   EXPECT_EQ(ReadBytes(site / "parent.htm"), kMarked + Link("bad.htm"));
   EXPECT_EQ(ReadBytes(index), kMarked + Link("done.htm") + Link("parent.htm"));
-  EXPECT_EQ(run.out, "中止しました。\n\n記入中にエラーが発生しました。\nエラーの詳細についてはログをご覧下さい。\n");
+  EXPECT_EQ(run.out,
+            "中止しました。\n\n記入中にエラーが発生しました。\nエラーの詳細についてはログをご覧下さ"
+            "い。\n");
 }
 
 TEST_F(StampCommandTest, LogOfARunByteForByte) {
@@ -158,14 +160,20 @@ TEST_F(StampCommandTest, LogOfARunByteForByte) {
             "ログファイルの読み込みに失敗。ログファイルが存在しない可能性があります。"
             "新規にログファイルを作成しました。\n\n\r\n"
             "======================================================================\n\r\n"
-            "★日付記入開始：" + page + ",TIME\n\r\n"
-            "◎日付記入開始：" + page + "\n\r\n"
-            "◎日付を記入する必要はありませんでした：" + page + "\n\r\n"
-            "\n★日付記入終了：TIME\n\n\r\n");
+            "★日付記入開始：" +
+                page +
+                ",TIME\n\r\n"
+                "◎日付記入開始：" +
+                page +
+                "\n\r\n"
+                "◎日付を記入する必要はありませんでした：" +
+                page +
+                "\n\r\n"
+                "\n★日付記入終了：TIME\n\n\r\n");
   // A second run reads every entry back line by line: each entry's own LF became a line.
   ASSERT_EQ(Run({page}).status, kExitFinished);
   const std::string second = LogWithoutTimes();
-  EXPECT_NE(second.find("★日付記入終了：TIME\r\n\r\n\r\n\r\n=========="), std::string::npos);
+  EXPECT_NE(second.find("★日付記入終了：TIME\r\n\r\n\r\n=========="), std::string::npos);
 }
 
 TEST_F(StampCommandTest, LogOffAndTrialRunsLeaveTheDiskAlone) {
@@ -193,7 +201,9 @@ TEST_F(StampCommandTest, UsageErrors) {
   EXPECT_EQ(run.err, "記入ファイル名を入力して下さい。\n");
 
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"--bogus", "x"}, {"--set"},
+       std::vector<std::vector<std::string>>{{},
+                                             {"--bogus", "x"},
+                                             {"--set"},
                                              {"--set", "NoSuchSetting=1", "x"},
                                              {"--set", "MaxLog=many", "x"},
                                              {"a.htm", "b.htm"}}) {
@@ -205,7 +215,8 @@ TEST_F(StampCommandTest, UsageErrors) {
 }
 
 TEST_F(StampCommandTest, ShowSettingsPrintsTheEffectiveSettings) {
-  const CommandRun run = Run({"--show-settings", "--set", "MaxLog=10", "--set", "AvoidList=*.pdf,x.htm"});
+  const CommandRun run =
+      Run({"--show-settings", "--set", "MaxLog=10", "--set", "AvoidList=*.pdf,x.htm"});
   EXPECT_EQ(run.status, kExitFinished);
   EXPECT_EQ(run.out,
             "WriteFmtStr=yyyy/mm/dd\nKeepTimeStamp=1\nBackup=1\nEnableAvoidList=1\nLinkWrite=1\n"
@@ -218,8 +229,8 @@ TEST(StampBinaryTest, ExitStatusAndStreamsOfTheRealProgram) {
   testing::TempDir site("binary");
   const std::string page = site / "page.htm";
   testing::WriteBytes(page, kMarked);
-  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " " + page +
-                              " </dev/null >" + (site / "out.txt") + " 2>" + (site / "err.txt");
+  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " " + page + " </dev/null >" +
+                              (site / "out.txt") + " 2>" + (site / "err.txt");
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadBytes(site / "out.txt"), "終了しました。\n");
   EXPECT_NE(ReadBytes(site / "err.txt").find("◎日付を記入しました：" + page), std::string::npos);

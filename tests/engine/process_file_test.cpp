@@ -78,9 +78,8 @@ TEST_F(ProcessFileTest, BytesAfterANulAreKept) {
   const std::string nul_line = std::string("a\0b", 3);
   const std::string page = world.File("nul.htm", "<!--#ZELV#-->" + nul_line + "\nc");
   ASSERT_TRUE(Process(page));
-  EXPECT_EQ(ReadBytes(page),
-            "<!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) -->" + nul_line +
-                "\r\nc\r\n");
+  EXPECT_EQ(ReadBytes(page), "<!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) -->" +
+                                 nul_line + "\r\nc\r\n");
 }
 
 TEST_F(ProcessFileTest, MissingFileIsReportedOnceHoweverOftenItIsRetried) {
@@ -99,8 +98,9 @@ TEST_F(ProcessFileTest, MissingFileIsReportedOnceHoweverOftenItIsRetried) {
 
 TEST_F(ProcessFileTest, MissingRootFileUnderEachPolicy) {
   const std::string missing = world.dir / "missing.htm";
-  const std::string report = "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが見つかりません。\n" +
-                             missing + "\n\nどうしますか？";
+  const std::string report =
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが見つかりません。\n" + missing +
+      "\n\nどうしますか？";
   world.settings.ErrCope = kErrCopeAbort;
   EXPECT_FALSE(Process(missing));
   EXPECT_TRUE(world.host.asked.empty());
@@ -130,10 +130,11 @@ TEST_F(ProcessFileTest, ReadFailureIsAskedWithTheLinkLocation) {
   world.host.answers = {Answer::kCancel};
   EXPECT_FALSE(Process(page, "/site/index.htm", 3));
   ASSERT_EQ(world.host.asked.size(), 1u);
-  EXPECT_EQ(world.host.asked[0].text,
-            "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
-                page + "\n\n【エラー発生箇所】\nファイル名：/site/index.htm\n行番号：3" +
-                kOkCancelQuestion);
+  EXPECT_EQ(
+      world.host.asked[0].text,
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
+          page + "\n\n【エラー発生箇所】\nファイル名：/site/index.htm\n行番号：3" +
+          kOkCancelQuestion);
 }
 
 TEST_F(ProcessFileTest, FailedWriteLeavesPageAndGenerationsUntouched) {
@@ -146,9 +147,10 @@ TEST_F(ProcessFileTest, FailedWriteLeavesPageAndGenerationsUntouched) {
   EXPECT_FALSE(PathExists(world.dir / "page_Bak2.bak"));
   EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
   ASSERT_EQ(world.host.asked.size(), 1u);
-  EXPECT_EQ(world.host.asked[0].text,
-            "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルに書き込めませんでした。\n" +
-                page + kOkCancelQuestion);
+  EXPECT_EQ(
+      world.host.asked[0].text,
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルに書き込めませんでした。\n" +
+          page + kOkCancelQuestion);
 }
 
 TEST_F(ProcessFileTest, FailedReplaceLeavesThePageWhole) {

@@ -16,8 +16,9 @@ std::string Pair(const std::string& date) {
 }
 
 std::string Report(const std::string& cause, const std::string& file, int line) {
-  return "※　エラーが発生しました。\n\n【エラーの原因】\n" + cause + "【エラー発生箇所】\nファイル名：" +
-         file + "\n行番号：" + std::to_string(line) + kOkCancelQuestion;
+  return "※　エラーが発生しました。\n\n【エラーの原因】\n" + cause +
+         "【エラー発生箇所】\nファイル名：" + file + "\n行番号：" + std::to_string(line) +
+         kOkCancelQuestion;
 }
 
 class StampScanTest : public ::testing::Test {
@@ -70,7 +71,8 @@ TEST_F(StampScanTest, DateAreaIsReplacedWholeMarkupIncluded) {
   const Outcome outcome =
       Scan("<!-- #ZELV# --><!-- ($BEGIN) #ZELV# --><b>2002/01/12</b><!--#ZELV#($END)-->\r\n");
   EXPECT_TRUE(outcome.changed);
-  EXPECT_EQ(outcome.text, "<!-- #ZELV# --><!-- ($BEGIN) #ZELV# -->1999/01/03<!--#ZELV#($END)-->\r\n");
+  EXPECT_EQ(outcome.text,
+            "<!-- #ZELV# --><!-- ($BEGIN) #ZELV# -->1999/01/03<!--#ZELV#($END)-->\r\n");
   EXPECT_GT(outcome.newest, 0);
 }
 
@@ -116,8 +118,8 @@ TEST_F(StampScanTest, MarkStateTableReportsAndRecovers) {
 
 TEST_F(StampScanTest, TwoKeywordMarksInARowEachGetTheirMarker) {
   const Outcome outcome = Scan("<!--#ZELV#--><!--#ZELV#-->\r\n");
-  EXPECT_EQ(outcome.text, "<!--#ZELV#-->" + Pair("1999/01/03") + "<!--#ZELV#-->" +
-                              Pair("1999/01/03") + "\r\n");
+  EXPECT_EQ(outcome.text,
+            "<!--#ZELV#-->" + Pair("1999/01/03") + "<!--#ZELV#-->" + Pair("1999/01/03") + "\r\n");
 }
 
 TEST_F(StampScanTest, BeginMarkWithoutEndChangesNothingAndReportsNothing) {
@@ -131,8 +133,8 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
   world.File("news/b.txt", "b", testing::k2024_05_06_120406);
   world.File("a.htm", "a", testing::k2002_01_12_100000);
   const Outcome outcome = Scan("x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->\r\n");
-  EXPECT_EQ(outcome.text, "x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->" +
-                              Pair("2024/05/06") + "\r\n");
+  EXPECT_EQ(outcome.text,
+            "x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->" + Pair("2024/05/06") + "\r\n");
   ASSERT_EQ(world.host.asked.size(), 2u);
   // The blank after the comma belongs to the second name, which names no file.
   EXPECT_EQ(world.host.asked[0].text,
@@ -144,8 +146,8 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
 }
 
 TEST_F(StampScanTest, UnreadableSourceKeepsTheOldDateArea) {
-  const std::string text = "<!--#ZELV# gone.htm-->" + Pair("2002/01/12") +
-                           "\r\n<!--#ZELV#-->" + Pair("2002/01/12") + "\r\n";
+  const std::string text = "<!--#ZELV# gone.htm-->" + Pair("2002/01/12") + "\r\n<!--#ZELV#-->" +
+                           Pair("2002/01/12") + "\r\n";
   const Outcome outcome = Scan(text);
   EXPECT_TRUE(outcome.changed);  // the second pair changed
   EXPECT_EQ(outcome.text, "<!--#ZELV# gone.htm-->" + Pair("2002/01/12") + "\r\n<!--#ZELV#-->" +
@@ -168,8 +170,9 @@ TEST_F(StampScanTest, LineNumbersCountLinesOfTheTextAsRewritten) {
   second.settings.LinkWrite = false;
   second.settings.AssignWriteFmt = 1;
   second.settings.WriteFmtStr = "yyyy\"\r\n\"mm";
-  const std::string text = "<!--#ZELV#--><!--#ZELV#($BEGIN)--><!--#ZELV#($END)-->\r\n"
-                           "<!--#ZELV#($END)-->\r\n";
+  const std::string text =
+      "<!--#ZELV#--><!--#ZELV#($BEGIN)--><!--#ZELV#($END)-->\r\n"
+      "<!--#ZELV#($END)-->\r\n";
   const std::string file = second.File("p.htm", text);
   StampScan scan(second.context, file, text);
   ASSERT_EQ(scan.Run(), ScanEvent::kFinished);
@@ -197,8 +200,8 @@ TEST_F(StampScanTest, DateTextIsWrittenInThePagesCharset) {
   world.settings.WriteFmtIdx = 5;  // yyyy"年"m"月"d"日" h"時"m"分"
   const std::string expected_utf8 = "1999年1月3日 14時7分";
   const Outcome cp932 = Scan("<!--#ZELV#-->\r\n");
-  EXPECT_EQ(cp932.text, "<!--#ZELV#-->" + Pair(*ConvertText(expected_utf8, kUtf8, kCp932)) +
-                            "\r\n");
+  EXPECT_EQ(cp932.text,
+            "<!--#ZELV#-->" + Pair(*ConvertText(expected_utf8, kUtf8, kCp932)) + "\r\n");
 
   const Outcome utf8 = Scan("<meta charset=\"utf-8\"><!--#ZELV#-->\r\n");
   EXPECT_EQ(utf8.text, "<meta charset=\"utf-8\"><!--#ZELV#-->" + Pair(expected_utf8) + "\r\n");

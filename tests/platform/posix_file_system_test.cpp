@@ -58,6 +58,16 @@ TEST_F(PosixFileSystemTest, MissingPathsAreNotFound) {
   EXPECT_FALSE(IsNotFound(Status::Error("denied", EACCES)));
 }
 
+TEST_F(PosixFileSystemTest, PathsHoldingNulAreRefusedNotShortened) {
+  WriteBytes(dir_ / "a.htm", "A");
+  const std::string sneaky = dir_ / std::string("a.htm\0tail", 10);
+  EXPECT_EQ(fs_.Stat(sneaky).status().code(), EINVAL);
+  EXPECT_EQ(fs_.ReadFile(sneaky).status().code(), EINVAL);
+  EXPECT_EQ(fs_.Remove(sneaky).code(), EINVAL);
+  EXPECT_EQ(fs_.RenameNoReplace(dir_ / "a.htm", sneaky).code(), EINVAL);
+  EXPECT_TRUE(PathExists(dir_ / "a.htm"));
+}
+
 TEST_F(PosixFileSystemTest, ReadFileReturnsEveryByte) {
   const std::string bytes("line1\r\nNUL\0after\xFF", 17);
   WriteBytes(dir_ / "bin", bytes);

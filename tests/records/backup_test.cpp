@@ -27,8 +27,8 @@ class RotateBackupsTest : public ::testing::Test {
   // A page "page.htm" holding "now" and the generations 1..count holding "gen<n>".
   void MakeGenerations(int count) {
     page = world.File("page.htm", "now");
-    for (int n = 1; n <= count; ++n) world.File(Generation(n).substr(world.dir.path().size() + 1),
-                                                "gen" + std::to_string(n));
+    for (int n = 1; n <= count; ++n)
+      world.File(Generation(n).substr(world.dir.path().size() + 1), "gen" + std::to_string(n));
   }
   std::string Generation(int n) const { return BackupName(page, n); }
   Flow Rotate() { return RotateBackups(world.context, page, page); }
@@ -46,11 +46,14 @@ TEST_F(RotateBackupsTest, FirstBackupAndFullRotationForOneThreeAndNineGeneration
     EXPECT_EQ(ReadBytes(BackupName(file, 1)), "v1");
     EXPECT_EQ(ReadBytes(file), "v1");  // the page never leaves its place
 
-    // Fill every generation, then rotate once more: the oldest falls off.
-    for (int n = 1; n <= generations; ++n) {
-      testing::WriteBytes(BackupName(file, n), "gen" + std::to_string(n));
-    }
-    testing::WriteBytes(file, "v2");
+    // Fill every generation, then rotate once more: the oldest falls off. Files are made
+    // anew, as the run replaces pages, because generation 1 is a second name of the page.
+    const auto replace = [](const std::string& path, const std::string& bytes) {
+      testing::RemoveTree(path);
+      testing::WriteBytes(path, bytes);
+    };
+    for (int n = 1; n <= generations; ++n) replace(BackupName(file, n), "gen" + std::to_string(n));
+    replace(file, "v2");
     ASSERT_EQ(RotateBackups(fresh.context, file, file), Flow::kContinue);
     EXPECT_EQ(ReadBytes(BackupName(file, 1)), "v2");
     for (int n = 2; n <= generations; ++n) {
@@ -84,7 +87,8 @@ TEST_F(RotateBackupsTest, UnmovableGenerationIsAskedAndIgnoreGoesOn) {
   world.host.answers = {Answer::kRetry, Answer::kIgnore};
   ASSERT_EQ(Rotate(), Flow::kContinue);
   const std::string report =
-      "※　エラーが発生しました。\n\n【エラーの原因】\nバックアップファイルをリネームできません。\n" +
+      "※　エラーが発生しました。\n\n【エラーの原因】\nバックアップファイルをリネームできません。"
+      "\n" +
       Generation(1);
   ASSERT_EQ(world.host.asked.size(), 3u);  // the rename, then generation 1 taken by the old one
   EXPECT_EQ(world.host.asked[0].text, report + "\n\nどうしますか？");
@@ -103,10 +107,12 @@ TEST_F(RotateBackupsTest, UndeletableOldestGenerationThenBlocksTheRenameIntoIt) 
   world.host.answers = {Answer::kIgnore, Answer::kAbort};
   EXPECT_EQ(Rotate(), Flow::kAbort);
   ASSERT_EQ(world.host.asked.size(), 2u);
-  EXPECT_NE(world.host.asked[0].text.find("古いバックアップファイルを削除できません。\n" + Generation(3)),
-            std::string::npos);
-  EXPECT_NE(world.host.asked[1].text.find("バックアップファイルをリネームできません。\n" + Generation(2)),
-            std::string::npos);
+  EXPECT_NE(
+      world.host.asked[0].text.find("古いバックアップファイルを削除できません。\n" + Generation(3)),
+      std::string::npos);
+  EXPECT_NE(
+      world.host.asked[1].text.find("バックアップファイルをリネームできません。\n" + Generation(2)),
+      std::string::npos);
   // Abort leaves everything as it was at that moment.
   EXPECT_EQ(ReadBytes(Generation(3)), "gen3");
   EXPECT_EQ(ReadBytes(Generation(2)), "gen2");

@@ -17,7 +17,7 @@
 namespace zelvora::testing {
 
 // Well-known moments (time zone JST-9, as the test runner sets it).
-inline constexpr int64_t k1999_01_03_140730 = 915340050;  // 1999/01/03 14:07:30
+inline constexpr int64_t k1999_01_03_140730 = 915340050;   // 1999/01/03 14:07:30
 inline constexpr int64_t k2002_01_12_100000 = 1010797200;  // 2002/01/12 10:00:00
 inline constexpr int64_t k2024_05_06_120406 = 1714964646;  // 2024/05/06 12:04:06
 

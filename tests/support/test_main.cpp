@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "tests/support/child_process.h"
@@ -12,6 +13,10 @@ int main(int argc, char** argv) {
   const int helper_status = zelvora::testing::RunHelperIfRequested(argc, argv);
   if (helper_status >= 0) return helper_status;
   ::testing::InitGoogleTest(&argc, argv);
+  // The same fixed zone and locale as under CTest, also when the binary is run by hand.
+  setenv("TZ", "JST-9", 1);
+  setenv("LC_ALL", "C", 1);
+  tzset();
   zelvora::testing::TempDir world("world");
   const std::string root = world.path();
   setenv("ZELVORA_REGISTRY", (root + "/registry.reg").c_str(), 1);

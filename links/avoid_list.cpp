@@ -1,0 +1,64 @@
+#include "links/avoid_list.h"
+
+#include <string_view>
+#include <vector>
+
+#include "engine/run_context.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "platform/wildcard.h"
+
+namespace zelvora {
+namespace {
+
+// Adds the lower-cased names of the files in `folder` that match any of `patterns`. The
+// folder is listed once for all of them.
+void AddMatchingNames(FileSystem& fs, const std::string& folder,
+                      const std::vector<std::string_view>& patterns, std::set<std::string>* names) {
+  if (patterns.empty()) return;
+  auto entries = fs.ListFolder(folder.empty() ? std::string(".") : folder);
+  if (!entries.ok()) return;  // an unreadable folder excludes nothing by pattern
+  for (const FolderEntry& entry : *entries) {
+    if (entry.is_folder || IsTemporaryName(entry.name)) continue;
+    for (const std::string_view pattern : patterns) {
+      if (MatchesWildcard(pattern, entry.name)) {
+        names->insert(AsciiLower(entry.name));
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool IsAvoided(RunContext& context, const std::string& full_path) {
+  if (!context.settings.EnableAvoidList) return false;
+  const std::string folder(FolderPart(full_path));
+  const auto cached = context.state.AvoidCache.find(folder);
+  const std::set<std::string>& names =
+      cached != context.state.AvoidCache.end() ? cached->second : BuildAvoidSet(context, folder);
+  return names.count(AsciiLower(NamePart(full_path))) != 0;
+}
+
+const std::set<std::string>& BuildAvoidSet(RunContext& context, const std::string& folder) {
+  std::set<std::string> names;
+  std::vector<std::string_view> bare_patterns;
+  const std::string lower_folder = AsciiLower(folder);
+  for (const std::string& entry : context.settings.AvoidList) {
+    if (entry.empty()) continue;
+    const std::string_view entry_folder = FolderPart(entry);
+    if (entry_folder.empty()) {
+      bare_patterns.push_back(entry);
+    } else if (entry_folder.starts_with('/') && AsciiLower(entry_folder) == lower_folder) {
+      // Only a folder given in full applies. The name is taken literally: a wildcard here
+      // names a file of that very name.
+      names.insert(AsciiLower(NamePart(entry)));
+    }
+  }
+  AddMatchingNames(context.fs, folder, bare_patterns, &names);
+  std::set<std::string>& stored = context.state.AvoidCache[folder];
+  stored = std::move(names);
+  return stored;
+}
+
+}  // namespace zelvora

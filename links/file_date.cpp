@@ -1,0 +1,21 @@
+#include "links/file_date.h"
+
+namespace zelvora {
+
+std::string FileDateFailureCause(const std::string& path) {
+  return "次のファイルの日付が取得できません。\n" + path + "\n\n";
+}
+
+Flow GetFileDate(RunContext& context, const std::string& path, const ReportLocation& where,
+                 std::optional<DateTime>* date) {
+  date->reset();
+  auto info = context.fs.Stat(path);
+  if (info.ok() && info->kind != FileKind::kFolder) {
+    *date = FileTimeToLocalDosDateTime(info->last_write);
+    return Flow::kContinue;
+  }
+  return ReportAndAskOkCancel(context, FileDateFailureCause(path), &where) ? Flow::kContinue
+                                                                           : Flow::kAbort;
+}
+
+}  // namespace zelvora

@@ -1,0 +1,125 @@
+#include "links/link_target.h"
+
+#include <algorithm>
+
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "platform/wildcard.h"
+
+namespace zelvora {
+namespace {
+
+// Scheme texts, tested in this order on the upper-cased value. "HTTPS:" is a web address as
+// much as "HTTP:"; without it every secure external link would be reported as a missing file.
+struct SchemeKind {
+  std::string_view text;
+  TargetKind kind;
+};
+constexpr SchemeKind kSchemes[] = {
+    {"HTTP:", TargetKind::trWebLink},  {"HTTPS:", TargetKind::trWebLink},
+    {"MAILTO:", TargetKind::trMailto}, {"JAVASCRIPT:", TargetKind::trJavaScript},
+    {"TEL:", TargetKind::trTel},
+};
+
+std::string_view CutAt(std::string_view text, char mark) { return text.substr(0, text.find(mark)); }
+
+// The folder that relative paths in `linking_file` are taken against, with a trailing "/";
+// empty when it cannot be known.
+std::string BaseFolderOf(std::string_view linking_file) {
+  const std::string_view folder = FolderPart(linking_file);
+  if (folder.starts_with('/')) return std::string(folder);
+  auto current = CurrentFolder();
+  if (!current.ok()) return std::string();
+  return ResolvePath(*current, folder);
+}
+
+bool IsFolder(FileSystem& fs, const std::string& path) {
+  auto info = fs.Stat(path);
+  return info.ok() && info->kind == FileKind::kFolder;
+}
+
+// Appends the files of `folder` whose names match `pattern`, sorted by name ignoring case so
+// that "the first file" of a folder does not depend on the order the disk keeps.
+size_t AppendMatches(FileSystem& fs, const std::string& folder, std::string_view pattern,
+                     std::vector<std::string>* list) {
+  auto entries = fs.ListFolder(folder.empty() ? std::string(".") : folder);
+  if (!entries.ok()) return 0;
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : *entries) {
+    if (entry.is_folder || IsTemporaryName(entry.name)) continue;
+    if (MatchesWildcard(pattern, entry.name)) names.push_back(entry.name);
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string lower_a = AsciiLower(a);
+    const std::string lower_b = AsciiLower(b);
+    return lower_a != lower_b ? lower_a < lower_b : a < b;
+  });
+  for (const std::string& name : names) list->push_back(folder + name);
+  return names.size();
+}
+
+size_t AppendIfFile(FileSystem& fs, const std::string& path, std::vector<std::string>* list) {
+  if (IsTemporaryName(NamePart(path))) return 0;
+  auto info = fs.Stat(path);
+  if (!info.ok() || info->kind == FileKind::kFolder) return 0;
+  list->push_back(path);
+  return 1;
+}
+
+}  // namespace
+
+TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
+                         std::vector<std::string>* targets) {
+  std::string target(value);
+  std::replace(target.begin(), target.end(), '\\', '/');
+
+  const std::string upper = AsciiUpper(target);
+  for (const SchemeKind& scheme : kSchemes) {
+    if (upper.find(scheme.text) != std::string::npos) return scheme.kind;
+  }
+
+  // The linking file itself, under the very name it was processed by, so that the run
+  // recognises it as visited; its name is not split at commas nor expanded as a pattern.
+  if (target.empty()) {
+    const std::string self(linking_file);
+    return AppendIfFile(fs, self, targets) == 0 ? TargetKind::trNotFound : TargetKind::trFound;
+  }
+
+  const std::string_view rest = CutAt(CutAt(target, '#'), '?');
+  if (rest.empty()) return TargetKind::trNoPath;
+  const std::string base_folder = BaseFolderOf(linking_file);
+  if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
+  std::string path = ResolvePath(base_folder, rest);
+  if (IsFolder(fs, path)) {
+    if (!path.ends_with('/')) path += '/';
+    path += "*.*";
+  }
+  return ExpandFilePatterns(fs, path, base_folder, targets) == 0 ? TargetKind::trNotFound
+                                                                 : TargetKind::trFound;
+}
+
+size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,
+                          std::string_view current_folder, std::vector<std::string>* list) {
+  size_t appended = 0;
+  size_t start = 0;
+  while (start <= patterns.size()) {
+    size_t end = patterns.find(',', start);
+    if (end == std::string_view::npos) end = patterns.size();
+    const std::string_view item = patterns.substr(start, end - start);
+    start = end + 1;
+    if (item.empty()) continue;
+
+    const std::string path = (item.starts_with('/') || current_folder.empty())
+                                 ? std::string(item)
+                                 : ResolvePath(current_folder, item);
+    const std::string_view name = NamePart(path);
+    if (HasWildcard(name)) {
+      appended += AppendMatches(fs, std::string(FolderPart(path)), name, list);
+    } else {
+      appended += AppendIfFile(fs, path, list);
+    }
+  }
+  return appended;
+}
+
+}  // namespace zelvora

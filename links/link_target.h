@@ -1,0 +1,48 @@
+// Turning a link target or an item of a date-source list into the existing local files it
+// names, or into the reason it names none.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace zelvora {
+
+// The kind of a target, kept as the one-byte values the run has always used.
+enum class TargetKind : uint8_t {
+  trFound = 1,         // at least one existing file was appended to the list
+  trNotFound = 255,    // nothing exists for the target
+  trWebLink = 246,     // a web address ("http:" or "https:" anywhere, in any letter case)
+  trMailto = 247,      // a mail address ("mailto:")
+  trJavaScript = 248,  // a script ("javascript:")
+  trTel = 249,         // a telephone number ("tel:")
+  trNoPath = 250,      // only a fragment ("#...") or a query ("?...")
+};
+
+// Classifies `value` (decoded to UTF-8; a "\" in it is taken as "/") written in the file
+// `linking_file`, and appends the existing files it names to `*targets` as full paths.
+// An empty value stands for the linking file itself, appended exactly as given. Otherwise
+// the fragment and the query are cut off and the rest is resolved against the linking
+// file's folder (a relative linking file's against the current folder); a folder stands
+// for the files directly in it; a comma separates several patterns (ExpandFilePatterns).
+// Never fails: a name the system cannot take (too long, bytes it refuses) does not exist.
+// Preconditions: `targets` is not null.
+TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
+                         std::vector<std::string>* targets);
+
+// Appends the existing files named by `patterns`, a comma-separated list of paths (empty
+// items are skipped), to `*list` and returns how many were appended. A relative item is
+// resolved against `current_folder` (with its trailing "/"; when empty, relative items stay
+// relative to the process's current folder). An item with "*" or "?" in its name part is
+// matched against the names in its folder (MatchesWildcard), hidden files included, folders
+// excluded, sorted by name ignoring ASCII case; other items are looked up as they are and
+// appended when they exist and are not folders. The program's temporary files are never
+// appended. Unreadable folders contribute nothing. Preconditions: `list` is not null.
+size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,
+                          std::string_view current_folder, std::vector<std::string>* list);
+
+}  // namespace zelvora

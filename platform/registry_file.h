@@ -1,0 +1,25 @@
+// Locked access to the settings store's file (see RegistryStore for the rules): reads under a
+// shared advisory lock on "<store>.lock", changes as one read-modify-write under the
+// exclusive lock, written through a flushed temporary file and an atomic rename, with a copy
+// of a damaged file kept before the first save that drops its unreadable lines.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/registry_format.h"
+#include "platform/status.h"
+
+namespace zelvora {
+
+// The content of the store file `file_path`; a missing file is an empty store. Fails when the
+// file cannot be read, is no regular file or is larger than any real store (EFBIG).
+Result<RegistryDocument> ReadRegistryFile(const std::string& file_path);
+
+// Creates the file's folder when missing, takes the exclusive lock, reads the file and calls
+// `change`, which returns whether it changed the document (or a failure, which is returned).
+// Only a changed document is written. On any failure the file stays as it was.
+Status ChangeRegistryFile(const std::string& file_path,
+                          const std::function<Result<bool>(RegistryDocument&)>& change);
+
+}  // namespace zelvora

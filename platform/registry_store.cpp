@@ -1,0 +1,266 @@
+#include "platform/registry_store.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <utility>
+
+#include "platform/encoding.h"
+#include "platform/registry_file.h"
+#include "platform/registry_format.h"
+
+namespace zelvora {
+namespace {
+
+bool HasControlCharacter(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  }
+  return false;
+}
+
+// The key path in the document's form: without the leading and trailing "\".
+Result<std::string> NormalizeKeyPath(std::string_view key_path) {
+  std::string_view path = key_path;
+  if (path.starts_with('\\')) path.remove_prefix(1);
+  if (path.ends_with('\\')) path.remove_suffix(1);
+  if (path.starts_with('\\') || path.ends_with('\\') ||
+      path.find("\\\\") != std::string_view::npos || HasControlCharacter(path)) {
+    return Status::Error("invalid registry key path \"" + std::string(key_path) + "\"", EINVAL);
+  }
+  return std::string(path);
+}
+
+Status CheckValueName(std::string_view name) {
+  if (!HasControlCharacter(name)) return Status::Ok();
+  return Status::Error("invalid registry value name \"" + std::string(name) + "\"", EINVAL);
+}
+
+Status MissingValue(std::string_view key, std::string_view name) {
+  return Status::Error("registry value \"" + std::string(name) + "\" of key \\" + std::string(key) +
+                           " does not exist",
+                       ENOENT);
+}
+
+Status WrongType(std::string_view key, std::string_view name, std::string_view wanted) {
+  return Status::Error("registry value \"" + std::string(name) + "\" of key \\" + std::string(key) +
+                           " is not " + std::string(wanted),
+                       kRegistryWrongType);
+}
+
+// The value `name` of `key_path` as the store holds it now.
+Result<RegistryValue> LookUp(const std::string& file_path, std::string_view key_path,
+                             std::string_view name) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  auto document = ReadRegistryFile(file_path);
+  if (!document.ok()) return document.status();
+  RegistryKeyData* section = document.value().FindKey(*key);
+  RegistryValue* value = section != nullptr ? section->FindValue(name) : nullptr;
+  if (value == nullptr) return MissingValue(*key, name);
+  return std::move(*value);
+}
+
+// Text stored as UTF-16LE (hex(1) and hex(2) data), cut at its first NUL character.
+Result<std::string> DecodeUtf16Text(std::string bytes) {
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
+      bytes.resize(i);
+      break;
+    }
+  }
+  auto text = bytes.size() % 2 == 0 ? ConvertText(bytes, "UTF-16LE", kUtf8)
+                                    : Result<std::string>(Status::Error("odd length"));
+  if (!text.ok())
+    return Status::Error("undecodable UTF-16 text: " + text.status().message(), EILSEQ);
+  return text;
+}
+
+// Writes `value` into `key_path` under the exclusive lock, unless it is already there.
+Status StoreValue(const std::string& file_path, std::string_view key_path, RegistryValue value) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  const Status name_ok = CheckValueName(value.name);
+  if (!name_ok.ok()) return name_ok;
+  return ChangeRegistryFile(file_path, [&](RegistryDocument& document) -> Result<bool> {
+    RegistryKeyData& section = document.ObtainKey(*key);
+    RegistryValue* existing = section.FindValue(value.name);
+    if (existing == nullptr) {
+      section.values.push_back(std::move(value));
+      return true;
+    }
+    if (existing->form == value.form && existing->text == value.text &&
+        existing->number == value.number) {
+      return false;
+    }
+    value.name = existing->name;  // an overwritten value keeps its spelling
+    *existing = std::move(value);
+    return true;
+  });
+}
+
+}  // namespace
+
+bool IsMissingValue(const Status& status) { return !status.ok() && status.code() == ENOENT; }
+
+bool IsWrongType(const Status& status) {
+  return !status.ok() && status.code() == kRegistryWrongType;
+}
+
+std::string DefaultRegistryPath() {
+  const char* configured = std::getenv("ZELVORA_REGISTRY");
+  if (configured != nullptr && *configured != '\0') return configured;
+  std::string config;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg != nullptr && xdg[0] == '/') {
+    config = xdg;
+  } else if (home != nullptr && *home != '\0') {
+    config = std::string(home) + "/.config";
+  } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
+    config = std::string(user->pw_dir) + "/.config";
+  } else {
+    return "";
+  }
+  return config + "/MORVID/registry.reg";
+}
+
+RegistryStore::RegistryStore() : RegistryStore(DefaultRegistryPath()) {}
+
+RegistryStore::RegistryStore(std::string file_path) : file_path_(std::move(file_path)) {}
+
+Status RegistryStore::OpenKey(std::string_view key_path, bool create) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  auto document = ReadRegistryFile(file_path_);
+  if (!document.ok()) return document.status();
+  if (document->KeyExists(*key)) return Status::Ok();
+  if (!create) return Status::Error("registry key \\" + *key + " does not exist", ENOENT);
+  return ChangeRegistryFile(file_path_, [&](RegistryDocument& current) -> Result<bool> {
+    if (current.KeyExists(*key)) return false;
+    current.ObtainKey(*key);
+    return true;
+  });
+}
+
+Status RegistryStore::DeleteKey(std::string_view key_path) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  if (key->empty()) return Status::Error("HKEY_CURRENT_USER itself cannot be deleted", EINVAL);
+  return ChangeRegistryFile(file_path_, [&](RegistryDocument& document) -> Result<bool> {
+    if (!document.RemoveKeyTree(*key)) {
+      return Status::Error("registry key \\" + *key + " does not exist", ENOENT);
+    }
+    return true;
+  });
+}
+
+Result<bool> RegistryStore::ValueExists(std::string_view key_path, std::string_view name) {
+  const auto value = LookUp(file_path_, key_path, name);
+  if (IsMissingValue(value.status())) return false;
+  if (!value.ok()) return value.status();
+  return true;
+}
+
+Result<int32_t> RegistryStore::ReadInteger(std::string_view key_path, std::string_view name) {
+  const auto value = LookUp(file_path_, key_path, name);
+  if (!value.ok()) return value.status();
+  if (value->form == RegistryValue::Form::kDword) return static_cast<int32_t>(value->number);
+  if (value->form == RegistryValue::Form::kVerbatim) {
+    const auto data = DecodeHexData(value->text);
+    if (data && data->type == kRegDword && data->bytes.size() == 4) {
+      uint32_t number = 0;
+      for (int i = 3; i >= 0; --i)
+        number = number << 8 | static_cast<unsigned char>(data->bytes[i]);
+      return static_cast<int32_t>(number);
+    }
+  }
+  return WrongType(key_path, name, "a number");
+}
+
+Result<std::string> RegistryStore::ReadString(std::string_view key_path, std::string_view name) {
+  auto value = LookUp(file_path_, key_path, name);
+  if (!value.ok()) return value.status();
+  if (value->form == RegistryValue::Form::kString) return std::move(value.value().text);
+  if (value->form == RegistryValue::Form::kVerbatim) {
+    auto data = DecodeHexData(value->text);
+    if (data && (data->type == kRegSz || data->type == kRegExpandSz)) {
+      return DecodeUtf16Text(std::move(data->bytes));
+    }
+  }
+  return WrongType(key_path, name, "a string");
+}
+
+Status RegistryStore::WriteInteger(std::string_view key_path, std::string_view name,
+                                   int32_t value) {
+  RegistryValue stored;
+  stored.name = std::string(name);
+  stored.form = RegistryValue::Form::kDword;
+  stored.number = static_cast<uint32_t>(value);
+  return StoreValue(file_path_, key_path, std::move(stored));
+}
+
+Status RegistryStore::WriteString(std::string_view key_path, std::string_view name,
+                                  std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) {
+    return Status::Error("a registry string cannot hold a NUL character", EINVAL);
+  }
+  RegistryValue stored;
+  stored.name = std::string(name);
+  stored.text = std::string(text);
+  if (text.find_first_of("\r\n") != std::string_view::npos) {
+    // A quoted string cannot span lines; the registry editor's hex(1) form can hold it.
+    auto utf16 = ConvertText(text, kUtf8, "UTF-16LE");
+    if (!utf16.ok()) return Status::Error("text with line breaks is not UTF-8", EILSEQ);
+    stored.form = RegistryValue::Form::kVerbatim;
+    stored.text = EncodeHexData(kRegSz, *utf16 + std::string(2, '\0'));
+  }
+  return StoreValue(file_path_, key_path, std::move(stored));
+}
+
+Status RegistryStore::DeleteValue(std::string_view key_path, std::string_view name) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  return ChangeRegistryFile(file_path_, [&](RegistryDocument& document) -> Result<bool> {
+    RegistryKeyData* section = document.FindKey(*key);
+    const auto erased = section == nullptr ? 0 : std::erase_if(section->values, [&](const auto& v) {
+      return SameRegistryName(v.name, name);
+    });
+    if (erased == 0) return MissingValue(*key, name);
+    return true;
+  });
+}
+
+Result<RegistryKey> RegistryKey::Open(RegistryStore& store, std::string_view key_path,
+                                      bool create) {
+  const Status opened = store.OpenKey(key_path, create);
+  if (!opened.ok()) return opened;
+  return RegistryKey(store, std::string(key_path));
+}
+
+Result<bool> RegistryKey::ValueExists(std::string_view name) const {
+  return store_->ValueExists(path_, name);
+}
+
+Result<int32_t> RegistryKey::ReadInteger(std::string_view name) const {
+  return store_->ReadInteger(path_, name);
+}
+
+Result<std::string> RegistryKey::ReadString(std::string_view name) const {
+  return store_->ReadString(path_, name);
+}
+
+Status RegistryKey::WriteInteger(std::string_view name, int32_t value) const {
+  return store_->WriteInteger(path_, name, value);
+}
+
+Status RegistryKey::WriteString(std::string_view name, std::string_view text) const {
+  return store_->WriteString(path_, name, text);
+}
+
+Status RegistryKey::DeleteValue(std::string_view name) const {
+  return store_->DeleteValue(path_, name);
+}
+
+}  // namespace zelvora

@@ -1,0 +1,113 @@
+// The per-user settings store, standing in for the per-user registry (HKEY_CURRENT_USER).
+//
+// The store is one UTF-8 file in the registry export format (platform/registry_format.h):
+// ZELVORA_REGISTRY when set, else ${XDG_CONFIG_HOME:-~/.config}/MORVID/registry.reg.
+//
+// Every operation reads the file anew, so several processes see each other's changes as they
+// would in the registry. A read takes a shared advisory lock (flock) on the companion file
+// "<store>.lock"; a change takes the exclusive lock, reads the whole file, changes it, writes
+// a temporary file beside it, flushes it to disk and renames it over the store, so two
+// processes changing different values never lose either, and the store is never seen half
+// written. A store file whose target is a symbolic link is replaced where the link points.
+//
+// A damaged file keeps its readable parts: reads see the values of every readable key. The
+// first change that would drop unreadable lines first copies the file to "<store>.damaged"
+// (or "<store>.damaged.N" when an earlier, different copy exists); when that copy cannot be
+// made, the change fails and the file stays as it is.
+//
+// Key paths are given as the program composes them, "\Software\MORVID\Zelvora\ExitState",
+// below HKEY_CURRENT_USER; a leading and a trailing "\" are optional and "" or "\" is
+// HKEY_CURRENT_USER itself. Key and value names are compared with ASCII letters folded, and
+// keep the spelling they were created with. Empty path components and control characters in
+// key or value names are invalid (EINVAL).
+//
+// Failures are returned, never shown: a missing key or value fails with code ENOENT
+// (IsMissingValue), a value of another type with kRegistryWrongType (IsWrongType), file
+// problems with their errno value.
+#pragma once
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace zelvora {
+
+// Status code of a read that found a value of another type than asked for.
+inline constexpr int kRegistryWrongType = ENOMSG;
+
+// True when `status` failed because the key or value does not exist.
+bool IsMissingValue(const Status& status);
+// True when `status` failed because the value exists with another type.
+bool IsWrongType(const Status& status);
+
+// ZELVORA_REGISTRY when set and not empty; else registry.reg in the folder MORVID of
+// XDG_CONFIG_HOME (when set and absolute) or of ~/.config. Empty when no home folder is known.
+std::string DefaultRegistryPath();
+
+// The operations are virtual so that a test can wrap a store and make any one of them fail.
+class RegistryStore {
+ public:
+  // The store at DefaultRegistryPath(), taken when the store is made.
+  RegistryStore();
+  // The store in the file `file_path`; nothing is read or created yet.
+  explicit RegistryStore(std::string file_path);
+  virtual ~RegistryStore() = default;
+
+  const std::string& file_path() const { return file_path_; }
+
+  // Succeeds when `key_path` exists. When it does not: with `create`, creates it (its parents
+  // are implied); without, fails with ENOENT.
+  virtual Status OpenKey(std::string_view key_path, bool create);
+  // Deletes the key with every key and value below it; fails with ENOENT when it does not
+  // exist and with EINVAL for HKEY_CURRENT_USER itself.
+  virtual Status DeleteKey(std::string_view key_path);
+
+  // Whether the value exists (of any type); fails only when the store cannot be read.
+  virtual Result<bool> ValueExists(std::string_view key_path, std::string_view name);
+  // A 32-bit number (REG_DWORD, also in its hex(4) form), its bits taken as signed.
+  virtual Result<int32_t> ReadInteger(std::string_view key_path, std::string_view name);
+  // A string: REG_SZ or REG_EXPAND_SZ (the latter unexpanded), cut at its first NUL.
+  // Fails with EILSEQ when the stored UTF-16 data cannot be decoded.
+  virtual Result<std::string> ReadString(std::string_view key_path, std::string_view name);
+
+  // Writes a REG_DWORD, replacing any value of that name; creates the key when missing.
+  virtual Status WriteInteger(std::string_view key_path, std::string_view name, int32_t value);
+  // Writes a REG_SZ, replacing any value of that name; creates the key when missing. A text
+  // with line breaks is stored in hex(1) form (UTF-16LE), which needs valid UTF-8 (EILSEQ
+  // otherwise). A text holding a NUL byte fails with EINVAL.
+  virtual Status WriteString(std::string_view key_path, std::string_view name,
+                             std::string_view text);
+  // Deletes the value; fails with ENOENT when it does not exist.
+  virtual Status DeleteValue(std::string_view key_path, std::string_view name);
+
+ private:
+  std::string file_path_;
+};
+
+// An open key: a store and a key path. Each call is one operation of the store; the store
+// must outlive the handle. Copying a handle is cheap and refers to the same key.
+class RegistryKey {
+ public:
+  // Opens (`create`: or creates) `key_path` in `store`, as RegistryStore::OpenKey.
+  static Result<RegistryKey> Open(RegistryStore& store, std::string_view key_path, bool create);
+
+  const std::string& path() const { return path_; }
+
+  Result<bool> ValueExists(std::string_view name) const;
+  Result<int32_t> ReadInteger(std::string_view name) const;
+  Result<std::string> ReadString(std::string_view name) const;
+  Status WriteInteger(std::string_view name, int32_t value) const;
+  Status WriteString(std::string_view name, std::string_view text) const;
+  Status DeleteValue(std::string_view name) const;
+
+ private:
+  RegistryKey(RegistryStore& store, std::string path) : store_(&store), path_(std::move(path)) {}
+
+  RegistryStore* store_;
+  std::string path_;
+};
+
+}  // namespace zelvora

@@ -1,0 +1,120 @@
+#include "links/avoid_list.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/run_context.h"
+#include "platform/paths.h"
+#include "tests/support/fault_injecting_file_system.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::FaultInjectingFileSystem;
+using testing::FsOp;
+using testing::WriteBytes;
+
+class AvoidListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"page.htm", "photo.JPG", "logo.png", "pack.Zip", "private.htm",
+                             "sub/private.htm", "sub/page.htm", "sub/pic.jpeg", "Thumbs.db"}) {
+      WriteBytes(site_ / name, "x");
+    }
+  }
+
+  bool Avoided(const char* relative) { return IsAvoided(context_, site_ / relative); }
+
+  testing::TempDir site_{"avoid"};
+  TSetting settings_;
+  testing::ScriptedHost host_;
+  FaultInjectingFileSystem fs_{RealFileSystem()};
+  RunLog log_;
+  RegionalSettings region_;
+  RunContext context_{settings_, host_, fs_, log_, region_};
+};
+
+TEST_F(AvoidListTest, DefaultPatternsAvoidImagesAndArchivesInAnyLetterCase) {
+  EXPECT_TRUE(Avoided("photo.JPG"));
+  EXPECT_TRUE(Avoided("logo.png"));
+  EXPECT_TRUE(Avoided("pack.Zip"));
+  EXPECT_TRUE(Avoided("sub/pic.jpeg"));
+  EXPECT_FALSE(Avoided("page.htm"));
+  EXPECT_FALSE(Avoided("sub/page.htm"));
+  EXPECT_FALSE(Avoided("Thumbs.db"));
+}
+
+TEST_F(AvoidListTest, NothingIsAvoidedWhenTheListIsSwitchedOff) {
+  settings_.EnableAvoidList = false;
+  EXPECT_FALSE(Avoided("photo.JPG"));
+  EXPECT_EQ(fs_.CallCount(FsOp::kListFolder), 0);
+}
+
+TEST_F(AvoidListTest, EntryWithAFullFolderExcludesExactlyThatFile) {
+  settings_.AvoidList = {site_ / "private.htm"};
+  EXPECT_TRUE(Avoided("private.htm"));
+  EXPECT_FALSE(Avoided("sub/private.htm"));
+  EXPECT_FALSE(Avoided("page.htm"));
+
+  // The folder is compared without regard to letter case, the name lower-cased.
+  settings_.AvoidList = {AsciiUpper(site_ / "sub/") + "PRIVATE.HTM"};
+  context_.state.AvoidCache.clear();
+  EXPECT_TRUE(Avoided("sub/private.htm"));
+  EXPECT_FALSE(Avoided("private.htm"));
+}
+
+TEST_F(AvoidListTest, EntryWithARelativeFolderExcludesNothing) {
+  settings_.AvoidList = {"sub/private.htm", "./private.htm"};
+  EXPECT_FALSE(Avoided("sub/private.htm"));
+  EXPECT_FALSE(Avoided("private.htm"));
+}
+
+TEST_F(AvoidListTest, WildcardInAnEntryWithAFolderIsTakenLiterally) {
+  settings_.AvoidList = {site_ / "*.htm"};
+  WriteBytes(site_ / "*.htm", "x");
+  EXPECT_FALSE(Avoided("page.htm"));
+  EXPECT_TRUE(Avoided("*.htm"));
+}
+
+TEST_F(AvoidListTest, BarePatternWithoutWildcardNamesAFileInEveryFolder) {
+  settings_.AvoidList = {"thumbs.DB", "PAGE.htm"};
+  EXPECT_TRUE(Avoided("Thumbs.db"));
+  EXPECT_TRUE(Avoided("page.htm"));
+  EXPECT_TRUE(Avoided("sub/page.htm"));
+  EXPECT_FALSE(Avoided("private.htm"));
+}
+
+TEST_F(AvoidListTest, EachFolderIsListedOncePerRun) {
+  EXPECT_TRUE(Avoided("photo.JPG"));
+  EXPECT_FALSE(Avoided("page.htm"));
+  EXPECT_TRUE(Avoided("logo.png"));
+  EXPECT_EQ(fs_.CallCount(FsOp::kListFolder), 1);  // six patterns, one listing
+  EXPECT_TRUE(Avoided("sub/pic.jpeg"));
+  EXPECT_FALSE(Avoided("sub/page.htm"));
+  EXPECT_EQ(fs_.CallCount(FsOp::kListFolder), 2);
+
+  // Files appearing during the run are judged by the listing made for the run.
+  WriteBytes(site_ / "late.gif", "x");
+  EXPECT_FALSE(Avoided("late.gif"));
+  context_.state.AvoidCache.clear();  // as at the start of the next run
+  EXPECT_TRUE(Avoided("late.gif"));
+}
+
+TEST_F(AvoidListTest, UnreadableFolderKeepsOnlyTheEntriesWithAFolder) {
+  settings_.AvoidList = {"*.htm", site_ / "private.htm"};
+  fs_.Inject(testing::FailEvery(FsOp::kListFolder, EACCES));
+  EXPECT_FALSE(Avoided("page.htm"));
+  EXPECT_TRUE(Avoided("private.htm"));
+}
+
+TEST_F(AvoidListTest, BuildAvoidSetStoresTheFoldersSet) {
+  const std::string folder = site_.path() + "/";
+  const std::set<std::string>& names = BuildAvoidSet(context_, folder);
+  EXPECT_EQ(names, (std::set<std::string>{"logo.png", "pack.zip", "photo.jpg"}));
+  ASSERT_EQ(context_.state.AvoidCache.count(folder), 1u);
+  EXPECT_EQ(&context_.state.AvoidCache[folder], &names);
+}
+
+}  // namespace
+}  // namespace zelvora

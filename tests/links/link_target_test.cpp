@@ -1,0 +1,204 @@
+#include "links/link_target.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::MakeFolder;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// A small site:
+//   index.htm page.htm Upper.HTM README .zelvora-<hash>.tmp
+//   sub/ a.htm b.htm .hidden inner/
+class LinkTargetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"index.htm", "page.htm", "Upper.HTM", "README", "sub/a.htm",
+                             "sub/b.htm", "sub/.hidden", ".zelvora-0123456789abcdef.tmp"}) {
+      WriteBytes(site_ / name, "x");
+    }
+    MakeFolder(site_ / "sub/inner");
+  }
+
+  std::string Path(const char* relative) const { return site_ / relative; }
+
+  // Resolves `value` as written in `linking` (relative to the site) and returns the kind;
+  // the list is left in `targets_`.
+  TargetKind Resolve(std::string_view value, const char* linking = "index.htm") {
+    targets_.clear();
+    return ResolveTarget(RealFileSystem(), value, Path(linking), &targets_);
+  }
+
+  TempDir site_{"site"};
+  std::vector<std::string> targets_;
+};
+
+TEST_F(LinkTargetTest, SchemesAreRecognisedAnywhereInOrder) {
+  struct Case {
+    const char* value;
+    TargetKind kind;
+  };
+  const Case cases[] = {
+      {"http://example.com/", TargetKind::trWebLink},
+      {"HTTP://EXAMPLE.COM/", TargetKind::trWebLink},
+      {"https://example.com/page.htm", TargetKind::trWebLink},
+      {"Https://example.com/", TargetKind::trWebLink},
+      {"redirect.cgi?to=http://example.com/", TargetKind::trWebLink},
+      {"mailto:someone@example.com", TargetKind::trMailto},
+      {"MailTo:someone@example.com", TargetKind::trMailto},
+      {"javascript:void(0)", TargetKind::trJavaScript},
+      {"tel:+81-3-0000-0000", TargetKind::trTel},
+      // Earlier tests win when several scheme texts occur.
+      {"mailto:a@b?body=http://x", TargetKind::trWebLink},
+      {"javascript:location='mailto:a@b'", TargetKind::trMailto},
+      {"tel:javascript:", TargetKind::trJavaScript},
+      // Other schemes are local paths that do not exist.
+      {"ftp://example.com/page.htm", TargetKind::trNotFound},
+      {"file:///page.htm", TargetKind::trNotFound},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Resolve(c.value), c.kind) << c.value;
+    EXPECT_TRUE(targets_.empty()) << c.value;
+  }
+}
+
+TEST_F(LinkTargetTest, FragmentAndQueryAreCutOff) {
+  for (const char* value : {"page.htm#news", "page.htm?x=1", "page.htm?x=1#top", "page.htm#a?b"}) {
+    ASSERT_EQ(Resolve(value), TargetKind::trFound) << value;
+    EXPECT_EQ(targets_, std::vector<std::string>{Path("page.htm")}) << value;
+  }
+  for (const char* value : {"#top", "?x=1", "#", "?", "?a#b"}) {
+    EXPECT_EQ(Resolve(value), TargetKind::trNoPath) << value;
+    EXPECT_TRUE(targets_.empty()) << value;
+  }
+}
+
+TEST_F(LinkTargetTest, RelativePathsResolveAgainstTheLinkingFilesFolder) {
+  struct Case {
+    const char* value;
+    const char* linking;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"../index.htm", "sub/a.htm", "index.htm"},     {"sub/b.htm", "index.htm", "sub/b.htm"},
+      {"sub\\b.htm", "index.htm", "sub/b.htm"},       {"..\\page.htm", "sub/a.htm", "page.htm"},
+      {"./sub/../page.htm", "index.htm", "page.htm"}, {"b.htm", "sub/a.htm", "sub/b.htm"},
+      {"sub//a.htm", "index.htm", "sub/a.htm"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Resolve(c.value, c.linking), TargetKind::trFound) << c.value;
+    EXPECT_EQ(targets_, std::vector<std::string>{Path(c.expected)}) << c.value;
+  }
+  const std::string absolute = Path("page.htm");
+  ASSERT_EQ(Resolve(absolute, "sub/a.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_, std::vector<std::string>{absolute});
+}
+
+TEST_F(LinkTargetTest, AFolderStandsForItsFilesInNameOrder) {
+  const std::vector<std::string> files = {Path("sub/.hidden"), Path("sub/a.htm"),
+                                          Path("sub/b.htm")};
+  for (const char* value : {"sub/", "sub", "sub/.", "sub\\"}) {
+    ASSERT_EQ(Resolve(value), TargetKind::trFound) << value;
+    EXPECT_EQ(targets_, files) << value;  // the folder "inner" is not a file
+  }
+  MakeFolder(Path("empty"));
+  EXPECT_EQ(Resolve("empty/"), TargetKind::trNotFound);
+}
+
+TEST_F(LinkTargetTest, WildcardsMatchWithoutRegardToCase) {
+  ASSERT_EQ(Resolve("*.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_,
+            (std::vector<std::string>{Path("index.htm"), Path("page.htm"), Path("Upper.HTM")}));
+  ASSERT_EQ(Resolve("SUB/*.HTM"), TargetKind::trNotFound);  // folder names follow the disk
+  ASSERT_EQ(Resolve("sub/*.HTM"), TargetKind::trFound);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("sub/a.htm"), Path("sub/b.htm")}));
+  EXPECT_EQ(Resolve("*.gif"), TargetKind::trNotFound);
+
+  // In a link "?" begins the query: "sub/?.htm" is the folder "sub/". Patterns given to
+  // ExpandFilePatterns directly keep it as a wildcard.
+  ASSERT_EQ(Resolve("sub/?.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_.size(), 3u);
+  targets_.clear();
+  EXPECT_EQ(ExpandFilePatterns(RealFileSystem(), "sub/?.HTM", site_.path() + "/", &targets_), 2u);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("sub/a.htm"), Path("sub/b.htm")}));
+}
+
+TEST_F(LinkTargetTest, StarDotStarMatchesNamesWithoutADotButNoTemporaryFiles) {
+  ASSERT_EQ(Resolve("*.*"), TargetKind::trFound);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("index.htm"), Path("page.htm"), Path("README"),
+                                                Path("Upper.HTM")}));
+  EXPECT_EQ(Resolve(".zelvora-0123456789abcdef.tmp"), TargetKind::trNotFound);
+}
+
+TEST_F(LinkTargetTest, CommasSeparatePatterns) {
+  ASSERT_EQ(Resolve(",page.htm,,sub/b.htm,missing.htm,"), TargetKind::trFound);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("page.htm"), Path("sub/b.htm")}));
+}
+
+TEST_F(LinkTargetTest, EmptyValueIsTheLinkingFileItselfAsGiven) {
+  ASSERT_EQ(Resolve("", "sub/a.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_, std::vector<std::string>{Path("sub/a.htm")});
+
+  // A root file named relative to the current folder keeps that name, so the run finds it
+  // among the files it has visited.
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(site_.path().c_str()), 0);
+  std::vector<std::string> targets;
+  const TargetKind self = ResolveTarget(RealFileSystem(), "", "index.htm", &targets);
+  const TargetKind sibling = ResolveTarget(RealFileSystem(), "page.htm", "index.htm", &targets);
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_EQ(self, TargetKind::trFound);
+  EXPECT_EQ(sibling, TargetKind::trFound);
+  ASSERT_EQ(targets.size(), 2u);
+  EXPECT_EQ(targets[0], "index.htm");
+  EXPECT_TRUE(targets[1].starts_with('/') && targets[1].ends_with("/page.htm")) << targets[1];
+}
+
+TEST_F(LinkTargetTest, NamesTheSystemCannotTakeAreNotFound) {
+  const std::string too_long_name = std::string(300, 'x') + ".htm";
+  const std::string too_long_path = "sub/" + std::string(5000, 'y');
+  const std::string with_nul("page.htm\0.gif", 13);
+  for (const std::string& value :
+       {too_long_name, too_long_path, std::string(300, 'x') + "*.htm", with_nul,
+        std::string("pa\x01ge.htm"), std::string("\xFF\xFE.htm"), std::string("missing.htm"),
+        std::string("index.htm/"), std::string("index.htm/x")}) {
+    EXPECT_EQ(Resolve(value), TargetKind::trNotFound) << value.size();
+    EXPECT_TRUE(targets_.empty());
+  }
+}
+
+TEST_F(LinkTargetTest, LinksOnDiskAreFollowed) {
+  ASSERT_EQ(symlink("sub", Path("folder-link").c_str()), 0);
+  ASSERT_EQ(symlink("page.htm", Path("file-link.htm").c_str()), 0);
+  ASSERT_EQ(Resolve("file-link.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_, std::vector<std::string>{Path("file-link.htm")});
+  ASSERT_EQ(Resolve("folder-link"), TargetKind::trFound);
+  EXPECT_EQ(targets_.front(), Path("folder-link/.hidden"));
+}
+
+TEST(ExpandFilePatternsTest, AppendsToTheListAndCountsWhatItAppended) {
+  TempDir dir("patterns");
+  WriteBytes(dir / "a.htm", "");
+  WriteBytes(dir / "news/n1.htm", "");
+  WriteBytes(dir / "news/n2.htm", "");
+  std::vector<std::string> list = {"kept"};
+  const std::string folder = dir.path() + "/";
+  EXPECT_EQ(ExpandFilePatterns(RealFileSystem(), "news/*.htm,a.htm,news", folder, &list), 3u);
+  EXPECT_EQ(list, (std::vector<std::string>{"kept", dir / "news/n1.htm", dir / "news/n2.htm",
+                                            dir / "a.htm"}));
+  EXPECT_EQ(ExpandFilePatterns(RealFileSystem(), "", folder, &list), 0u);
+  EXPECT_EQ(ExpandFilePatterns(RealFileSystem(), "missing/*.htm", folder, &list), 0u);
+}
+
+}  // namespace
+}  // namespace zelvora

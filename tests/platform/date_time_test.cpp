@@ -1,0 +1,168 @@
+#include "platform/date_time.h"
+
+#include <gtest/gtest.h>
+#include <time.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace zelvora {
+namespace {
+
+// The tests run with TZ=JST-9: local time is UTC + 9 hours, without daylight saving.
+constexpr int64_t k19990103At140731Jst = 915340051;
+constexpr int64_t k19800101At000000Jst = 315500400;
+
+CivilTime Civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                int millisecond = 0) {
+  CivilTime civil;
+  civil.year = year;
+  civil.month = month;
+  civil.day = day;
+  civil.hour = hour;
+  civil.minute = minute;
+  civil.second = second;
+  civil.millisecond = millisecond;
+  return civil;
+}
+
+void ExpectCivil(const CivilTime& actual, const CivilTime& expected) {
+  EXPECT_EQ(actual.year, expected.year);
+  EXPECT_EQ(actual.month, expected.month);
+  EXPECT_EQ(actual.day, expected.day);
+  EXPECT_EQ(actual.hour, expected.hour);
+  EXPECT_EQ(actual.minute, expected.minute);
+  EXPECT_EQ(actual.second, expected.second);
+  EXPECT_EQ(actual.millisecond, expected.millisecond);
+}
+
+// Sets TZ for the lifetime of the guard and restores the previous zone afterwards.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    const char* old = std::getenv("TZ");
+    had_old_ = old != nullptr;
+    if (had_old_) old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (had_old_) {
+      setenv("TZ", old_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  bool had_old_ = false;
+  std::string old_;
+};
+
+TEST(DateTimeTest, EncodesDaysSince18991230WithTheTimeAsFraction) {
+  struct Case {
+    CivilTime civil;
+    double value;
+  };
+  const Case cases[] = {
+      {Civil(1899, 12, 30), 0.0},
+      {Civil(1899, 12, 31, 12), 1.5},
+      {Civil(1900, 3, 1), 61.0},
+      {Civil(1999, 1, 3, 14, 7, 30), 36163.0 + (14 * 3600 + 7 * 60 + 30) / 86400.0},
+      {Civil(2000, 2, 29, 18), 36585.75},
+      {Civil(1, 1, 1), -693593.0},
+      {Civil(9999, 12, 31), 2958465.0},
+      // Before the epoch the fraction still counts forwards from the day's midnight.
+      {Civil(1899, 12, 29, 6), -1.25},
+      {Civil(1899, 12, 28, 18), -2.75},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(EncodeDateTime(c.civil), c.value) << c.civil.year << "-" << c.civil.month;
+    ExpectCivil(DecodeDateTime(c.value), c.civil);
+  }
+}
+
+TEST(DateTimeTest, DecodesTheWeekdayWithSundayAsOne) {
+  EXPECT_EQ(DecodeDateTime(0.0).day_of_week, 7);                                // Saturday
+  EXPECT_EQ(DecodeDateTime(EncodeDateTime(Civil(1999, 1, 3))).day_of_week, 1);  // Sunday
+  EXPECT_EQ(DecodeDateTime(EncodeDateTime(Civil(2000, 2, 29))).day_of_week, 3);
+  EXPECT_EQ(DecodeDateTime(-1.25).day_of_week, 6);
+  EXPECT_EQ(DecodeDateTime(-693593.0).day_of_week, 2);  // 0001-01-01 was a Monday
+}
+
+TEST(DateTimeTest, ValuesJustBelowZeroStillMean18991230) {
+  ExpectCivil(DecodeDateTime(-0.25), Civil(1899, 12, 30, 6));
+}
+
+TEST(DateTimeTest, RoundsToTheNearestMillisecond) {
+  const double millisecond = 1.0 / 86400000.0;
+  ExpectCivil(DecodeDateTime(EncodeDateTime(Civil(2024, 5, 6, 7, 8, 9, 123))),
+              Civil(2024, 5, 6, 7, 8, 9, 123));
+  ExpectCivil(DecodeDateTime(100.0 + 0.4 * millisecond), Civil(1900, 4, 9));
+  ExpectCivil(DecodeDateTime(100.0 + 0.6 * millisecond), Civil(1900, 4, 9, 0, 0, 0, 1));
+  // Rounding up at the end of a day carries into the next one, before the epoch as well.
+  ExpectCivil(DecodeDateTime(100.0 + (86400000 - 0.3) * millisecond), Civil(1900, 4, 10));
+  ExpectCivil(DecodeDateTime(-1.0 - (86400000 - 0.3) * millisecond), Civil(1899, 12, 30));
+}
+
+TEST(DateTimeTest, OddValuesDecodeWithoutFailing) {
+  ExpectCivil(DecodeDateTime(std::numeric_limits<double>::quiet_NaN()), Civil(1899, 12, 30));
+  ExpectCivil(DecodeDateTime(1e300), Civil(9999, 12, 31, 23, 59, 59, 999));
+  ExpectCivil(DecodeDateTime(std::numeric_limits<double>::infinity()),
+              Civil(9999, 12, 31, 23, 59, 59, 999));
+  ExpectCivil(DecodeDateTime(-1e300), Civil(1, 1, 1));
+}
+
+TEST(DateTimeTest, FileTimesBecomeLocalTimeWithEvenSeconds) {
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({k19990103At140731Jst, 900'000'000})),
+              Civil(1999, 1, 3, 14, 7, 30));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({k19990103At140731Jst - 1, 0})),
+              Civil(1999, 1, 3, 14, 7, 30));
+  // Outside the DOS range the conversion is made all the same.
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({0, 0})), Civil(1970, 1, 1, 9));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({-86400 * 365, 0})), Civil(1969, 1, 1, 9));
+}
+
+TEST(DateTimeTest, DosRangeIsTheYears1980To2099) {
+  EXPECT_FALSE(HasDosForm(EncodeDateTime(Civil(1979, 12, 31, 23, 59, 59))));
+  EXPECT_TRUE(HasDosForm(EncodeDateTime(Civil(1980, 1, 1))));
+  EXPECT_TRUE(HasDosForm(EncodeDateTime(Civil(2099, 12, 31, 23, 59, 58))));
+  EXPECT_FALSE(HasDosForm(EncodeDateTime(Civil(2100, 1, 1))));
+  EXPECT_FALSE(HasDosForm(std::numeric_limits<double>::quiet_NaN()));
+}
+
+TEST(DateTimeTest, LocalDosTimeConvertsBackToAFileTime) {
+  auto file_time = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1999, 1, 3, 14, 7, 31, 700)));
+  ASSERT_TRUE(file_time.has_value());
+  EXPECT_EQ(*file_time, (FileTime{k19990103At140731Jst - 1, 0}));
+
+  file_time = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1980, 1, 1)));
+  ASSERT_TRUE(file_time.has_value());
+  EXPECT_EQ(file_time->seconds, k19800101At000000Jst);
+
+  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1979, 12, 31, 23, 59, 58))));
+  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2100, 1, 1))));
+}
+
+TEST(DateTimeTest, LocalTimeInADaylightSavingGapHasNoFileTime) {
+  const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+  // On 2021-03-28 clocks in this zone jumped from 02:00 to 03:00.
+  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2021, 3, 28, 2, 30))));
+  const auto after = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2021, 3, 28, 3, 30)));
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(after->seconds, 1616895000);  // 01:30 UTC
+}
+
+TEST(DateTimeTest, NowLiesBetweenTheClockReadingsAroundIt) {
+  const int64_t before = static_cast<int64_t>(time(nullptr));
+  const DateTime now = NowLocal();
+  const int64_t after = static_cast<int64_t>(time(nullptr));
+  EXPECT_GE(now, FileTimeToLocalDosDateTime({before - 2, 0}));
+  EXPECT_LE(now, FileTimeToLocalDosDateTime({after + 2, 0}));
+}
+
+}  // namespace
+}  // namespace zelvora
