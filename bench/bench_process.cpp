@@ -55,10 +55,13 @@ pid_t StartChild(const std::vector<std::string>& argv, const std::vector<std::st
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                   0644);
+  const int output_flags = O_WRONLY | O_CREAT | O_APPEND;
+  if (!stdout_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), output_flags, 0644);
+  }
+  if (!stderr_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), output_flags, 0644);
+  }
   std::vector<std::string> arguments = argv;
   std::vector<std::string> variables = MergedEnvironment(environment);
   std::vector<char*> argument_pointers = Pointers(arguments);
@@ -117,7 +120,7 @@ TreeSnapshot ReadTree(const std::string& folder) {
 
 std::string CopyTree(const std::string& from, const std::string& to) {
   std::string error;
-  const ChildExit copied = RunChild({"cp", "-a", from, to}, {}, "/dev/null", "/dev/stderr", error);
+  const ChildExit copied = RunChild({"cp", "-a", from, to}, {}, "/dev/null", "", error);
   if (!error.empty()) return error;
   if (!copied.exited || copied.code != 0)
     return "cp -a " + from + " " + to + ": " + DescribeExit(copied);

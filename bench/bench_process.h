@@ -23,7 +23,8 @@ struct ChildExit {
 
 // Starts argv[0] (looked up in PATH when it has no "/") with the process environment plus
 // `environment` ("NAME=VALUE" entries, replacing variables of the same name), standard input
-// from /dev/null and standard output and error appended to the named files. Returns the
+// from /dev/null and standard output and error appended to the named files (an empty name
+// keeps the stream of this process). Returns the
 // child's process id, or -1 with `error` set.
 pid_t StartChild(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                  const std::string& stdout_path, const std::string& stderr_path,

@@ -2,7 +2,8 @@
 //
 //   zelvora-site-generator --pages N --out DIR [--shape site|chain] [--page-bytes B] [--seed S]
 //
-// Prints one line: the root page to stamp, the number of pages and the bytes written.
+// Prints one line: the root page to stamp, the number of pages and the depth of the
+// depth-first walk a stamp run makes through the site.
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zelvora-site-generator: %s\n", failed.c_str());
     return 1;
   }
-  std::printf("root=%s/%s pages=%zu\n", out.c_str(), plan.pages[0].path.c_str(), plan.pages.size());
+  std::printf("root=%s/%s pages=%zu walk_depth=%zu\n", out.c_str(), plan.pages[0].path.c_str(),
+              plan.pages.size(), zelvora::bench::WalkDepth(plan));
   return 0;
 }

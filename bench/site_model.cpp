@@ -354,6 +354,31 @@ std::string RelativeLink(const std::string& from, const std::string& to) {
   return link + to.substr(shared);
 }
 
+size_t WalkDepth(const SitePlan& plan) {
+  struct Frame {
+    size_t page;
+    size_t next_link;
+  };
+  std::vector<bool> visited(plan.pages.size());
+  std::vector<Frame> stack = {{0, 0}};
+  visited[0] = true;
+  size_t deepest = 1;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::vector<size_t>& links = plan.pages[frame.page].links;
+    if (frame.next_link == links.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const size_t target = links[frame.next_link++];
+    if (visited[target]) continue;
+    visited[target] = true;
+    stack.push_back({target, 0});
+    deepest = std::max(deepest, stack.size());
+  }
+  return deepest;
+}
+
 std::string WriteSite(const SitePlan& plan, const std::string& folder) {
   const std::filesystem::path root(folder);
   for (const std::string& asset : plan.assets) {

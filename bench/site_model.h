@@ -60,6 +60,11 @@ std::string RenderPage(const SitePlan& plan, size_t index);
 // The path of `to` as a link written in a page at `from` (both relative to the site).
 std::string RelativeLink(const std::string& from, const std::string& to);
 
+// The deepest nesting of the depth-first walk a stamp run makes from pages[0] (following
+// page links in document order, each page once): the number of pages whose scan is suspended
+// at the same time, plus the one being scanned.
+size_t WalkDepth(const SitePlan& plan);
+
 // Writes the site into `folder` (created when missing; must not hold a file the site would
 // overwrite). Returns an empty string on success, otherwise what failed.
 std::string WriteSite(const SitePlan& plan, const std::string& folder);
