@@ -18,6 +18,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -56,23 +57,24 @@ bool ParseArguments(int argc, char** argv, Options& options) {
     const std::string_view name = argv[i];
     const std::string_view value = argv[i + 1];
     bool ok = true;
-    if (name == "--stamp")
+    if (name == "--stamp") {
       options.stamp = value;
-    else if (name == "--work")
+    } else if (name == "--work") {
       options.work = value;
-    else if (name == "--pages")
+    } else if (name == "--pages") {
       ok = ParseNumber(value, options.site.pages);
-    else if (name == "--rounds")
+    } else if (name == "--rounds") {
       ok = ParseNumber(value, options.rounds);
-    else if (name == "--seed")
+    } else if (name == "--seed") {
       ok = ParseNumber(value, options.site.seed);
-    else if (name == "--page-bytes")
+    } else if (name == "--page-bytes") {
       ok = ParseNumber(value, options.site.page_bytes);
-    else if (name == "--shape") {
+    } else if (name == "--shape") {
       ok = value == "site" || value == "chain";
       options.site.shape = value == "chain" ? SiteShape::kChain : SiteShape::kSite;
-    } else
+    } else {
       ok = false;
+    }
     if (!ok) return false;
   }
   return argc % 2 == 1 && !options.stamp.empty() && !options.work.empty() &&
@@ -111,9 +113,10 @@ class StampRunner {
   }
 
  private:
+  // Empties (or creates) the files that receive the run's output.
   void Truncate() const {
-    std::filesystem::resize_file(OutPath(), 0);
-    std::filesystem::resize_file(ErrPath(), 0);
+    std::ofstream(OutPath(), std::ios::trunc);
+    std::ofstream(ErrPath(), std::ios::trunc);
   }
 
   std::string stamp_;
@@ -155,10 +158,6 @@ double Prepare(const Options& options, const SitePlan& plan, const StampRunner& 
   for (const char* sub : {"/pristine", "/reference", "/round", "/env"})
     RemoveTree(options.work + sub);
   std::filesystem::create_directories(options.work + "/env");
-  for (const std::string& file : {runner.OutPath(), runner.ErrPath()}) {
-    std::FILE* f = std::fopen(file.c_str(), "w");
-    if (f != nullptr) std::fclose(f);
-  }
   std::string failed = WriteSite(plan, pristine);
   if (failed.empty()) failed = CopyTree(pristine, reference);
   if (!failed.empty()) {

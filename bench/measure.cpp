@@ -32,28 +32,30 @@ double Now() {
   return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
+// Reads the options before "--"; returns the index of the command, or 0 when the arguments
+// are not of the usage's form.
+int ParseOptions(int argc, char** argv, std::string& label, const char*& output) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string_view option = argv[i];
+    if (option == "--") return i + 1;
+    if (option == "--label") {
+      label = argv[i + 1];
+    } else if (option == "--output") {
+      output = argv[i + 1];
+    } else {
+      return 0;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string label = "run";
   const char* output = nullptr;
-  int first = 1;
-  for (; first < argc; ++first) {
-    const std::string_view arg = argv[first];
-    if (arg == "--") {
-      ++first;
-      break;
-    }
-    if (first + 1 >= argc)
-      first = argc;  // an option without its value: usage below
-    else if (arg == "--label")
-      label = argv[++first];
-    else if (arg == "--output")
-      output = argv[++first];
-    else
-      first = argc;
-  }
-  if (first >= argc) {
+  const int first = ParseOptions(argc, argv, label, output);
+  if (first == 0) {
     std::fputs(kUsage, stderr);
     return 2;
   }

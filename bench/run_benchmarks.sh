@@ -13,6 +13,10 @@
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
 # start with the same warm page cache; with --cold the page cache is dropped instead (root).
+# Copies are never deleted between measurements, and a measurement waits until the last mass
+# deletion in the work folder is five minutes old: ext4 without a journal skips inodes deleted
+# in the last minutes when it creates files, one by one, which makes file creation after a
+# mass deletion many times slower for whichever side comes next.
 # Needs only what scripts/setup-debian.sh installs plus coreutils and findutils.
 set -euo pipefail
 
@@ -25,7 +29,8 @@ usage: bench/run_benchmarks.sh [options]
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
   --rounds N       crash-test rounds (default 50)
-  --keep           keep the generated sites
+  --keep           keep the generated sites for the next invocation
+  --no-wait        do not wait for recent deletions to age (faster, less fair)
   --no-build       use the binaries already in build-bench
 Environment: ZELVORA_STAMP names another zelvora-stamp binary to measure.
 EOF
@@ -34,7 +39,7 @@ EOF
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 work="$build/work"
-quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50
+quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
 only="first,second,scale,memory,chain,crash,scan"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -46,6 +51,7 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2; shift ;;
     --keep) keep=1 ;;
     --no-build) do_build=0 ;;
+    --no-wait) wait_deletions=0 ;;
     -h|--help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -58,6 +64,7 @@ if [ "$quick" -eq 1 ]; then
   first_pages=1000 small_pages=100 large_pages=10000 chain_pages=10000
   crash_pages=300 crash_rounds=5 scan_args=(--benchmark_min_time=0.05)
   [ "$repeat" -gt 1 ] && repeat=1
+  wait_deletions=0
 else
   first_pages=10000 small_pages=1000 large_pages=100000 chain_pages=100000
   crash_pages=3000 crash_rounds=$rounds scan_args=()
@@ -87,9 +94,25 @@ calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 verdict() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g) ? "met" : "MISSED" }'; }
 report() { summary+=("$(printf '%-44s %14s   goal %-10s %s' "$1" "$2" "$3" "$4")"); }
 
+# discard FOLDER...: deletes folders and notes the moment, so that measurements can wait.
+discard() {
+  rm -rf "$@"
+  date +%s >"$work/.last-deletion"
+}
+# Waits until the last deletion is five minutes old (see the top of this script).
+age_deletions() {
+  [ "$wait_deletions" -eq 1 ] && [ -f "$work/.last-deletion" ] || return 0
+  local wait=$(($(cat "$work/.last-deletion") + 305 - $(date +%s)))
+  if [ "$wait" -gt 0 ]; then
+    echo "(waiting $wait s for recent deletions to age)"
+    sleep "$wait"
+  fi
+}
+
 # Flushes pending writes, then warms (reads every file below the given folders) or, with
 # --cold, empties the page cache.
 settle() {
+  age_deletions
   sync
   if [ "$cold" -eq 1 ]; then
     echo 3 >/proc/sys/vm/drop_caches
@@ -113,12 +136,12 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int(
 
 generate() {  # generate DIR PAGES [SHAPE]: a site, made once per size
   if [ ! -f "$1/.complete" ]; then
-    rm -rf "$1"
+    [ -e "$1" ] && discard "$1"
     "$generator" --pages "$2" --shape "${3:-site}" --out "$1" >"$work/logs/generated"
     mv "$work/logs/generated" "$1/.complete"
   fi
 }
-fresh_copy() { rm -rf "$2"; cp -a "$1" "$2"; rm -f "$2/.complete"; }
+fresh_copy() { cp -a "$1" "$2"; rm -f "$2/.complete"; }  # fresh_copy SITE NEW-FOLDER
 describe() { sed 's/^root=[^ ]* //' "$1/.complete"; }  # pages=N walk_depth=D
 written() { grep -c '◎日付を記入しました' "$1" || true; }
 
@@ -126,6 +149,10 @@ written() { grep -c '◎日付を記入しました' "$1" || true; }
 run_stamp() {
   measure "$1" "$stamp" "$2/$3" >"$work/logs/$1.out" 2>"$work/logs/$1.err"
 }
+
+runs="$work/runs"  # copies that runs write into; deleted only at the end
+[ -e "$runs" ] && discard "$runs"
+mkdir -p "$runs"
 
 # --- the machine --------------------------------------------------------------------------
 
@@ -145,24 +172,23 @@ if wants first || wants second; then
   copy_walls=() stamp_walls=() second_walls=() cat_walls=()
   for ((r = 1; r <= repeat; r++)); do
     if wants first; then
-      rm -rf "$work/copy"
       settle "$site"
-      measure "copy-$r" sh -c 'cp -r "$1" "$2" && sync' sh "$site" "$work/copy"
+      measure "copy-$r" sh -c 'cp -r "$1" "$2" && sync' sh "$site" "$runs/copy-$r"
       copy_walls+=("$(field "copy-$r" wall_s)")
-      rm -rf "$work/copy"
     fi
-    fresh_copy "$site" "$work/stamped"
-    settle "$work/stamped"
+    stamped="$runs/stamped-$r"
+    fresh_copy "$site" "$stamped"
+    settle "$stamped"
     measure "first-$r" sh -c '"$1" "$2" >"$3.out" 2>"$3.err" && sync' sh "$stamp" \
-      "$work/stamped/index.html" "$work/logs/first-$r"
+      "$stamped/index.html" "$work/logs/first-$r"
     stamp_walls+=("$(field "first-$r" wall_s)")
     if wants second; then
-      find "$work/stamped" -name '*.html' -print0 >"$work/logs/pages.list"
-      settle "$work/stamped"
+      find "$stamped" -name '*.html' -print0 >"$work/logs/pages.list"
+      settle "$stamped"
       measure "cat-$r" sh -c 'xargs -0 cat <"$1" >/dev/null' sh "$work/logs/pages.list"
       cat_walls+=("$(field "cat-$r" wall_s)")
-      settle "$work/stamped"
-      run_stamp "second-$r" "$work/stamped" index.html
+      settle "$stamped"
+      run_stamp "second-$r" "$stamped" index.html
       second_walls+=("$(field "second-$r" wall_s)")
       echo "second run $r wrote $(written "$work/logs/second-$r.err") pages (expected 0)"
     fi
@@ -182,7 +208,6 @@ if wants first || wants second; then
     ratio=$(calc "$second_wall / $cat_wall")
     report "second run $first_pages pages / cat of pages" "$ratio" "<= 1.5" "$(verdict "$ratio" 1.5)"
   fi
-  [ "$keep" -eq 1 ] || rm -rf "$work/stamped"
 fi
 
 # --- scaling and memory ---------------------------------------------------------------------
@@ -192,12 +217,12 @@ if wants scale || wants memory; then
     [ "$pages" = "$small_pages" ] && ! wants scale && continue
     generate "$work/site-$pages" "$pages"
     echo "site: $(describe "$work/site-$pages")"
-    fresh_copy "$work/site-$pages" "$work/scaled"
-    settle "$work/scaled"
-    run_stamp "scale-$pages" "$work/scaled" index.html || echo "stamp run of $pages pages failed"
+    fresh_copy "$work/site-$pages" "$runs/scaled-$pages"
+    settle "$runs/scaled-$pages"
+    run_stamp "scale-$pages" "$runs/scaled-$pages" index.html ||
+      echo "stamp run of $pages pages failed"
     echo "first stamp of $pages pages: $(field "scale-$pages" wall_s) s," \
       "peak RSS $(field "scale-$pages" max_rss_kb) KiB, wrote $(written "$work/logs/scale-$pages.err") pages"
-    rm -rf "$work/scaled"
   done
   if wants scale; then
     ratio=$(calc "($(field "scale-$large_pages" wall_s) / $large_pages) / ($(field "scale-$small_pages" wall_s) / $small_pages)")
@@ -214,16 +239,15 @@ fi
 if wants chain; then
   generate "$work/chain-$chain_pages" "$chain_pages" chain
   echo "chain: $(describe "$work/chain-$chain_pages")"
-  fresh_copy "$work/chain-$chain_pages" "$work/chained"
-  settle "$work/chained"
+  fresh_copy "$work/chain-$chain_pages" "$runs/chained"
+  settle "$runs/chained"
   status=0
-  run_stamp "chain-$chain_pages" "$work/chained" d000/e000000.html || status=$?
+  run_stamp "chain-$chain_pages" "$runs/chained" d000/e000000.html || status=$?
   stamped=$(written "$work/logs/chain-$chain_pages.err")
   echo "chain of $chain_pages pages: exit $status, $(field "chain-$chain_pages" wall_s) s," \
     "peak RSS $(field "chain-$chain_pages" max_rss_kb) KiB"
   report "chain of $chain_pages pages: pages stamped" "$stamped" "= $chain_pages" \
     "$([ "$status" -eq 0 ] && [ "$stamped" -eq "$chain_pages" ] && echo met || echo MISSED)"
-  rm -rf "$work/chained"
 fi
 
 # --- crash test and the scan micro-benchmark --------------------------------------------
@@ -231,12 +255,11 @@ fi
 if wants crash; then
   status=0
   "$build/bench/zelvora-crash-test" --stamp "$stamp" --pages "$crash_pages" \
-    --rounds "$crash_rounds" --work "$work/crash" >"$work/logs/crash.txt" || status=$?
+    --rounds "$crash_rounds" --work "$runs/crash" >"$work/logs/crash.txt" || status=$?
   grep -E '^(reference|second run|verdict)|FAILED|^  ' "$work/logs/crash.txt" || true
   report "crash test $crash_pages pages, $crash_rounds rounds" \
     "$(grep -c '; ok$' "$work/logs/crash.txt" || true) ok" "all rounds" \
     "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
-  [ "$keep" -eq 1 ] || rm -rf "$work/crash"
 fi
 
 if wants scan; then
@@ -252,6 +275,5 @@ fi
 echo
 echo "Summary (measurements in $results):"
 printf '%s\n' "${summary[@]}"
-if [ "$keep" -eq 0 ]; then
-  rm -rf "$work"/site-* "$work"/chain-*
-fi
+discard "$runs"
+[ "$keep" -eq 1 ] || discard "$work"/site-* "$work"/chain-*
