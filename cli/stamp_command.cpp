@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
 #include "engine/run.h"
+#include "platform/caching_file_system.h"
 #include "platform/regional_settings.h"
 #include "platform/registry_store.h"
 #include "settings/setting_fields.h"
@@ -21,7 +22,9 @@ int UsageError(const StampCommandIo& io, const std::string& message) {
 // The live settings as the main window loads them, with this run's overrides on top.
 Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
   TSetting settings;
-  RegistryStore store(DefaultRegistryPath());
+  // The front end reads the store and never changes it: the GUI's window state and
+  // histories live there too.
+  ReadOnlyRegistryStore store(DefaultRegistryPath());
   ExitState ignored_exit_state;
   ProgressOffset ignored_offset;
   // As at the main window's start, a store that cannot be read gives the defaults.
@@ -43,7 +46,9 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   RunLog log;
   log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
   const RegionalSettings region = ReadRegionalSettings();
-  RunContext context(live, host, io.fs != nullptr ? *io.fs : RealFileSystem(), log, region);
+  // One run per process: what the run learns about files is remembered for all of it.
+  CachingFileSystem fs(io.fs != nullptr ? *io.fs : RealFileSystem());
+  RunContext context(live, host, fs, log, region);
   context.dry_run = line.dry_run;
   host.WatchInterrupts(context.state);
   const RunOutcome outcome = StartRun(context, *line.file, LogFileName());

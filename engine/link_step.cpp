@@ -40,7 +40,11 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   const std::string value = DecodePageText(raw_value, charset);
 
   std::vector<std::string> targets;
-  const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets);
+  // Most links lead to pages already processed in this run: those need no lookup on disk.
+  const auto processed = [&context](const std::string& path) {
+    return context.state.VisitedFiles.ContainsExactly(path);
+  };
+  const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets, processed);
   if (IsPassedOverSilently(kind)) return Decision(Kind::kPassedOver);
   if (kind == TargetKind::trNotFound) {
     const ReportLocation where{scanned_file, tag_end_line};

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/encoding.h"
+#include "platform/paths.h"
 
 namespace zelvora {
 namespace {
@@ -48,22 +49,6 @@ constexpr std::array<CharsetAlias, 14> kCharsetAliases = {{
 constexpr std::string_view kAsciiProbe =
     "\t\r\n !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
     "abcdefghijklmnopqrstuvwxyz{|}~";
-
-std::string AsciiLowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
-std::string AsciiUpperCopy(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 bool IsDeclarationBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -111,31 +96,31 @@ bool IsUnicodeFamily(std::string_view upper_name) {
 
 // The canonical iconv name for a declared charset name.
 std::string CharsetFromDeclaredName(const std::string& declared) {
-  const std::string lower = AsciiLowerCopy(declared);
+  const std::string lower = AsciiLower(declared);
   for (const CharsetAlias& alias : kCharsetAliases) {
     if (lower == alias.lower_name) return alias.charset;
   }
-  const std::string upper = AsciiUpperCopy(declared);
+  const std::string upper = AsciiUpper(declared);
   if (IsUnicodeFamily(upper)) return kUtf8;
   if (!IsKnownCharset(upper) || !IsAsciiCompatibleCharset(upper)) return kCp932;
   return upper;
 }
 
-bool IsUtf8Name(const std::string& charset) { return AsciiUpperCopy(charset) == kUtf8; }
+bool IsUtf8Name(const std::string& charset) { return AsciiUpper(charset) == kUtf8; }
 
 }  // namespace
 
 std::string DetectPageCharset(std::string_view page) {
   if (std::optional<std::string> marked = CharsetFromByteOrderMark(page)) return *marked;
   const std::string_view window = page.substr(0, kCharsetWindow);
-  if (std::optional<std::string> declared = DeclaredCharsetName(window, AsciiLowerCopy(window))) {
+  if (std::optional<std::string> declared = DeclaredCharsetName(window, AsciiLower(window))) {
     return CharsetFromDeclaredName(*declared);
   }
   return kCp932;
 }
 
 bool IsAsciiCompatibleCharset(const std::string& charset) {
-  const std::string upper = AsciiUpperCopy(charset);
+  const std::string upper = AsciiUpper(charset);
   if (upper == kCp932 || upper == kUtf8 || upper == kEucJp) return true;
   const Result<std::string> decoded = ConvertText(kAsciiProbe, charset, kUtf8);
   if (!decoded.ok() || *decoded != kAsciiProbe) return false;

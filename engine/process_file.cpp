@@ -1,5 +1,6 @@
 #include "engine/process_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -10,14 +11,15 @@
 #include "engine/page_write.h"
 #include "engine/stamp_scan.h"
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
 
 namespace zelvora {
 namespace {
 
-// A page whose scan is under way, with what its write needs afterwards.
+// A page whose scan is under way, with what its write needs afterwards. The linking page is
+// the one below it on the path.
 struct PageTask {
-  std::string referrer;
-  int line = 0;
+  int line = 0;  // the line of the link that led here
   FileInfo before;
   std::unique_ptr<StampScan> scan;
 };
@@ -33,6 +35,10 @@ Opened Done(bool result) {
   Opened opened;
   opened.done = result;
   return opened;
+}
+
+std::string ReadFailureCause(const std::string& file_name) {
+  return "次のファイルが読み込めませんでした。\n" + file_name;
 }
 
 // Waits for a missing file: the report is logged once with its question; each Retry tests
@@ -58,33 +64,46 @@ std::optional<bool> AnswerMissingFile(RunContext& context, const std::string& fi
   return std::nullopt;
 }
 
+// Removes the temporary files that an interrupted run left in the folder of `file_name`,
+// once per folder and run: they are never content.
+void SweepFolderOnce(RunContext& context, std::string_view file_name) {
+  if (context.dry_run) return;
+  const std::string folder(FolderPart(file_name));
+  if (!context.state.SweptFolders.insert(folder).second) return;
+  auto entries = context.fs.ListFolder(folder.empty() ? std::string(".") : folder);
+  if (!entries.ok()) return;
+  for (const FolderEntry& entry : *entries) {
+    if (!entry.is_folder && IsTemporaryName(entry.name)) {
+      (void)context.fs.Remove(folder + entry.name);
+    }
+  }
+}
+
 Opened OpenFile(RunContext& context, const std::string& file_name, const std::string& referrer,
                 int line_no) {
   if (!context.state.VisitedFiles.Insert(file_name)) return Done(true);
-  auto info = context.fs.Stat(file_name);
-  if (!info.ok() && IsNotFound(info.status())) {
+  FileInfo info;
+  auto bytes = context.fs.ReadFile(file_name, &info);
+  if (!bytes.ok() && IsNotFound(bytes.status())) {
     if (auto fate = AnswerMissingFile(context, file_name, referrer, line_no)) return Done(*fate);
-    info = context.fs.Stat(file_name);
+    bytes = context.fs.ReadFile(file_name, &info);
   }
-  auto bytes = info.ok() ? context.fs.ReadFile(file_name) : Result<std::string>(info.status());
   if (!bytes.ok()) {
-    return Done(ReportFileFailure(context, "次のファイルが読み込めませんでした。\n" + file_name,
-                                  referrer, line_no));
+    return Done(ReportFileFailure(context, ReadFailureCause(file_name), referrer, line_no));
   }
-  // A temporary file that an interrupted run left beside this page is not content.
-  if (!context.dry_run) (void)context.fs.Remove(TemporaryNameFor(file_name));
+  SweepFolderOnce(context, file_name);
   auto task = std::make_unique<PageTask>();
-  task->referrer = referrer;
   task->line = line_no;
-  task->before = *info;
-  task->scan = std::make_unique<StampScan>(context, file_name, WithCrLfLineEnds(*bytes));
+  task->before = info;
+  task->scan = std::make_unique<StampScan>(
+      context, file_name, TextForScan(std::move(bytes).value()), info.last_write);
   Opened opened;
   opened.task = std::move(task);
   return opened;
 }
 
 // Finishes a page whose scan ended normally: writes it when it changed.
-bool FinishPage(RunContext& context, PageTask& task) {
+bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer) {
   StampScan& scan = *task.scan;
   if (!scan.changed()) {
     context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + scan.file_name() + "\n");
@@ -98,12 +117,79 @@ bool FinishPage(RunContext& context, PageTask& task) {
   }
   StampedPage page;
   page.file_name = scan.file_name();
-  page.referrer = task.referrer;
+  page.referrer = referrer;
   page.line = task.line;
   page.before = task.before;
   page.text = WithCrLfLineEnds(scan.TakeText());
   page.newest_date = scan.newest_date();
   return WriteStampedPage(context, page);
+}
+
+// The pages whose scans are under way, the root first and the page being scanned last. When
+// together they hold more page text than the run's held_text_budget, the waiting pages
+// nearest the root set their text aside; a page reads its text anew when its scan goes on.
+// So memory stays bounded however long the chain of links, at the cost of a second read of
+// such pages.
+class PagePath {
+ public:
+  PagePath(std::string root_referrer, size_t budget)
+      : root_referrer_(std::move(root_referrer)), budget_(budget) {}
+
+  bool empty() const { return pages_.empty(); }
+  PageTask& top() { return *pages_.back(); }
+  // The page whose link led to the top page.
+  const std::string& referrer() const {
+    return pages_.size() < 2 ? root_referrer_ : pages_[pages_.size() - 2]->scan->file_name();
+  }
+
+  void Push(std::unique_ptr<PageTask> task) {
+    held_ += task->scan->held_text_size();
+    pages_.push_back(std::move(task));
+    while (held_ > budget_ && first_holding_ + 1 < pages_.size()) {
+      StampScan& waiting = *pages_[first_holding_++]->scan;
+      held_ -= waiting.held_text_size();
+      waiting.SetTextAside();
+    }
+  }
+
+  void Pop() {
+    held_ -= top().scan->held_text_size();
+    pages_.pop_back();
+    first_holding_ = std::min(first_holding_, pages_.size());
+  }
+
+  // Gives the top page its text back when it was set aside; false when the page can no longer
+  // be read as it was.
+  bool RestoreTop(RunContext& context) {
+    StampScan& scan = *top().scan;
+    if (!scan.text_set_aside()) return true;
+    FileInfo now;
+    auto bytes = context.fs.ReadFile(scan.file_name(), &now);
+    if (!bytes.ok() || !SameFileVersion(now, top().before) ||
+        !scan.GiveTextBack(TextForScan(std::move(bytes).value()))) {
+      return false;
+    }
+    held_ += scan.held_text_size();
+    first_holding_ = pages_.size() - 1;
+    return true;
+  }
+
+ private:
+  const std::string root_referrer_;
+  const size_t budget_;
+  std::vector<std::unique_ptr<PageTask>> pages_;
+  size_t held_ = 0;           // page text held by the pages
+  size_t first_holding_ = 0;  // the pages below this index have set their text aside
+};
+
+// Goes on with the top page after its link's target ended with `target_ok`.
+ScanEvent ResumeTop(RunContext& context, PagePath& path, bool target_ok, bool* unreadable) {
+  PageTask& page = path.top();
+  if (target_ok && !path.RestoreTop(context)) {
+    *unreadable = true;
+    return ScanEvent::kAborted;
+  }
+  return page.scan->ResumeAfterLink(target_ok);
 }
 
 }  // namespace
@@ -113,26 +199,34 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
   Opened root = OpenFile(context, file_name, referrer, line_no);
   if (root.done) return *root.done;
 
-  std::vector<std::unique_ptr<PageTask>> path;  // the root first, the page being scanned last
-  path.push_back(std::move(root.task));
+  PagePath path(referrer, context.held_text_budget);
+  path.Push(std::move(root.task));
   std::optional<bool> target_result;  // how the last followed link's target ended
   for (;;) {
-    PageTask& page = *path.back();
+    PageTask& page = path.top();
+    bool unreadable = false;
     const ScanEvent event =
-        target_result ? page.scan->ResumeAfterLink(*target_result) : page.scan->Run();
+        target_result ? ResumeTop(context, path, *target_result, &unreadable) : page.scan->Run();
     target_result.reset();
     if (event == ScanEvent::kFollowLink) {
-      Opened target = OpenFile(context, page.scan->follow_target(), page.scan->file_name(),
-                               page.scan->follow_line());
-      if (target.done) {
-        target_result = *target.done;
+      const std::string target = page.scan->TakeFollowTarget();
+      Opened opened = OpenFile(context, target, page.scan->file_name(), page.scan->follow_line());
+      if (opened.done) {
+        target_result = *opened.done;
       } else {
-        path.push_back(std::move(target.task));
+        path.Push(std::move(opened.task));
       }
       continue;
     }
-    const bool result = event == ScanEvent::kFinished && FinishPage(context, page);
-    path.pop_back();
+    bool result = false;
+    if (unreadable) {
+      // The page changed or vanished while its links were followed: it is left as it is.
+      result = ReportFileFailure(context, ReadFailureCause(page.scan->file_name()), path.referrer(),
+                                 page.line);
+    } else if (event == ScanEvent::kFinished) {
+      result = FinishPage(context, page, path.referrer());
+    }
+    path.Pop();
     if (path.empty()) return result;
     target_result = result;
   }

@@ -14,6 +14,7 @@ void ResetRunState(RunContext& context) {
   state.ContinueFlag = true;
   state.VisitedFiles.Clear();
   state.AvoidCache.clear();
+  state.SweptFolders.clear();
   state.ErrorCount = 0;
   state.LinkDepth = 0;
 }

@@ -2,6 +2,9 @@
 // the log, the regional settings, and the run state that is reset at every run start.
 #pragma once
 
+#include <string>
+#include <unordered_set>
+
 #include "engine/run_host.h"
 #include "engine/visited_files.h"
 #include "links/avoid_list.h"
@@ -19,6 +22,7 @@ struct RunState {
   int ErrorCount = 0;           // error reports logged in this run
   bool ContinueFlag = true;     // cleared to stop the run after the tag in hand
   AvoidCacheMap AvoidCache;     // avoid-list sets per folder
+  std::unordered_set<std::string> SweptFolders;  // folders cleared of left-over temporary files
 };
 
 // The references are not owned and must outlive the context. `settings` is the live record:
@@ -33,8 +37,12 @@ struct RunContext {
   FileSystem& fs;
   RunLog& log;
   const RegionalSettings& region;
-  bool dry_run = false;     // scan and report, but write nothing to disk
-  bool flush_pages = true;  // flush each rewritten page to disk before it replaces the old one
+  bool dry_run = false;  // scan and report, but write nothing to disk
+  bool flush_pages = false;
+  // Page text that the pages waiting for their links may hold before the ones nearest the
+  // root set theirs aside (and read it again when their scan goes on).
+  size_t held_text_budget =
+      size_t{32} << 20;  // flush each rewritten page to disk before it replaces the old one
   RunState state;
 };
 

@@ -60,17 +60,15 @@ std::vector<std::string_view> SplitNames(std::string_view list) {
   return names;
 }
 
-long CountLineFeeds(std::string_view text) {
-  return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
-}
-
 }  // namespace
 
-StampScan::StampScan(RunContext& context, std::string file_name, std::string text)
+StampScan::StampScan(RunContext& context, std::string file_name, std::string text,
+                     std::optional<FileTime> own_last_write)
     : context_(context),
       file_name_(std::move(file_name)),
       original_(std::move(text)),
       charset_(DetectPageCharset(original_)),
+      own_last_write_(own_last_write),
       lines_(original_) {}
 
 ScanEvent StampScan::Run() {
@@ -91,9 +89,34 @@ ScanEvent StampScan::ResumeAfterLink(bool target_ok) {
 }
 
 std::string StampScan::TakeText() {
-  rewritten_.append(original_, copied_);
-  copied_ = original_.size();
-  return std::move(rewritten_);
+  std::string text;
+  text.reserve(RewrittenLength());
+  size_t copied = 0;
+  for (const Edit& edit : edits_) {
+    text.append(original_, copied, edit.from - copied);
+    text.append(edit.text);
+    copied = edit.to;
+  }
+  text.append(original_, copied);
+  edits_.clear();
+  return text;
+}
+
+void StampScan::SetTextAside() {
+  if (set_aside_) return;
+  original_size_ = original_.size();
+  std::string().swap(original_);
+  lines_ = LineCounter(original_);
+  set_aside_ = true;
+}
+
+bool StampScan::GiveTextBack(std::string text) {
+  if (!set_aside_) return true;
+  if (text.size() != original_size_) return false;
+  original_ = std::move(text);
+  lines_ = LineCounter(original_);
+  set_aside_ = false;
+  return true;
 }
 
 ScanEvent StampScan::Loop() {
@@ -106,13 +129,13 @@ ScanEvent StampScan::Loop() {
     } else if (tag.kind == TagKind::tkFrame || tag.kind == TagKind::tkAnchor) {
       pos_ = tag.end + 1;
       const std::string_view attribute = tag.kind == TagKind::tkFrame ? "SRC" : "A HREF";
-      const LinkDecision link =
+      LinkDecision link =
           BeginLinkStep(context_, tag.text(), attribute, file_name_, charset_, LineAt(pos_));
       switch (link.kind) {
         case LinkDecision::Kind::kAbort:
           return ScanEvent::kAborted;
         case LinkDecision::Kind::kFollow:
-          follow_target_ = link.target;
+          follow_target_ = std::move(link.target);
           follow_line_ = link.line;
           return ScanEvent::kFollowLink;
         case LinkDecision::Kind::kPassedOver:
@@ -199,13 +222,11 @@ Flow StampScan::ReportMarkError(std::string_view cause) {
 
 Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   const std::string list = DecodePageText(TrimBlanks(parameter_bytes), charset_);
-  if (list.empty()) {
-    date_source_ = file_name_;
-    return Flow::kContinue;
-  }
+  source_is_page_ = list.empty();
+  date_source_.clear();
+  if (source_is_page_) return Flow::kContinue;
   // A list that yields no file leaves the mark without a source: its date area is then
   // reported as undated instead of silently taking the source of an earlier mark.
-  date_source_.clear();
   const ReportLocation where{file_name_, mark_line};
   DateTime best = 0;
   std::vector<std::string> files;
@@ -239,7 +260,12 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
 Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   std::optional<DateTime> date;
   const ReportLocation where{file_name_, report_line};
-  if (GetFileDate(context_, date_source_, where, &date) == Flow::kAbort) return Flow::kAbort;
+  if (source_is_page_ && own_last_write_) {
+    date = FileTimeToLocalDosDateTime(*own_last_write_);
+  } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where, &date) ==
+             Flow::kAbort) {
+    return Flow::kAbort;
+  }
   // Without a readable source the date area keeps its old text.
   if (!date) return Flow::kContinue;
 
@@ -249,7 +275,7 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
     std::string marker;
     marker.reserve(kBeginMark.size() + date_text.size() + kEndMark.size());
     marker.append(kBeginMark).append(date_text).append(kEndMark);
-    Replace(insert_pos_, insert_pos_, marker);
+    Replace(insert_pos_, insert_pos_, std::move(marker));
   } else {
     const std::string_view old_area =
         std::string_view(original_).substr(insert_pos_, date_area_end - insert_pos_);
@@ -261,20 +287,22 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   return Flow::kContinue;
 }
 
-void StampScan::Replace(size_t from, size_t to, std::string_view replacement) {
-  rewritten_.append(original_, copied_, from - copied_);
-  rewritten_.append(replacement);
-  line_shift_ += CountLineFeeds(replacement) -
-                 CountLineFeeds(std::string_view(original_).substr(from, to - from));
-  copied_ = to;
+void StampScan::Replace(size_t from, size_t to, std::string text) {
+  const auto removed = static_cast<long>(to - from);
+  line_shift_ +=
+      static_cast<long>(CountLineFeeds(text)) -
+      static_cast<long>(CountLineFeeds(std::string_view(original_).substr(from, to - from)));
+  length_shift_ += static_cast<long>(text.size()) - removed;
+  edits_.push_back({from, to, std::move(text)});
 }
 
 size_t StampScan::RewrittenOffset(size_t original_offset) const {
-  return rewritten_.size() + (original_offset - copied_);
+  return static_cast<size_t>(static_cast<long>(original_offset) + length_shift_);
 }
 
 size_t StampScan::RewrittenLength() const {
-  return rewritten_.size() + (original_.size() - copied_);
+  const size_t size = set_aside_ ? original_size_ : original_.size();
+  return static_cast<size_t>(static_cast<long>(size) + length_shift_);
 }
 
 int StampScan::LineAt(size_t original_offset) {

@@ -14,8 +14,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/run_context.h"
 #include "engine/run_flow.h"
@@ -33,18 +35,22 @@ enum class ScanEvent {
 class StampScan {
  public:
   // `file_name` is the page as the walk received it; `text` its content with CR LF line ends.
-  StampScan(RunContext& context, std::string file_name, std::string text);
+  // `own_last_write`, when given, is the page's last-write time as read with its text: the
+  // date of marks that take the page's own date, which the page keeps until it is written.
+  StampScan(RunContext& context, std::string file_name, std::string text,
+            std::optional<FileTime> own_last_write = std::nullopt);
 
   // Runs the scan from where it stands until it ends, aborts or needs a link followed. The
   // first call logs the start of the page's scan and shows the page as the current file.
   ScanEvent Run();
 
   // Continues after the target of the link that Run() asked for was processed; `target_ok`
-  // false (the target's processing aborted) aborts this scan too.
+  // false (the target's processing aborted) aborts this scan too. Preconditions: the text is
+  // not set aside, unless `target_ok` is false.
   ScanEvent ResumeAfterLink(bool target_ok);
 
-  // The link target and the line of its tag, valid after Run() returned kFollowLink.
-  const std::string& follow_target() const { return follow_target_; }
+  // The link target, moved out, and the line of its tag, after Run() returned kFollowLink.
+  std::string TakeFollowTarget() { return std::move(follow_target_); }
   int follow_line() const { return follow_line_; }
 
   // True when a date area received a different text or a stamp marker was inserted.
@@ -55,9 +61,28 @@ class StampScan {
   // The rewritten text. Preconditions: Run() returned kFinished; call once.
   std::string TakeText();
 
+  // While the scan waits for a link, its page text may be set aside to save memory (a long
+  // chain of links holds many waiting pages) and given back before the scan goes on.
+  // The bytes of page text the scan holds now.
+  size_t held_text_size() const { return original_.size(); }
+  bool text_set_aside() const { return set_aside_; }
+  void SetTextAside();
+  // Gives back the text set aside, read anew. Preconditions: the page has not changed since
+  // it was first read (the caller compares the file's version); as a last check, a text of
+  // another length is refused (false) and the text stays aside.
+  bool GiveTextBack(std::string text);
+
  private:
   enum class State { kIdle, kMarkSeen, kInPair };
   enum class Insertion { kDateOnly, kWholePair };
+
+  // One replacement of original_[from, to) by `text`; edits are kept in text order and the
+  // rewritten text is built from them only when it is taken.
+  struct Edit {
+    size_t from;
+    size_t to;
+    std::string text;
+  };
 
   ScanEvent Loop();
   Flow AfterTag();
@@ -67,7 +92,7 @@ class StampScan {
   // the mark's line `mark_line`.
   Flow ChooseSource(std::string_view parameter_bytes, int mark_line);
   Flow Insert(Insertion mode, size_t date_area_end, int report_line);
-  void Replace(size_t from, size_t to, std::string_view replacement);
+  void Replace(size_t from, size_t to, std::string text);
 
   // Position and line figures of the rewritten text, for an offset of the original text at
   // or after the last edit.
@@ -78,24 +103,27 @@ class StampScan {
 
   RunContext& context_;
   const std::string file_name_;
-  const std::string original_;
+  std::string original_;
   const std::string charset_;
+  const std::optional<FileTime> own_last_write_;
   LineCounter lines_;
+
+  bool set_aside_ = false;
+  size_t original_size_ = 0;  // kept while the text is set aside
 
   bool started_ = false;
   size_t pos_ = 0;  // offset in original_ of the next byte to scan
   State state_ = State::kIdle;
-  size_t insert_pos_ = 0;    // offset in original_ just after the last keyword or begin mark
-  std::string date_source_;  // file whose last-write time the next date area receives
+  size_t insert_pos_ = 0;        // offset in original_ just after the last keyword or begin mark
+  bool source_is_page_ = false;  // the next date area takes the page's own date...
+  std::string date_source_;      // ...or the last-write time of this file
   bool changed_ = false;
   DateTime newest_date_ = 0;
 
-  // The rewritten text is rewritten_ followed by original_ from copied_ on.
-  std::string rewritten_;
-  size_t copied_ = 0;
-  long line_shift_ = 0;  // line ends added minus line ends removed by the edits so far
+  std::vector<Edit> edits_;
+  long length_shift_ = 0;  // bytes added minus bytes removed by the edits so far
+  long line_shift_ = 0;    // line ends added minus line ends removed by the edits so far
 
-  size_t pending_link_end_ = 0;  // offset just after the tag of the link being followed
   std::string follow_target_;
   int follow_line_ = 0;
 };

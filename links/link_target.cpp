@@ -33,11 +33,6 @@ std::string BaseFolderOf(std::string_view linking_file) {
   return ResolvePath(*current, folder);
 }
 
-bool IsFolder(FileSystem& fs, const std::string& path) {
-  auto info = fs.Stat(path);
-  return info.ok() && info->kind == FileKind::kFolder;
-}
-
 // Appends the files of `folder` whose names match `pattern`, sorted by name ignoring case so
 // that "the first file" of a folder does not depend on the order the disk keeps.
 size_t AppendMatches(FileSystem& fs, const std::string& folder, std::string_view pattern,
@@ -69,7 +64,7 @@ size_t AppendIfFile(FileSystem& fs, const std::string& path, std::vector<std::st
 }  // namespace
 
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets) {
+                         std::vector<std::string>* targets, const KnownFile& known_file) {
   std::string target(value);
   std::replace(target.begin(), target.end(), '\\', '/');
 
@@ -90,9 +85,21 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
   const std::string base_folder = BaseFolderOf(linking_file);
   if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
   std::string path = ResolvePath(base_folder, rest);
-  if (IsFolder(fs, path)) {
+  const bool plain = path.find(',') == std::string::npos && !HasWildcard(NamePart(path));
+  if (plain && known_file && known_file(path)) {
+    targets->push_back(std::move(path));
+    return TargetKind::trFound;
+  }
+  const auto info = fs.Stat(path);
+  const bool is_folder = info.ok() && info->kind == FileKind::kFolder;
+  if (is_folder) {
     if (!path.ends_with('/')) path += '/';
     path += "*.*";
+  } else if (plain) {
+    // One plain name, the usual link: the lookup just made tells all.
+    if (!info.ok() || IsTemporaryName(NamePart(path))) return TargetKind::trNotFound;
+    targets->push_back(std::move(path));
+    return TargetKind::trFound;
   }
   return ExpandFilePatterns(fs, path, base_folder, targets) == 0 ? TargetKind::trNotFound
                                                                  : TargetKind::trFound;

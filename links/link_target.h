@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,9 +31,12 @@ enum class TargetKind : uint8_t {
 // file's folder (a relative linking file's against the current folder); a folder stands
 // for the files directly in it; a comma separates several patterns (ExpandFilePatterns).
 // Never fails: a name the system cannot take (too long, bytes it refuses) does not exist.
+// `known_file`, when given, names paths already known to be existing files (the files a run
+// has processed): a plain target that it knows is taken without a lookup on disk.
 // Preconditions: `targets` is not null.
+using KnownFile = std::function<bool(const std::string& path)>;
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets);
+                         std::vector<std::string>* targets, const KnownFile& known_file = {});
 
 // Appends the existing files named by `patterns`, a comma-separated list of paths (empty
 // items are skipped), to `*list` and returns how many were appended. A relative item is

@@ -67,6 +67,9 @@ bool GetAttributeValue(std::string_view tag_text, std::string_view attribute, st
 // "-"). A text without "!" has an empty body.
 std::string_view CommentBody(std::string_view tag_text);
 
+// The number of LF bytes in `text`.
+size_t CountLineFeeds(std::string_view text);
+
 // The line of offset `pos`: 1 + the number of LF bytes before it. For a link, `pos` is the
 // offset just after the tag's ">", so the line is the one on which the tag ends. `pos`
 // beyond the text counts the whole text. Linear in `pos`; a scan asking for many positions

@@ -30,8 +30,15 @@ struct FileInfo {
   uint32_t group = 0;
   FileTime last_access;
   FileTime last_write;
+  FileTime last_change;             // of the content or the attributes; no program can set it
   std::optional<FileTime> created;  // only where the file system reports a birth time
+  uint64_t device = 0;
+  uint64_t inode = 0;
 };
+
+// True when `a` and `b` describe the same file with the same content: the same file number,
+// size and times. Any write to a file changes its change time, which no program can set back.
+bool SameFileVersion(const FileInfo& a, const FileInfo& b);
 
 // One entry of a folder listing (never "." or "..").
 struct FolderEntry {
@@ -62,8 +69,10 @@ class FileSystem {
   // Information about `path`, following symbolic links. A missing file fails with ENOENT.
   virtual Result<FileInfo> Stat(const std::string& path) = 0;
 
-  // The whole content of the regular file `path`. Folders fail with EISDIR.
-  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  // The whole content of the regular file `path`; when `info` is not null, it receives what
+  // Stat would report of the file that was read. Folders fail with EISDIR.
+  virtual Result<std::string> ReadFile(const std::string& path, FileInfo* info) = 0;
+  Result<std::string> ReadFile(const std::string& path) { return ReadFile(path, nullptr); }
 
   // The entries of folder `path`, hidden ones included, in the order the system lists them.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;

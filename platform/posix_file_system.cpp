@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -85,6 +86,9 @@ FileInfo FromStat(const struct stat& info) {
   result.group = info.st_gid;
   result.last_access = FromTimespec(info.st_atim);
   result.last_write = FromTimespec(info.st_mtim);
+  result.last_change = FromTimespec(info.st_ctim);
+  result.device = static_cast<uint64_t>(info.st_dev);
+  result.inode = static_cast<uint64_t>(info.st_ino);
   return result;
 }
 
@@ -97,6 +101,9 @@ FileInfo FromStatx(const struct statx& info) {
   result.group = info.stx_gid;
   result.last_access = FromStatxTime(info.stx_atime);
   result.last_write = FromStatxTime(info.stx_mtime);
+  result.last_change = FromStatxTime(info.stx_ctime);
+  result.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+  result.inode = info.stx_ino;
   if ((info.stx_mask & STATX_BTIME) != 0) result.created = FromStatxTime(info.stx_btime);
   return result;
 }
@@ -183,8 +190,26 @@ std::string CanonicalFolder(const std::string& path) {
   return result;
 }
 
+// Reads the rest of `fd` straight into the string: `expected_size` bytes first, and more if
+// the file has grown since it was measured.
+Result<std::string> ReadAll(int fd, const std::string& path, size_t expected_size) {
+  std::string content(expected_size + 1, '\0');
+  size_t filled = 0;
+  for (;;) {
+    if (filled == content.size()) content.resize(content.size() * 2);
+    const ssize_t got = RetryOnInterrupt(
+        [&] { return read(fd, content.data() + filled, content.size() - filled); });
+    if (got < 0) return SystemError("read", path, errno);
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  content.resize(filled);
+  return content;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
+  using FileSystem::ReadFile;
   Result<FileInfo> Stat(const std::string& path) override {
     if (HoldsNul(path)) return NulInPath();
     struct statx extended;
@@ -202,7 +227,7 @@ class PosixFileSystem : public FileSystem {
     return FromStat(info);
   }
 
-  Result<std::string> ReadFile(const std::string& path) override {
+  Result<std::string> ReadFile(const std::string& path, FileInfo* file_info) override {
     if (HoldsNul(path)) return NulInPath();
     // O_NONBLOCK so that a named pipe or a device cannot hang the open; such files are
     // refused below. It has no effect on regular files.
@@ -213,16 +238,9 @@ class PosixFileSystem : public FileSystem {
     if (fstat(fd.get(), &info) != 0) return SystemError("fstat", path, errno);
     if (S_ISDIR(info.st_mode)) return SystemError("read", path, EISDIR);
     if (!S_ISREG(info.st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+    if (file_info != nullptr) *file_info = FromStat(info);
     try {
-      std::string content;
-      content.reserve(static_cast<size_t>(info.st_size));
-      char buffer[65536];
-      for (;;) {
-        const ssize_t got = RetryOnInterrupt([&] { return read(fd.get(), buffer, sizeof buffer); });
-        if (got < 0) return SystemError("read", path, errno);
-        if (got == 0) return content;
-        content.append(buffer, static_cast<size_t>(got));
-      }
+      return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size));
     } catch (const std::bad_alloc&) {
       return SystemError("read", path, ENOMEM);
     } catch (const std::length_error&) {
@@ -367,6 +385,11 @@ Status RenameNoReplaceByLink(const std::string& from, const std::string& to) {
   if (errno != ENOENT) return SystemError("lstat", to, errno);
   if (rename(from.c_str(), to.c_str()) != 0) return SystemError("rename", both, errno);
   return Status::Ok();
+}
+
+bool SameFileVersion(const FileInfo& a, const FileInfo& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.last_write == b.last_write && a.last_change == b.last_change;
 }
 
 bool IsNotFound(const Status& status) {

@@ -263,4 +263,27 @@ Status RegistryKey::DeleteValue(std::string_view name) const {
   return store_->DeleteValue(path_, name);
 }
 
+Status ReadOnlyRegistryStore::OpenKey(std::string_view key_path, bool create) {
+  Status opened = RegistryStore::OpenKey(key_path, false);
+  if (create && IsMissingValue(opened)) return Status::Ok();
+  return opened;
+}
+
+namespace {
+Status Unchangeable() {
+  return Status::Error("the settings store is open for reading only", EROFS);
+}
+}  // namespace
+
+Status ReadOnlyRegistryStore::DeleteKey(std::string_view) { return Unchangeable(); }
+Status ReadOnlyRegistryStore::WriteInteger(std::string_view, std::string_view, int32_t) {
+  return Unchangeable();
+}
+Status ReadOnlyRegistryStore::WriteString(std::string_view, std::string_view, std::string_view) {
+  return Unchangeable();
+}
+Status ReadOnlyRegistryStore::DeleteValue(std::string_view, std::string_view) {
+  return Unchangeable();
+}
+
 }  // namespace zelvora

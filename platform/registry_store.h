@@ -87,6 +87,21 @@ class RegistryStore {
   std::string file_path_;
 };
 
+// A view of a store that never changes it, for readers that must leave the file as it is (the
+// command-line front end): a missing key opens as an empty one instead of being created, and
+// every change fails with EROFS.
+class ReadOnlyRegistryStore : public RegistryStore {
+ public:
+  using RegistryStore::RegistryStore;
+
+  Status OpenKey(std::string_view key_path, bool create) override;
+  Status DeleteKey(std::string_view key_path) override;
+  Status WriteInteger(std::string_view key_path, std::string_view name, int32_t value) override;
+  Status WriteString(std::string_view key_path, std::string_view name,
+                     std::string_view text) override;
+  Status DeleteValue(std::string_view key_path, std::string_view name) override;
+};
+
 // An open key: a store and a key path. Each call is one operation of the store; the store
 // must outlive the handle. Copying a handle is cheap and refers to the same key.
 class RegistryKey {

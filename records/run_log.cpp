@@ -13,8 +13,8 @@ namespace {
 
 // Splits `text` into lines that end at CR LF, a lone LF or a lone CR. Text after the last
 // line end is a line of its own; an empty text has no lines.
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::deque<std::string> SplitLines(std::string_view text) {
+  std::deque<std::string> lines;
   size_t start = 0;
   size_t i = 0;
   while (i < text.size()) {
@@ -31,7 +31,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::string FileForm(const std::vector<std::string>& entries) {
+std::string FileForm(const std::deque<std::string>& entries) {
   std::string text;
   for (const std::string& entry : entries) {
     text += entry;
@@ -60,10 +60,12 @@ bool RunLog::OpenLog(FileSystem& fs, const std::string& path) {
     return false;
   }
   entries_ = SplitLines(ConvertTextLossy(*content, kCp932, kUtf8));
+  while (entries_.size() > kMaxKeptEntries) entries_.pop_front();
   return true;
 }
 
 void RunLog::AddLogEntry(const std::string& text) {
+  if (entries_.size() >= kMaxKeptEntries) entries_.pop_front();
   entries_.push_back(text);
   if (observer_) observer_(text);
 }

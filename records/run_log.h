@@ -3,6 +3,7 @@
 // and saves it at its end. On disk it is CP932 text with CR LF after every entry.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,7 +43,9 @@ class RunLog {
   // Returns false when the notice was added.
   bool OpenLog(FileSystem& fs, const std::string& path);
 
-  // Appends one entry (which may itself hold LF characters).
+  // Appends one entry (which may itself hold LF characters). Only the newest
+  // kMaxKeptEntries entries are kept: no save can keep more (MaxLog is at most 5000 and a
+  // save keeps MaxLog / 2), so a run over a very large site holds its log in little memory.
   void AddLogEntry(const std::string& text);
 
   // Ends the run's log when settings.Log is on, and does nothing otherwise: adds the end
@@ -55,10 +58,12 @@ class RunLog {
   void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
                 const TSetting& settings, RunHost& host);
 
-  const std::vector<std::string>& LogList() const { return entries_; }
+  const std::deque<std::string>& LogList() const { return entries_; }
+
+  static constexpr size_t kMaxKeptEntries = 5000 / 2;
 
  private:
-  std::vector<std::string> entries_;
+  std::deque<std::string> entries_;
   Observer observer_;
 };
 

@@ -225,6 +225,20 @@ TEST_F(StampCommandTest, ShowSettingsPrintsTheEffectiveSettings) {
             "ErrCope=2\n");
 }
 
+TEST_F(StampCommandTest, ReadsTheSettingsStoreWithoutChangingIt) {
+  const std::string store = std::getenv("ZELVORA_REGISTRY");
+  const std::string stored =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n"
+      "\"WriteFmtIdx\"=dword:00000004\r\n";
+  testing::WriteBytes(store, stored);
+  // Only one option is stored: as at the main window's start, all options take their defaults.
+  const CommandRun run = Run({"--show-settings"});
+  EXPECT_NE(run.out.find("WriteFmtIdx=0\n"), std::string::npos);
+  Run({Page("page.htm", kMarked)});
+  EXPECT_EQ(ReadBytes(store), stored);
+}
+
 TEST(StampBinaryTest, ExitStatusAndStreamsOfTheRealProgram) {
   testing::TempDir site("binary");
   const std::string page = site / "page.htm";

@@ -7,6 +7,7 @@
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "tests/support/run_world.h"
+#include "tests/support/small_disk.h"
 
 namespace zelvora {
 namespace {
@@ -118,7 +119,7 @@ TEST_F(ProcessFileTest, MissingRootFileUnderEachPolicy) {
 TEST_F(ProcessFileTest, RetryFindsAFileThatAppeared) {
   const std::string late = world.dir / "late.htm";
   world.host.answers = {Answer::kRetry};
-  world.fs.Inject(testing::FailNth(FsOp::kStat, 1, ENOENT, "late.htm"));
+  world.fs.Inject(testing::FailNth(FsOp::kReadFile, 1, ENOENT, "late.htm"));
   testing::WriteBytes(late, kMarked);
   EXPECT_TRUE(Process(late));
   EXPECT_EQ(world.log.LogList().back(), "◎日付を記入しました：" + late + "\n");
@@ -153,6 +154,24 @@ TEST_F(ProcessFileTest, FailedWriteLeavesPageAndGenerationsUntouched) {
           page + kOkCancelQuestion);
 }
 
+TEST(ProcessFileOnFullDiskTest, PageAndGenerationsStayWhenTheDiskIsFull) {
+  testing::SmallDisk disk("64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why_not();
+  RunWorld world;
+  const std::string page = disk / "page.htm";
+  const std::string marked = std::string(kMarked) + std::string(40000, 'x') + "\r\n";
+  testing::WriteBytes(page, marked);
+  testing::WriteBytes(disk / "page_Bak1.bak", "older");
+  EXPECT_TRUE(ProcessFile(world.context, page, "", 0));  // answered OK: the run goes on
+  EXPECT_EQ(ReadBytes(page), marked);
+  EXPECT_EQ(ReadBytes(disk / "page_Bak1.bak"), "older");
+  EXPECT_FALSE(PathExists(disk / "page_Bak2.bak"));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_NE(world.host.asked[0].text.find("次のファイルに書き込めませんでした。"),
+            std::string::npos);
+}
+
 TEST_F(ProcessFileTest, FailedReplaceLeavesThePageWhole) {
   const std::string page = world.File("page.htm", kMarked);
   world.fs.Inject(testing::FailEvery(FsOp::kRename, EIO));
@@ -177,11 +196,46 @@ TEST_F(ProcessFileTest, RewrittenPageKeepsPermissionsAndSymbolicLinks) {
   EXPECT_EQ(ReadBytes(world.dir / "link_Bak1.bak"), kMarked);
 }
 
-TEST_F(ProcessFileTest, LeftOverTemporaryFileIsRemoved) {
+TEST_F(ProcessFileTest, LeftOverTemporaryFilesOfTheFolderAreRemoved) {
   const std::string page = world.File("page.htm", kStamped);
+  const std::string other = world.dir / "other.htm";
   testing::WriteBytes(TemporaryNameFor(page), "half a page");
+  testing::WriteBytes(TemporaryNameFor(other), "half another page");
   ASSERT_TRUE(Process(page));
   EXPECT_FALSE(PathExists(TemporaryNameFor(page)));
+  EXPECT_FALSE(PathExists(TemporaryNameFor(other)));
+}
+
+TEST_F(ProcessFileTest, WaitingPagesSetTheirTextAsideAndReadItAgain) {
+  // A chain of pages, each linking to the next, with no memory for waiting pages' text.
+  world.context.held_text_budget = 0;
+  std::vector<std::string> pages;
+  for (int i = 0; i < 5; ++i) {
+    const std::string next = "<a href=\"p" + std::to_string(i + 1) + ".htm\">next</a>\r\n";
+    pages.push_back(world.File("p" + std::to_string(i) + ".htm", kMarked + next + kMarked));
+  }
+  ASSERT_TRUE(Process(pages[0]));
+  for (int i = 0; i < 5; ++i) {
+    const std::string next = "<a href=\"p" + std::to_string(i + 1) + ".htm\">next</a>\r\n";
+    EXPECT_EQ(ReadBytes(pages[i]), kStamped + next + kStamped);
+  }
+  EXPECT_EQ(world.host.asked.size(), 1u);  // the missing p5.htm
+}
+
+TEST_F(ProcessFileTest, AWaitingPageThatCannotBeReadAgainIsLeftAsItIs) {
+  world.context.held_text_budget = 0;
+  const std::string root =
+      world.File("root.htm", std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
+  const std::string child = world.File("child.htm", kMarked);
+  world.fs.Inject(testing::FailNth(FsOp::kReadFile, 2, EIO, "root.htm"));
+  EXPECT_TRUE(Process(root));  // answered OK: the run goes on without the root
+  EXPECT_EQ(ReadBytes(child), kStamped);
+  EXPECT_EQ(ReadBytes(root), std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(
+      world.host.asked[0].text,
+      "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
+          root + kOkCancelQuestion);
 }
 
 TEST_F(ProcessFileTest, TrialRunWritesNothing) {

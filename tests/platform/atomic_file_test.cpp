@@ -1,13 +1,13 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/file_system.h"
 #include "tests/support/fault_injecting_file_system.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelvora {
@@ -102,22 +102,13 @@ TEST(AtomicFileTest, AnyFailedStepLeavesTheFileWholeAndNoTemporaryFile) {
 class AtomicFileOnFullDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
-      GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
-                   << "); the full-disk case is covered by fault injection only";
-    }
-    mounted_ = true;
+    if (!disk_.mounted()) GTEST_SKIP() << disk_.why_not();
   }
-  void TearDown() override {
-    if (mounted_) umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-
-  TempDir dir_{"fulldisk"};
-  bool mounted_ = false;
+  testing::SmallDisk disk_{"64k"};
 };
 
 TEST_F(AtomicFileOnFullDiskTest, ContentTooBigForTheDiskLeavesTheOldFile) {
-  const std::string page = dir_ / "page.htm";
+  const std::string page = disk_ / "page.htm";
   const std::string old_bytes(20000, 'o');
   WriteBytes(page, old_bytes);
   const Status status =
@@ -125,7 +116,7 @@ TEST_F(AtomicFileOnFullDiskTest, ContentTooBigForTheDiskLeavesTheOldFile) {
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.code(), ENOSPC) << status.message();
   EXPECT_EQ(ReadBytes(page), old_bytes);
-  EXPECT_TRUE(TemporaryFilesIn(dir_.path()).empty());
+  EXPECT_TRUE(TemporaryFilesIn(disk_.path()).empty());
 
   // The space is given back: a content that fits still replaces the file.
   ASSERT_TRUE(ReplaceFileAtomically(RealFileSystem(), page, "small", nullptr, true).ok());

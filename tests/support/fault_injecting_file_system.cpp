@@ -170,9 +170,9 @@ Result<FileInfo> FaultInjectingFileSystem::Stat(const std::string& path) {
   return inner_.Stat(path);
 }
 
-Result<std::string> FaultInjectingFileSystem::ReadFile(const std::string& path) {
+Result<std::string> FaultInjectingFileSystem::ReadFile(const std::string& path, FileInfo* info) {
   if (auto failure = Check(FsOp::kReadFile, path)) return *failure;
-  return inner_.ReadFile(path);
+  return inner_.ReadFile(path, info);
 }
 
 Result<std::vector<FolderEntry>> FaultInjectingFileSystem::ListFolder(const std::string& path) {

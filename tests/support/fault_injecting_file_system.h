@@ -87,7 +87,8 @@ class FaultInjectingFileSystem : public FileSystem {
   int injected_failures() const { return injected_failures_; }
 
   Result<FileInfo> Stat(const std::string& path) override;
-  Result<std::string> ReadFile(const std::string& path) override;
+  using FileSystem::ReadFile;
+  Result<std::string> ReadFile(const std::string& path, FileInfo* info) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override;
   Status Rename(const std::string& from, const std::string& to) override;

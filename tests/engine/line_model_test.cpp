@@ -1,0 +1,35 @@
+#include "engine/line_model.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvora {
+namespace {
+
+TEST(LineModelTest, WrittenTextEndsEveryLineWithCrLf) {
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"", ""},
+      {"a", "a\r\n"},
+      {"a\r\n", "a\r\n"},
+      {"a\nb\rc\r\nd", "a\r\nb\r\nc\r\nd\r\n"},
+      {"\n\n", "\r\n\r\n"},
+      {"\r\r\n\r", "\r\n\r\n\r\n"},
+      {std::string("a\0b\n", 4), std::string("a\0b\r\n", 5)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithCrLfLineEnds(c.in), c.out) << c.in;
+}
+
+TEST(LineModelTest, PagesAreScannedAsTheyAreUnlessALoneCrEndsALine) {
+  EXPECT_EQ(TextForScan("a\nb"), "a\nb");
+  EXPECT_EQ(TextForScan("a\r\nb\r\n"), "a\r\nb\r\n");
+  EXPECT_EQ(TextForScan("a\rb\n"), "a\r\nb\r\n");
+  EXPECT_EQ(TextForScan("a\r"), "a\r\n");
+  // Old Mac pages, one CR per line: a long one is converted in one linear pass.
+  const std::string lines(1 << 20, '\r');
+  EXPECT_EQ(TextForScan(lines).size(), size_t{2} << 20);
+}
+
+}  // namespace
+}  // namespace zelvora

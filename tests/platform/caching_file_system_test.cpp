@@ -1,0 +1,60 @@
+#include "platform/caching_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fault_injecting_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora {
+namespace {
+
+using testing::FsOp;
+
+class CachingFileSystemTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir{"cache"};
+  testing::FaultInjectingFileSystem inner{RealFileSystem()};
+  CachingFileSystem fs{inner};
+};
+
+TEST_F(CachingFileSystemTest, AsksOnceForWhatItKnowsAndForgetsOnEveryChange) {
+  const std::string page = dir / "page.htm";
+  testing::WriteBytes(page, "x");
+  ASSERT_TRUE(fs.ReadFile(page).ok());
+  ASSERT_TRUE(fs.Stat(page).ok());
+  ASSERT_TRUE(fs.ListFolder(dir.path()).ok());
+  ASSERT_TRUE(fs.ListFolder(dir.path()).ok());
+  EXPECT_EQ(inner.CallCount(FsOp::kStat), 0);  // the read told it already
+  EXPECT_EQ(inner.CallCount(FsOp::kListFolder), 1);
+
+  testing::SetModifiedTime(page, 1000000000);
+  ASSERT_TRUE(fs.SetFileTimes(page, std::nullopt, FileTime{1000000000, 0}).ok());
+  auto info = fs.Stat(page);
+  ASSERT_TRUE(info.ok());
+  EXPECT_EQ(info->last_write.seconds, 1000000000);
+  ASSERT_TRUE(fs.Link(page, dir / "second.htm").ok());
+  auto listed = fs.ListFolder(dir.path());
+  ASSERT_TRUE(listed.ok());
+  EXPECT_EQ(listed->size(), 2u);
+  EXPECT_EQ(inner.CallCount(FsOp::kListFolder), 2);
+}
+
+TEST_F(CachingFileSystemTest, FailuresAreNeverRemembered) {
+  const std::string late = dir / "late.htm";
+  EXPECT_FALSE(fs.Stat(late).ok());
+  testing::WriteBytes(late, "now it exists");
+  EXPECT_TRUE(fs.Stat(late).ok());
+}
+
+TEST_F(CachingFileSystemTest, ForgetsEverythingWhenItKnowsTooMuch) {
+  CachingFileSystem small(inner, 3);
+  for (const char* name : {"a", "b", "c", "d"}) testing::WriteBytes(dir / name, name);
+  for (const char* name : {"a", "b", "c", "a"}) ASSERT_TRUE(small.Stat(dir / name).ok());
+  EXPECT_EQ(inner.CallCount(FsOp::kStat), 3);
+  ASSERT_TRUE(small.Stat(dir / "d").ok());  // a fourth file: everything is forgotten
+  ASSERT_TRUE(small.Stat(dir / "a").ok());
+  EXPECT_EQ(inner.CallCount(FsOp::kStat), 5);
+}
+
+}  // namespace
+}  // namespace zelvora
