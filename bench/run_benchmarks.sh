@@ -8,7 +8,8 @@
 #   memory  peak resident memory of the 100,000-page first stamp                goal <= 100 MiB
 #   chain   a 100,000-page chain of "next" links completes, every page stamped
 #   crash   runs killed at random moments (3,000 pages, 50 rounds) lose nothing
-#   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat
+#   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat     goal <= 1.5
+#           (50 MB over 5 MB; cache effects alone give ~1.3 here, a quadratic scan 10)
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -269,7 +270,7 @@ if wants scan; then
   # Time per byte (1e9 / bytes_per_second) of each page size, and largest over smallest.
   awk -F, '/^"BM_StampScan/ { gsub(/"/, "", $1); printf "%s: %.3f ns per byte\n", $1, 1e9 / $6 }' "$csv"
   flatness=$(awk -F, '/^"BM_StampScan/ { v[++n] = 1e9 / $6 } END { printf "%.2f", v[n] / v[1] }' "$csv")
-  report "scan time per byte, 50 MB / 5 MB page" "$flatness" "<= 1.25" "$(verdict "$flatness" 1.25)"
+  report "scan time per byte, 50 MB / 5 MB page" "$flatness" "<= 1.5" "$(verdict "$flatness" 1.5)"
 fi
 
 echo
