@@ -1,0 +1,280 @@
+#!/usr/bin/env bash
+# Builds Zelvora in Release mode into build-bench and measures zelvora-stamp against plain
+# file tools on generated sites, printing each figure next to its goal:
+#
+#   first   first stamp of a 10,000-page site vs a durable copy (cp -r, sync)    goal <= 2.0
+#   second  a second run with nothing to write vs cat of its pages              goal <= 1.5
+#   scale   time per page of a first stamp, 100,000 pages vs 1,000 pages        goal <= 1.25
+#   memory  peak resident memory of the 100,000-page first stamp                goal <= 100 MiB
+#   chain   a 100,000-page chain of "next" links completes, every page stamped
+#   crash   runs killed at random moments (3,000 pages, 50 rounds) lose nothing
+#   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat     goal <= 1.5
+#           (50 MB over 5 MB; cache effects alone give ~1.3 here, a quadratic scan 10)
+#
+# Both sides of a comparison work in the same folder on the same disk. Before every measured
+# side, pending writes are flushed (sync) and the side's input files are read once, so both
+# start with the same warm page cache; with --cold the page cache is dropped instead (root).
+# Copies are never deleted between measurements, and a measurement waits until the last mass
+# deletion in the work folder is five minutes old: ext4 without a journal skips inodes deleted
+# in the last minutes when it creates files, one by one, which makes file creation after a
+# mass deletion many times slower for whichever side comes next.
+# Needs only what scripts/setup-debian.sh installs plus coreutils and findutils.
+set -euo pipefail
+
+usage() {
+  cat <<'EOF'
+usage: bench/run_benchmarks.sh [options]
+  --quick          smaller sites and fewer rounds (a few minutes)
+  --only LIST      run only these comma-separated parts: first,second,scale,memory,chain,crash,scan
+  --work DIR       folder for the generated sites (default: build-bench/work)
+  --cold           drop the page cache before each measured side instead of warming it
+  --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
+  --rounds N       crash-test rounds (default 50)
+  --keep           keep the generated sites for the next invocation
+  --no-wait        do not wait for recent deletions to age (faster, less fair)
+  --no-build       use the binaries already in build-bench
+Environment: ZELVORA_STAMP names another zelvora-stamp binary to measure.
+EOF
+}
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build="$repo/build-bench"
+work="$build/work"
+quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
+only="first,second,scale,memory,chain,crash,scan"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) quick=1 ;;
+    --only) only=$2; shift ;;
+    --work) work=$2; shift ;;
+    --cold) cold=1 ;;
+    --repeat) repeat=$2; shift ;;
+    --rounds) rounds=$2; shift ;;
+    --keep) keep=1 ;;
+    --no-build) do_build=0 ;;
+    --no-wait) wait_deletions=0 ;;
+    -h|--help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
+  esac
+  shift
+done
+wants() { case ",$only," in *",$1,"*) return 0 ;; *) return 1 ;; esac; }
+
+# Sizes: the goals' sizes, or small ones with --quick.
+if [ "$quick" -eq 1 ]; then
+  first_pages=1000 small_pages=100 large_pages=10000 chain_pages=10000
+  crash_pages=300 crash_rounds=5 scan_args=(--benchmark_min_time=0.05)
+  [ "$repeat" -gt 1 ] && repeat=1
+  wait_deletions=0
+else
+  first_pages=10000 small_pages=1000 large_pages=100000 chain_pages=100000
+  crash_pages=3000 crash_rounds=$rounds scan_args=()
+fi
+
+if [ "$do_build" -eq 1 ]; then
+  "$repo/scripts/setup-debian.sh"
+  cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
+    zelvora-measure zelvora-crash-test zelvora-scan-benchmark >/dev/null
+fi
+stamp=${ZELVORA_STAMP:-$build/zelvora-stamp}
+generator="$build/bench/zelvora-site-generator"
+measure_tool="$build/bench/zelvora-measure"
+
+mkdir -p "$work/env" "$work/logs"
+work=$(cd "$work" && pwd)
+results="$work/logs/measurements.txt"
+: >"$results"
+export ZELVORA_REGISTRY="$work/env/registry.reg" ZELVORA_PROGRAM_DIR="$work/env"
+summary=()
+
+# --- helpers ---------------------------------------------------------------------------
+
+fs_type() { df -T "$1" | awk 'NR == 2 { print $2 " on " $1 }'; }
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+verdict() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g) ? "met" : "MISSED" }'; }
+report() { summary+=("$(printf '%-44s %14s   goal %-10s %s' "$1" "$2" "$3" "$4")"); }
+
+# discard FOLDER...: deletes folders and notes the moment, so that measurements can wait.
+discard() {
+  rm -rf "$@"
+  date +%s >"$work/.last-deletion"
+}
+# Waits until the last deletion is five minutes old (see the top of this script).
+age_deletions() {
+  [ "$wait_deletions" -eq 1 ] && [ -f "$work/.last-deletion" ] || return 0
+  local wait=$(($(cat "$work/.last-deletion") + 305 - $(date +%s)))
+  if [ "$wait" -gt 0 ]; then
+    echo "(waiting $wait s for recent deletions to age)"
+    sleep "$wait"
+  fi
+}
+
+# Flushes pending writes, then warms (reads every file below the given folders) or, with
+# --cold, empties the page cache.
+settle() {
+  age_deletions
+  sync
+  if [ "$cold" -eq 1 ]; then
+    echo 3 >/proc/sys/vm/drop_caches
+  else
+    find "$@" -type f -print0 | xargs -0 -r cat >/dev/null
+  fi
+}
+
+# measure LABEL COMMAND...: runs the command, records its line, returns its exit status.
+measure() {
+  local label=$1
+  shift
+  "$measure_tool" --label "$label" --output "$results" -- "$@"
+}
+# field LABEL NAME: a figure of the last measurement called LABEL.
+field() {
+  awk -v l="label=$1" -v f="$2=" '$2 == l { for (i = 3; i <= NF; i++) if (index($i, f) == 1)
+    v = substr($i, length(f) + 1) } END { print v }' "$results"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+generate() {  # generate DIR PAGES [SHAPE]: a site, made once per size
+  if [ ! -f "$1/.complete" ]; then
+    [ -e "$1" ] && discard "$1"
+    "$generator" --pages "$2" --shape "${3:-site}" --out "$1" >"$work/logs/generated"
+    mv "$work/logs/generated" "$1/.complete"
+  fi
+}
+fresh_copy() { cp -a "$1" "$2"; rm -f "$2/.complete"; }  # fresh_copy SITE NEW-FOLDER
+describe() { sed 's/^root=[^ ]* //' "$1/.complete"; }  # pages=N walk_depth=D
+written() { grep -c '◎日付を記入しました' "$1" || true; }
+
+# run_stamp LABEL SITE ROOT: one stamp run, log entries kept in logs/LABEL.err.
+run_stamp() {
+  measure "$1" "$stamp" "$2/$3" >"$work/logs/$1.out" 2>"$work/logs/$1.err"
+}
+
+runs="$work/runs"  # copies that runs write into; deleted only at the end
+[ -e "$runs" ] && discard "$runs"
+mkdir -p "$runs"
+
+# --- the machine --------------------------------------------------------------------------
+
+echo "Machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
+" $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) RAM,"\
+" kernel $(uname -r)"
+echo "Work folder: $work ($(fs_type "$work")); caches: $([ "$cold" -eq 1 ] && echo dropped || echo warmed) before each side"
+echo "Binary: $stamp"
+echo
+
+# --- first stamp vs durable copy, and the second run vs cat ------------------------------
+
+if wants first || wants second; then
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  echo "site: $(describe "$site")"
+  copy_walls=() stamp_walls=() second_walls=() cat_walls=()
+  for ((r = 1; r <= repeat; r++)); do
+    if wants first; then
+      settle "$site"
+      measure "copy-$r" sh -c 'cp -r "$1" "$2" && sync' sh "$site" "$runs/copy-$r"
+      copy_walls+=("$(field "copy-$r" wall_s)")
+    fi
+    stamped="$runs/stamped-$r"
+    fresh_copy "$site" "$stamped"
+    settle "$stamped"
+    measure "first-$r" sh -c '"$1" "$2" >"$3.out" 2>"$3.err" && sync' sh "$stamp" \
+      "$stamped/index.html" "$work/logs/first-$r"
+    stamp_walls+=("$(field "first-$r" wall_s)")
+    if wants second; then
+      find "$stamped" -name '*.html' -print0 >"$work/logs/pages.list"
+      settle "$stamped"
+      measure "cat-$r" sh -c 'xargs -0 cat <"$1" >/dev/null' sh "$work/logs/pages.list"
+      cat_walls+=("$(field "cat-$r" wall_s)")
+      settle "$stamped"
+      run_stamp "second-$r" "$stamped" index.html
+      second_walls+=("$(field "second-$r" wall_s)")
+      echo "second run $r wrote $(written "$work/logs/second-$r.err") pages (expected 0)"
+    fi
+  done
+  stamp_wall=$(median "${stamp_walls[@]}")
+  echo "first stamp of $first_pages pages (then sync): ${stamp_walls[*]} s; wrote" \
+    "$(written "$work/logs/first-1.err") pages"
+  if wants first; then
+    copy_wall=$(median "${copy_walls[@]}")
+    echo "cp -r and sync of the same site: ${copy_walls[*]} s"
+    ratio=$(calc "$stamp_wall / $copy_wall")
+    report "first stamp $first_pages pages / durable copy" "$ratio" "<= 2.0" "$(verdict "$ratio" 2.0)"
+  fi
+  if wants second; then
+    second_wall=$(median "${second_walls[@]}") cat_wall=$(median "${cat_walls[@]}")
+    echo "second run: ${second_walls[*]} s; cat of its pages: ${cat_walls[*]} s"
+    ratio=$(calc "$second_wall / $cat_wall")
+    report "second run $first_pages pages / cat of pages" "$ratio" "<= 1.5" "$(verdict "$ratio" 1.5)"
+  fi
+fi
+
+# --- scaling and memory ---------------------------------------------------------------------
+
+if wants scale || wants memory; then
+  for pages in $small_pages $large_pages; do
+    [ "$pages" = "$small_pages" ] && ! wants scale && continue
+    generate "$work/site-$pages" "$pages"
+    echo "site: $(describe "$work/site-$pages")"
+    fresh_copy "$work/site-$pages" "$runs/scaled-$pages"
+    settle "$runs/scaled-$pages"
+    run_stamp "scale-$pages" "$runs/scaled-$pages" index.html ||
+      echo "stamp run of $pages pages failed"
+    echo "first stamp of $pages pages: $(field "scale-$pages" wall_s) s," \
+      "peak RSS $(field "scale-$pages" max_rss_kb) KiB, wrote $(written "$work/logs/scale-$pages.err") pages"
+  done
+  if wants scale; then
+    ratio=$(calc "($(field "scale-$large_pages" wall_s) / $large_pages) / ($(field "scale-$small_pages" wall_s) / $small_pages)")
+    report "time per page $large_pages / $small_pages pages" "$ratio" "<= 1.25" "$(verdict "$ratio" 1.25)"
+  fi
+  if wants memory; then
+    rss_mib=$(calc "$(field "scale-$large_pages" max_rss_kb) / 1024" 1)
+    report "peak RSS, $large_pages-page first stamp" "$rss_mib MiB" "<= 100 MiB" "$(verdict "$rss_mib" 100)"
+  fi
+fi
+
+# --- the deep chain --------------------------------------------------------------------------
+
+if wants chain; then
+  generate "$work/chain-$chain_pages" "$chain_pages" chain
+  echo "chain: $(describe "$work/chain-$chain_pages")"
+  fresh_copy "$work/chain-$chain_pages" "$runs/chained"
+  settle "$runs/chained"
+  status=0
+  run_stamp "chain-$chain_pages" "$runs/chained" d000/e000000.html || status=$?
+  stamped=$(written "$work/logs/chain-$chain_pages.err")
+  echo "chain of $chain_pages pages: exit $status, $(field "chain-$chain_pages" wall_s) s," \
+    "peak RSS $(field "chain-$chain_pages" max_rss_kb) KiB"
+  report "chain of $chain_pages pages: pages stamped" "$stamped" "= $chain_pages" \
+    "$([ "$status" -eq 0 ] && [ "$stamped" -eq "$chain_pages" ] && echo met || echo MISSED)"
+fi
+
+# --- crash test and the scan micro-benchmark --------------------------------------------
+
+if wants crash; then
+  status=0
+  "$build/bench/zelvora-crash-test" --stamp "$stamp" --pages "$crash_pages" \
+    --rounds "$crash_rounds" --work "$runs/crash" >"$work/logs/crash.txt" || status=$?
+  grep -E '^(reference|second run|verdict)|FAILED|^  ' "$work/logs/crash.txt" || true
+  report "crash test $crash_pages pages, $crash_rounds rounds" \
+    "$(grep -c '; ok$' "$work/logs/crash.txt" || true) ok" "all rounds" \
+    "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
+fi
+
+if wants scan; then
+  csv="$work/logs/scan.csv"
+  "$build/bench/zelvora-scan-benchmark" "${scan_args[@]}" --benchmark_out="$csv" \
+    --benchmark_out_format=csv
+  # Time per byte (1e9 / bytes_per_second) of each page size, and largest over smallest.
+  awk -F, '/^"BM_StampScan/ { gsub(/"/, "", $1); printf "%s: %.3f ns per byte\n", $1, 1e9 / $6 }' "$csv"
+  flatness=$(awk -F, '/^"BM_StampScan/ { v[++n] = 1e9 / $6 } END { printf "%.2f", v[n] / v[1] }' "$csv")
+  report "scan time per byte, 50 MB / 5 MB page" "$flatness" "<= 1.5" "$(verdict "$flatness" 1.5)"
+fi
+
+echo
+echo "Summary (measurements in $results):"
+printf '%s\n' "${summary[@]}"
+discard "$runs"
+[ "$keep" -eq 1 ] || discard "$work"/site-* "$work"/chain-*
