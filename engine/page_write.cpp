@@ -12,9 +12,12 @@ bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
                            page.referrer, page.line);
 }
 
-void RestoreTimeStamps(RunContext& context, const std::string& data_path, const StampedPage& page) {
-  // A failure here leaves the times of the write; the page itself is complete.
-  (void)context.fs.SetFileTimes(data_path, page.before.last_access,
+// Gives the new text the page's last-access time and, as its last-write time, the newest
+// date written into it (when that date has a DOS form). Done on the temporary file, so the
+// times arrive with the text in the one atomic rename: a run killed in between leaves no
+// page with new text and the time of the write. A failure leaves the times of the write.
+void KeepTimeStamps(RunContext& context, const std::string& temporary, const StampedPage& page) {
+  (void)context.fs.SetFileTimes(temporary, page.before.last_access,
                                 LocalDosDateTimeToFileTime(page.newest_date));
 }
 
@@ -29,6 +32,7 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   const auto temporary =
       WriteTemporaryFile(fs, data_path, page.text, &page.before, context.flush_pages);
   if (!temporary.ok()) return AnswerWriteFailure(context, page);
+  if (context.settings.KeepTimeStamp) KeepTimeStamps(context, *temporary, page);
 
   if (RotateBackups(context, page.file_name, data_path) == Flow::kAbort) {
     (void)fs.Remove(*temporary);
@@ -39,7 +43,6 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
     return AnswerWriteFailure(context, page);
   }
   context.log.AddLogEntry("◎日付を記入しました：" + page.file_name + "\n");
-  if (context.settings.KeepTimeStamp) RestoreTimeStamps(context, data_path, page);
   return true;
 }
 

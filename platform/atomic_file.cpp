@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -57,8 +58,11 @@ bool IsTemporaryName(std::string_view name) {
 Result<std::string> WriteTemporaryFile(FileSystem& fs, std::string_view path,
                                        std::string_view contents, const FileInfo* like, bool sync) {
   const std::string temporary = TemporaryNameFor(path);
-  (void)fs.Remove(temporary);  // left behind by an interrupted run, if at all
   auto file = fs.NewWritableFile(temporary);
+  if (!file.ok() && file.status().code() == EEXIST) {
+    (void)fs.Remove(temporary);  // left behind by an interrupted run
+    file = fs.NewWritableFile(temporary);
+  }
   if (!file.ok()) return file.status();
   const Status written = WriteAndClose(**file, contents, like, sync);
   if (!written.ok()) {

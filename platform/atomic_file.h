@@ -19,8 +19,8 @@ std::string TemporaryNameFor(std::string_view path);
 // True when `name` (a name part) has the form of a temporary file of TemporaryNameFor.
 bool IsTemporaryName(std::string_view name);
 
-// Writes `contents` to TemporaryNameFor(path): removes a left-over temporary file first,
-// creates it, writes everything, gives it the permissions of `like` when given, flushes it
+// Writes `contents` to TemporaryNameFor(path): creates it (replacing a left-over temporary
+// file), writes everything, gives it the permissions of `like` when given, flushes it
 // to disk when `sync`, and closes it. On success returns the temporary file's path; on any
 // failure removes the temporary file and returns the failure.
 Result<std::string> WriteTemporaryFile(FileSystem& fs, std::string_view path,

@@ -133,7 +133,10 @@ class PosixWritableFile : public WritableFile {
     if (fd_ < 0) return SystemError("fchmod", path_, EBADF);
     // The owner first: changing it clears set-user-ID bits that fchmod then restores. Only a
     // privileged process may give a file away, so a refusal is expected and not an error.
-    (void)RetryOnInterrupt([&] { return fchown(fd_, like.owner, like.group); });
+    // A file of this process's own user and group already has them.
+    if (like.owner != geteuid() || like.group != getegid()) {
+      (void)RetryOnInterrupt([&] { return fchown(fd_, like.owner, like.group); });
+    }
     if (RetryOnInterrupt([&] { return fchmod(fd_, like.mode & 07777); }) != 0) {
       return SystemError("fchmod", path_, errno);
     }
