@@ -63,6 +63,13 @@ TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource)
   const std::string own = world.File("own.htm", kMarked, testing::k1999_01_03_140730 + 1);
   ASSERT_TRUE(Process(own));
   EXPECT_EQ(ModifiedTime(own), testing::k1999_01_03_140730);  // 2-second resolution
+  // The times are set on the new text before it replaces the page, so that a run killed
+  // between the two never leaves the new text with the time of the write.
+  std::vector<FsOp> order;
+  for (const auto& call : world.fs.calls()) {
+    if (call.op == FsOp::kSetFileTimes || call.op == FsOp::kRename) order.push_back(call.op);
+  }
+  EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetFileTimes, FsOp::kRename}));
 
   world.File("news.htm", "n", testing::k2024_05_06_120406);
   const std::string listed = world.File("listed.htm", "<!--#ZELV# news.htm-->\r\n");
