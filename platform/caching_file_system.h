@@ -3,11 +3,13 @@
 // and a second run that writes nothing would otherwise spend most of its time asking.
 //
 // What is remembered: successful Stat results (also those that ReadFile reports) and folder
-// listings. Failures are never remembered, so a file that appears is seen at once. Every
-// change made through this file system forgets everything, so a page that was just rewritten
-// is never seen with its old time; changes made by other programs during the run are not
-// seen. The memory it takes is bounded: when it knows more than `max_remembered` files or
-// listed names, it forgets everything and starts again.
+// listings. Failures are never remembered, so a file that appears is seen at once. A change
+// made through this file system forgets what it touches: the files named (and the names of
+// symbolic links that were resolved to them) and the listings of their folders, so a page
+// that was just rewritten is never seen with its old time. Changes made by other programs
+// during the run, or through other names of the same file, are not seen. The memory it takes is
+// bounded: when it knows more than `max_remembered` files or listed names, it forgets everything
+// and starts again.
 #pragma once
 
 #include <memory>
@@ -43,12 +45,15 @@ class CachingFileSystem : public FileSystem {
 
  private:
   void Remember(const std::string& path, const FileInfo& info);
-  void Forget();
+  // Forgets `path`, its aliases and the listing of its folder.
+  void Forget(const std::string& path);
+  void ForgetAll();
 
   FileSystem& inner_;
   const size_t max_remembered_;
   std::unordered_map<std::string, FileInfo> stats_;
-  std::unordered_map<std::string, std::vector<FolderEntry>> listings_;
+  std::unordered_map<std::string, std::vector<FolderEntry>> listings_;  // by folder, no "/"
+  std::unordered_multimap<std::string, std::string> aliases_;           // link target to link name
   size_t listed_names_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/caching_file_system.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -37,6 +38,18 @@ TEST_F(CachingFileSystemTest, AsksOnceForWhatItKnowsAndForgetsOnEveryChange) {
   ASSERT_TRUE(listed.ok());
   EXPECT_EQ(listed->size(), 2u);
   EXPECT_EQ(inner.CallCount(FsOp::kListFolder), 2);
+}
+
+TEST_F(CachingFileSystemTest, AChangeThroughALinksTargetIsSeenUnderTheLinksName) {
+  const std::string target = dir / "real.htm";
+  const std::string link = dir / "link.htm";
+  testing::WriteBytes(target, "x");
+  ASSERT_EQ(symlink("real.htm", link.c_str()), 0);
+  ASSERT_TRUE(fs.Stat(link).ok());
+  auto resolved = fs.ResolveSymlinks(link);
+  ASSERT_TRUE(resolved.ok());
+  ASSERT_TRUE(fs.SetFileTimes(*resolved, std::nullopt, FileTime{1000000000, 0}).ok());
+  EXPECT_EQ(fs.Stat(link)->last_write.seconds, 1000000000);
 }
 
 TEST_F(CachingFileSystemTest, FailuresAreNeverRemembered) {
