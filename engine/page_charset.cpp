@@ -118,7 +118,9 @@ std::string CharsetFromDeclaredName(const std::string& declared) {
   return upper;
 }
 
-bool IsUtf8Name(const std::string& charset) { return AsciiUpper(charset) == kUtf8; }
+bool IsUtf8Name(const std::string& charset) {
+  return charset == kUtf8 || AsciiUpper(charset) == kUtf8;
+}
 
 }  // namespace
 
@@ -132,6 +134,8 @@ std::string DetectPageCharset(std::string_view page) {
 }
 
 bool IsAsciiCompatibleCharset(const std::string& charset) {
+  // The names this program itself gives pages, asked about at every link.
+  if (charset == kCp932 || charset == kUtf8 || charset == kEucJp) return true;
   const std::string upper = AsciiUpper(charset);
   if (upper == kCp932 || upper == kUtf8 || upper == kEucJp) return true;
   const Result<std::string> decoded = ConvertText(kAsciiProbe, charset, kUtf8);

@@ -157,10 +157,17 @@ ScanEvent StampScan::Loop() {
 }
 
 Flow StampScan::AfterTag() {
-  const int percent = PercentAt(pos_);
-  if (percent != shown_percent_) {
-    shown_percent_ = percent;
-    context_.host.SetPercent(percent);
+  // The progress changes a hundred times a page at most: it is worked out again only when
+  // the scan has passed the point where it next changes (or the text's length changed).
+  const size_t position = RewrittenOffset(pos_);
+  if (position >= next_percent_at_ || RewrittenLength() != percent_length_) {
+    const int percent = PercentAt(pos_);
+    percent_length_ = RewrittenLength();
+    next_percent_at_ = (static_cast<size_t>(percent + 1) * percent_length_ + 99) / 100 - 1;
+    if (percent != shown_percent_) {
+      shown_percent_ = percent;
+      context_.host.SetPercent(percent);
+    }
   }
   context_.host.ProcessPendingEvents();
   return context_.state.ContinueFlag ? Flow::kContinue : Flow::kAbort;

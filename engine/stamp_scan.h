@@ -113,8 +113,10 @@ class StampScan {
   size_t original_size_ = 0;  // kept while the text is set aside
 
   bool started_ = false;
-  int shown_percent_ = -1;  // the progress last given to the host
-  size_t pos_ = 0;          // offset in original_ of the next byte to scan
+  int shown_percent_ = -1;      // the progress last given to the host
+  size_t percent_length_ = 0;   // the text length it was worked out for
+  size_t next_percent_at_ = 0;  // the rewritten offset from which it is higher
+  size_t pos_ = 0;              // offset in original_ of the next byte to scan
   State state_ = State::kIdle;
   size_t insert_pos_ = 0;        // offset in original_ just after the last keyword or begin mark
   bool source_is_page_ = false;  // the next date area takes the page's own date...

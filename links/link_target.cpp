@@ -21,6 +21,15 @@ constexpr SchemeKind kSchemes[] = {
     {"TEL:", TargetKind::trTel},
 };
 
+// True when `text` holds `upper_word` (upper case) in any letter case; looks in place.
+bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view upper_word) {
+  const auto same = [](char a, char b) {
+    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - ('a' - 'A')) : a) == b;
+  };
+  return std::search(text.begin(), text.end(), upper_word.begin(), upper_word.end(), same) !=
+         text.end();
+}
+
 std::string_view CutAt(std::string_view text, char mark) { return text.substr(0, text.find(mark)); }
 
 // The folder that relative paths in `linking_file` are taken against, with a trailing "/";
@@ -68,9 +77,8 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
   std::string target(value);
   std::replace(target.begin(), target.end(), '\\', '/');
 
-  const std::string upper = AsciiUpper(target);
   for (const SchemeKind& scheme : kSchemes) {
-    if (upper.find(scheme.text) != std::string::npos) return scheme.kind;
+    if (ContainsIgnoringAsciiCase(target, scheme.text)) return scheme.kind;
   }
 
   // The linking file itself, under the very name it was processed by, so that the run
