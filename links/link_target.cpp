@@ -54,9 +54,17 @@ size_t AppendMatches(FileSystem& fs, const std::string& folder, std::string_view
     if (MatchesWildcard(pattern, entry.name)) names.push_back(entry.name);
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string lower_a = AsciiLower(a);
-    const std::string lower_b = AsciiLower(b);
-    return lower_a != lower_b ? lower_a < lower_b : a < b;
+    const auto folded_less = [](char x, char y) {
+      const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+      return static_cast<unsigned char>(fold(x)) < static_cast<unsigned char>(fold(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
+      return true;
+    }
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
+      return false;
+    }
+    return a < b;
   });
   for (const std::string& name : names) list->push_back(folder + name);
   return names.size();
