@@ -29,8 +29,10 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   const auto resolved = fs.ResolveSymlinks(page.file_name);
   const std::string data_path = resolved.ok() ? *resolved : page.file_name;
 
-  const auto temporary =
-      WriteTemporaryFile(fs, data_path, page.text, &page.before, context.flush_pages);
+  // Not flushed page by page: that doubled the time of a run that writes a whole site. The
+  // atomic rename keeps every page whole against a killed process, and the run flushes the
+  // file system once at its end.
+  const auto temporary = WriteTemporaryFile(fs, data_path, page.text, &page.before, false);
   if (!temporary.ok()) return AnswerWriteFailure(context, page);
   if (context.settings.KeepTimeStamp) KeepTimeStamps(context, *temporary, page);
 
@@ -43,6 +45,7 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
     return AnswerWriteFailure(context, page);
   }
   context.log.AddLogEntry("◎日付を記入しました：" + page.file_name + "\n");
+  ++context.state.WrittenFiles;
   return true;
 }
 

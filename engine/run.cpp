@@ -15,6 +15,7 @@ void ResetRunState(RunContext& context) {
   state.VisitedFiles.Clear();
   state.AvoidCache.clear();
   state.SweptFolders.clear();
+  state.WrittenFiles = 0;
   state.ErrorCount = 0;
   state.LinkDepth = 0;
 }
@@ -66,7 +67,13 @@ RunOutcome StartRun(RunContext& context, const std::string& name, const std::str
   context.log.AddLogEntry("★日付記入開始：" + name + "," + LogTimeStamp(NowLocal()) + "\n");
   context.host.ShowProgress(name);
 
-  const bool completed = ProcessFile(context, FullRootName(name), "", 0);
+  const std::string root = FullRootName(name);
+  const bool completed = ProcessFile(context, root, "", 0);
+  if (context.state.WrittenFiles > 0) {
+    // The pages written are on the disk before the run says it is over. A failure here has no
+    // report of its own: the pages are complete, and the system goes on writing them out.
+    (void)context.fs.SyncFileSystem(std::string(FolderPart(root)));
+  }
   ShowSummary(context, completed);
   if (completed && context.settings.OpenWriteF && !context.dry_run) {
     context.host.OpenWrittenFile(name);

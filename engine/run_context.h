@@ -23,6 +23,7 @@ struct RunState {
   bool ContinueFlag = true;     // cleared to stop the run after the tag in hand
   AvoidCacheMap AvoidCache;     // avoid-list sets per folder
   std::unordered_set<std::string> SweptFolders;  // folders cleared of left-over temporary files
+  int WrittenFiles = 0;                          // pages written back
 };
 
 // The references are not owned and must outlive the context. `settings` is the live record:
@@ -38,8 +39,6 @@ struct RunContext {
   RunLog& log;
   const RegionalSettings& region;
   bool dry_run = false;  // scan and report, but write nothing to disk
-  // Flush each rewritten page to disk before it replaces the old one.
-  bool flush_pages = true;
   // Page text that the pages waiting for their links may hold before the ones nearest the
   // root set theirs aside (and read it again when their scan goes on).
   size_t held_text_budget = size_t{16} << 20;

@@ -76,6 +76,10 @@ Status CachingFileSystem::SetFileTimes(const std::string& path, std::optional<Fi
   return inner_.SetFileTimes(path, last_access, last_write);
 }
 
+Status CachingFileSystem::SyncFileSystem(const std::string& path) {
+  return inner_.SyncFileSystem(path);
+}
+
 Result<std::string> CachingFileSystem::ResolveSymlinks(const std::string& path) {
   auto target = inner_.ResolveSymlinks(path);
   // A change made through the link's target must also be forgotten under the link's name.

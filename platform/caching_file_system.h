@@ -41,6 +41,7 @@ class CachingFileSystem : public FileSystem {
   Status Remove(const std::string& path) override;
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override;
+  Status SyncFileSystem(const std::string& path) override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
 
  private:

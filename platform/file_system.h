@@ -99,6 +99,9 @@ class FileSystem {
   virtual Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                               std::optional<FileTime> last_write) = 0;
 
+  // Flushes everything written to the file system that holds `path` to the disk.
+  virtual Status SyncFileSystem(const std::string& path) = 0;
+
   // The path that a chain of symbolic links at `path` ends in, or `path` itself when it is
   // not a symbolic link. Relative link contents are resolved against the link's folder.
   virtual Result<std::string> ResolveSymlinks(const std::string& path) = 0;

@@ -339,6 +339,14 @@ class PosixFileSystem : public FileSystem {
     return Status::Ok();
   }
 
+  Status SyncFileSystem(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
+    const ScopedFd fd(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+    if (fd.get() < 0) return SystemError("open", path, errno);
+    if (syncfs(fd.get()) != 0) return SystemError("syncfs", path, errno);
+    return Status::Ok();
+  }
+
   Result<std::string> ResolveSymlinks(const std::string& path) override {
     if (HoldsNul(path)) return NulInPath();
     std::string current = path;

@@ -28,6 +28,8 @@ const char* OperationName(FsOp op) {
       return "SetFileTimes";
     case FsOp::kResolveSymlinks:
       return "ResolveSymlinks";
+    case FsOp::kSyncFileSystem:
+      return "SyncFileSystem";
     case FsOp::kAppend:
       return "Append";
     case FsOp::kCopyPermissions:
@@ -214,6 +216,11 @@ Status FaultInjectingFileSystem::SetFileTimes(const std::string& path,
                                               std::optional<FileTime> last_write) {
   if (auto failure = Check(FsOp::kSetFileTimes, path)) return *failure;
   return inner_.SetFileTimes(path, last_access, last_write);
+}
+
+Status FaultInjectingFileSystem::SyncFileSystem(const std::string& path) {
+  if (auto failure = Check(FsOp::kSyncFileSystem, path)) return *failure;
+  return inner_.SyncFileSystem(path);
 }
 
 Result<std::string> FaultInjectingFileSystem::ResolveSymlinks(const std::string& path) {

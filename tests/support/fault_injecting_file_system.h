@@ -31,6 +31,7 @@ enum class FsOp {
   kRemove,
   kSetFileTimes,
   kResolveSymlinks,
+  kSyncFileSystem,
   // Operations of a file made by NewWritableFile; their path is the one it was created at.
   kAppend,
   kCopyPermissions,
@@ -97,6 +98,7 @@ class FaultInjectingFileSystem : public FileSystem {
   Status Remove(const std::string& path) override;
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override;
+  Status SyncFileSystem(const std::string& path) override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
 
  private:
