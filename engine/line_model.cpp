@@ -19,20 +19,6 @@ bool HasCrLfLineEnds(std::string_view bytes) {
   return static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r')) == line_feeds;
 }
 
-// True when some CR is not followed by LF. A branch-free pass over all bytes, which the
-// compiler turns into vector instructions: pages with CR LF line ends have a CR on every
-// line, and stopping at each of them would cost more than looking at every byte.
-bool HasLoneCarriageReturn(std::string_view bytes) {
-  if (bytes.empty()) return false;
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t last = bytes.size() - 1;
-  unsigned char lone = 0;
-  for (size_t i = 0; i < last; ++i) {
-    lone |= static_cast<unsigned char>((data[i] == '\r') & (data[i + 1] != '\n'));
-  }
-  return lone != 0 || data[last] == '\r';
-}
-
 }  // namespace
 
 std::string WithCrLfLineEnds(std::string bytes) {
@@ -60,11 +46,6 @@ std::string WithCrLfLineEnds(std::string bytes) {
   }
   if (!text.ends_with("\r\n")) text += "\r\n";
   return text;
-}
-
-std::string TextForScan(std::string bytes) {
-  if (HasLoneCarriageReturn(bytes)) return WithCrLfLineEnds(std::move(bytes));
-  return bytes;
 }
 
 }  // namespace zelvora

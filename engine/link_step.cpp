@@ -41,8 +41,10 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
 
   std::vector<std::string> targets;
   // Most links lead to pages already processed in this run: those need no lookup on disk.
-  const auto processed = [&context](const std::string& path) {
-    return context.state.VisitedFiles.ContainsExactly(path);
+  bool known_processed = false;
+  const auto processed = [&context, &known_processed](const std::string& path) {
+    known_processed = context.state.VisitedFiles.ContainsExactly(path);
+    return known_processed;
   };
   const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets, processed);
   if (IsPassedOverSilently(kind)) return Decision(Kind::kPassedOver);
@@ -54,7 +56,8 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   }
   // A page already processed in this run is passed over, as its processing would do; the
   // avoid list need not be asked about it.
-  if (context.state.VisitedFiles.Contains(targets.front()) || IsAvoided(context, targets.front())) {
+  if (known_processed || context.state.VisitedFiles.Contains(targets.front()) ||
+      IsAvoided(context, targets.front())) {
     return Decision(Kind::kPassedOver);
   }
 

@@ -98,8 +98,8 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
     return Done(ReportFileFailure(context, ReadFailureCause(file_name), referrer, line_no));
   }
   SweepFolderOnce(context, file_name);
-  auto task = std::make_unique<PageTask>(context, *entered, TextForScan(std::move(bytes).value()),
-                                         line_no, info);
+  auto task =
+      std::make_unique<PageTask>(context, *entered, std::move(bytes).value(), line_no, info);
   Opened opened;
   opened.task = std::move(task);
   return opened;
@@ -169,7 +169,7 @@ class PagePath {
     FileInfo now;
     auto bytes = context.fs.ReadFile(scan.file_name(), &now);
     if (!bytes.ok() || !SameFileVersion(now, top().before) ||
-        !scan.GiveTextBack(TextForScan(std::move(bytes).value()))) {
+        !scan.GiveTextBack(std::move(bytes).value())) {
       return false;
     }
     held_ += scan.held_text_size();

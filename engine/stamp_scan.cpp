@@ -300,9 +300,8 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
 
 void StampScan::Replace(size_t from, size_t to, std::string text) {
   const auto removed = static_cast<long>(to - from);
-  line_shift_ +=
-      static_cast<long>(CountLineFeeds(text)) -
-      static_cast<long>(CountLineFeeds(std::string_view(original_).substr(from, to - from)));
+  line_shift_ += static_cast<long>(CountLineEnds(text, 0, text.size())) -
+                 static_cast<long>(CountLineEnds(original_, from, to));
   length_shift_ += static_cast<long>(text.size()) - removed;
   edits_.push_back({from, to, std::move(text)});
 }

@@ -35,7 +35,7 @@ enum class ScanEvent {
 class StampScan {
  public:
   // `file_name` is the page as the walk received it, and must outlive the scan; `text` its
-  // content (see TextForScan).
+  // content as read.
   // `own_last_write`, when given, is the page's last-write time as read with its text: the
   // date of marks that take the page's own date, which the page keeps until it is written.
   StampScan(RunContext& context, const std::string& file_name, std::string text,

@@ -101,36 +101,42 @@ std::string_view CommentBody(std::string_view tag_text) {
   return tag_text.substr(body_start, body_end - body_start);
 }
 
-size_t CountLineFeeds(std::string_view text) {
+size_t CountLineEnds(std::string_view text, size_t from, size_t to) {
   // Branch-free in blocks small enough for one-byte counters, which the compiler turns into
   // vector instructions; short lines make a search from line end to line end slower.
   const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t paired_end = std::min(to, text.size() - (text.empty() ? 0 : 1));
   size_t count = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t block_end = std::min(text.size(), i + 255);
+  size_t i = from;
+  while (i < paired_end) {
+    const size_t block_end = std::min(paired_end, i + 255);
     unsigned char in_block = 0;
-    for (; i < block_end; ++i) in_block += static_cast<unsigned char>(data[i] == '\n');
+    for (; i < block_end; ++i) {
+      in_block += static_cast<unsigned char>((data[i] == '\n') |
+                                             ((data[i] == '\r') & (data[i + 1] != '\n')));
+    }
     count += in_block;
   }
+  // The text's last byte has nothing after it: a CR there ends a line too.
+  if (i < to) count += (data[i] == '\n' || data[i] == '\r') ? 1 : 0;
   return count;
 }
 
 int LineNumberAt(std::string_view text, size_t pos) {
-  return LineFromFeeds(CountLineFeeds(text.substr(0, pos)));
+  return LineFromFeeds(CountLineEnds(text, 0, std::min(pos, text.size())));
 }
 
 int LineCounter::LineAt(size_t pos) {
   pos = std::min(pos, text_.size());
   if (pos >= known_pos_) {
-    known_feeds_ += CountLineFeeds(text_.substr(known_pos_, pos - known_pos_));
+    known_ends_ += CountLineEnds(text_, known_pos_, pos);
   } else if (pos < known_pos_ - pos) {
-    known_feeds_ = CountLineFeeds(text_.substr(0, pos));
+    known_ends_ = CountLineEnds(text_, 0, pos);
   } else {
-    known_feeds_ -= CountLineFeeds(text_.substr(pos, known_pos_ - pos));
+    known_ends_ -= CountLineEnds(text_, pos, known_pos_);
   }
   known_pos_ = pos;
-  return LineFromFeeds(known_feeds_);
+  return LineFromFeeds(known_ends_);
 }
 
 }  // namespace zelvora

@@ -67,10 +67,13 @@ bool GetAttributeValue(std::string_view tag_text, std::string_view attribute, st
 // "-"). A text without "!" has an empty body.
 std::string_view CommentBody(std::string_view tag_text);
 
-// The number of LF bytes in `text`.
-size_t CountLineFeeds(std::string_view text);
+// The number of line ends among the bytes [from, to) of `text`: each LF, and each CR that no
+// LF follows (a line of an old Mac page). Lines therefore count the same whether a page ends
+// its lines with CR LF, LF or CR, and a page is scanned as it was read. `to` is at most the
+// text's size.
+size_t CountLineEnds(std::string_view text, size_t from, size_t to);
 
-// The line of offset `pos`: 1 + the number of LF bytes before it. For a link, `pos` is the
+// The line of offset `pos`: 1 + the number of line ends before it. For a link, `pos` is the
 // offset just after the tag's ">", so the line is the one on which the tag ends. `pos`
 // beyond the text counts the whole text. Linear in `pos`; a scan asking for many positions
 // should use LineCounter instead.
@@ -93,8 +96,8 @@ class LineCounter {
 
  private:
   std::string_view text_;
-  size_t known_pos_ = 0;    // a position already counted
-  size_t known_feeds_ = 0;  // LF bytes before known_pos_
+  size_t known_pos_ = 0;   // a position already counted
+  size_t known_ends_ = 0;  // line ends before known_pos_
 };
 
 }  // namespace zelvora

@@ -21,15 +21,5 @@ TEST(LineModelTest, WrittenTextEndsEveryLineWithCrLf) {
   for (const auto& c : cases) EXPECT_EQ(WithCrLfLineEnds(c.in), c.out) << c.in;
 }
 
-TEST(LineModelTest, PagesAreScannedAsTheyAreUnlessALoneCrEndsALine) {
-  EXPECT_EQ(TextForScan("a\nb"), "a\nb");
-  EXPECT_EQ(TextForScan("a\r\nb\r\n"), "a\r\nb\r\n");
-  EXPECT_EQ(TextForScan("a\rb\n"), "a\r\nb\r\n");
-  EXPECT_EQ(TextForScan("a\r"), "a\r\n");
-  // Old Mac pages, one CR per line: a long one is converted in one linear pass.
-  const std::string lines(1 << 20, '\r');
-  EXPECT_EQ(TextForScan(lines).size(), size_t{2} << 20);
-}
-
 }  // namespace
 }  // namespace zelvora

@@ -151,11 +151,24 @@ TEST(TagTokenizerTest, CommentBodies) {
   for (const auto& [tag, body] : cases) EXPECT_EQ(CommentBody(tag), body) << tag;
 }
 
+TEST(TagTokenizerTest, LinesEndAtCrLfLfOrALoneCr) {
+  // The same four lines written with each kind of line end.
+  for (const std::string text : {"a\r\nb\r\nc\r\nd", "a\nb\nc\nd", "a\rb\rc\rd", "a\rb\nc\r\nd"}) {
+    EXPECT_EQ(LineNumberAt(text, text.find('b')), 2) << text;
+    EXPECT_EQ(LineNumberAt(text, text.find('d')), 4) << text;
+  }
+  EXPECT_EQ(LineNumberAt("a\r", 2), 2);          // a CR at the very end ends its line
+  EXPECT_EQ(CountLineEnds("a\r\nb", 0, 2), 0u);  // the CR of a pair is no line end itself
+  EXPECT_EQ(CountLineEnds("a\r\nb", 2, 3), 1u);
+}
+
 TEST(TagTokenizerTest, LineCounterAgreesWithLineNumberAtInAnyOrder) {
   std::mt19937 random(20240103);
   std::string text(20000, 'a');
   for (char& c : text) {
-    if (random() % 7 == 0) c = '\n';
+    const auto pick = random() % 14;
+    if (pick == 0) c = '\n';
+    if (pick == 1) c = '\r';
   }
   std::uniform_int_distribution<size_t> position(0, text.size() + 5);
 
