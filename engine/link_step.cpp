@@ -1,5 +1,6 @@
 #include "engine/link_step.h"
 
+#include <utility>
 #include <vector>
 
 #include "engine/error_report.h"
@@ -37,7 +38,7 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   }
   std::string raw_value;
   if (!GetAttributeValue(tag_text, attribute, &raw_value)) return Decision(Kind::kPassedOver);
-  const std::string value = DecodePageText(raw_value, charset);
+  const std::string value = DecodePageText(std::move(raw_value), charset);
 
   std::vector<std::string> targets;
   // Most links lead to pages already processed in this run: those need no lookup on disk.

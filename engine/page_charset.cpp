@@ -144,9 +144,9 @@ bool IsAsciiCompatibleCharset(const std::string& charset) {
   return encoded.ok() && *encoded == kAsciiProbe;
 }
 
-std::string DecodePageText(std::string_view bytes, const std::string& charset) {
-  if (IsAscii(bytes) && IsAsciiCompatibleCharset(charset)) return std::string(bytes);
-  if (IsUtf8Name(charset) && IsValidUtf8(bytes)) return std::string(bytes);
+std::string DecodePageText(std::string bytes, const std::string& charset) {
+  if (IsAscii(bytes) && IsAsciiCompatibleCharset(charset)) return bytes;
+  if (IsUtf8Name(charset) && IsValidUtf8(bytes)) return bytes;
   return ConvertTextLossy(bytes, charset, kUtf8);
 }
 

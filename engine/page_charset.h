@@ -39,10 +39,10 @@ std::string DetectPageCharset(std::string_view page);
 // and marks can be found in the page's raw bytes. False for UTF-16/32 and unknown charsets.
 bool IsAsciiCompatibleCharset(const std::string& charset);
 
-// Page bytes in `charset` as UTF-8. ASCII bytes in an ASCII-compatible charset pass through
-// without conversion; each byte sequence that does not decode becomes "?". An unknown charset
-// turns every non-ASCII byte into "?".
-std::string DecodePageText(std::string_view bytes, const std::string& charset);
+// Page bytes in `charset` as UTF-8. ASCII bytes in an ASCII-compatible charset (and valid
+// UTF-8 in a UTF-8 page) are returned as they are, without a copy; each byte sequence that
+// does not decode becomes "?". An unknown charset turns every non-ASCII byte into "?".
+std::string DecodePageText(std::string bytes, const std::string& charset);
 
 // UTF-8 text as bytes in the page's `charset`; a character the charset lacks becomes "?".
 // ASCII text in an ASCII-compatible charset is returned as it is.

@@ -232,7 +232,7 @@ Flow StampScan::ReportMarkError(std::string_view cause) {
 }
 
 Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
-  const std::string list = DecodePageText(TrimBlanks(parameter_bytes), charset_);
+  const std::string list = DecodePageText(std::string(TrimBlanks(parameter_bytes)), charset_);
   source_is_page_ = list.empty();
   date_source_.clear();
   if (source_is_page_) return Flow::kContinue;

@@ -82,8 +82,13 @@ size_t AppendIfFile(FileSystem& fs, const std::string& path, std::vector<std::st
 
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
                          std::vector<std::string>* targets, const KnownFile& known_file) {
-  std::string target(value);
-  std::replace(target.begin(), target.end(), '\\', '/');
+  std::string_view target = value;
+  std::string with_slashes;  // a copy only for the rare value written with "\"
+  if (value.find('\\') != std::string_view::npos) {
+    with_slashes = value;
+    std::replace(with_slashes.begin(), with_slashes.end(), '\\', '/');
+    target = with_slashes;
+  }
 
   for (const SchemeKind& scheme : kSchemes) {
     if (ContainsIgnoringAsciiCase(target, scheme.text)) return scheme.kind;
