@@ -68,8 +68,10 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   return follow;
 }
 
-void EndLinkStep(RunContext& context, const std::string& scanned_file, int percent) {
+void EndLinkStep(RunContext& context, const std::string& scanned_file, int percent,
+                 bool after_target) {
   --context.state.LinkDepth;
+  if (!after_target) return;
   context.host.SetStatus(scanned_file + "に日付を書き込み中...");
   context.host.SetCurrentFile(scanned_file);
   context.host.SetPercent(percent);

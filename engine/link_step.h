@@ -36,7 +36,9 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
                            const std::string& charset, int tag_end_line);
 
 // Ends a link step that BeginLinkStep did not leave as kNotFollowed or kAbort: lowers the
-// depth and shows the scanned file and its progress `percent` again.
-void EndLinkStep(RunContext& context, const std::string& scanned_file, int percent);
+// depth and, after a followed target (whose scan showed its own file), shows the scanned
+// file and its progress `percent` again. A link passed over changed nothing on show.
+void EndLinkStep(RunContext& context, const std::string& scanned_file, int percent,
+                 bool after_target);
 
 }  // namespace zelvora

@@ -83,7 +83,7 @@ ScanEvent StampScan::Run() {
 
 ScanEvent StampScan::ResumeAfterLink(bool target_ok) {
   if (!target_ok) return ScanEvent::kAborted;
-  EndLinkStep(context_, file_name_, PercentAt(pos_));
+  EndLinkStep(context_, file_name_, PercentAt(pos_), true);
   if (AfterTag() == Flow::kAbort) return ScanEvent::kAborted;
   return Loop();
 }
@@ -139,7 +139,7 @@ ScanEvent StampScan::Loop() {
           follow_line_ = link.line;
           return ScanEvent::kFollowLink;
         case LinkDecision::Kind::kPassedOver:
-          EndLinkStep(context_, file_name_, PercentAt(pos_));
+          EndLinkStep(context_, file_name_, PercentAt(pos_), false);
           break;
         case LinkDecision::Kind::kNotFollowed:
           break;
