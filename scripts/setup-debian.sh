@@ -3,7 +3,15 @@
 # missing. Runs apt-get as root (directly, or through sudo when available).
 set -euo pipefail
 
-packages=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(
+  g++ clang libclang-rt-14-dev cmake make libgtest-dev libgmock-dev libbenchmark-dev
+  # the desktop program: Qt 6 Widgets and SVG, Qt's Japanese texts, a Japanese UI font
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-ipafont-gothic
+  # screenshots under a virtual display, opening files and pages with the desktop's programs
+  xvfb xauth xdg-utils desktop-file-utils
+  # fault injection for the crash and hardening tests, system-call counts for the benchmarks
+  libfiu-dev fiu-utils strace
+)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,38 @@
+#include "app/japanese_ui.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTranslator>
+
+namespace zelvora::gui {
+
+QString JapaneseUiFontFamily() {
+  // Fontconfig names of the Japanese sans-serif fonts Debian ships, best match first.
+  static const QStringList kCandidates = {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"};
+  const QStringList installed = QFontDatabase::families();
+  for (const QString& family : kCandidates) {
+    if (installed.contains(family)) return family;
+  }
+  return QString();
+}
+
+void SetUpJapaneseUi(QApplication& application) {
+  const QString family = JapaneseUiFontFamily();
+  if (!family.isEmpty()) {
+    QFont font(family);
+    font.setPixelSize(kUiFontPixelSize);
+    QApplication::setFont(font);
+  }
+  // The translator lives as long as the application, which owns it.
+  auto* translator = new QTranslator(&application);
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(translator);
+  }
+}
+
+}  // namespace zelvora::gui

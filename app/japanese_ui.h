@@ -1,0 +1,24 @@
+// The program's Japanese look: the user-interface font and Qt's own Japanese texts for
+// standard buttons and dialogs.
+#pragma once
+
+#include <QString>
+
+class QApplication;
+
+namespace zelvora::gui {
+
+// The pixel size of the user-interface font on the original platform's windows.
+inline constexpr int kUiFontPixelSize = 13;
+
+// Sets the application font to a Japanese sans-serif family at kUiFontPixelSize pixels and
+// loads Qt's Japanese translation (qtbase_ja.qm), so standard buttons read "キャンセル",
+// "中止", "再試行", "無視". Missing fonts or translations leave Qt's defaults; the program
+// still runs. Call once, after the QApplication is made.
+void SetUpJapaneseUi(QApplication& application);
+
+// The font family chosen by SetUpJapaneseUi: the first installed of IPA Gothic (proportional,
+// then fixed) and Noto Sans CJK JP; empty when none is installed.
+QString JapaneseUiFontFamily();
+
+}  // namespace zelvora::gui

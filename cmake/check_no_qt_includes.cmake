@@ -1,0 +1,18 @@
+# Run as `cmake -DSOURCE_DIR=... -P check_no_qt_includes.cmake`: fails when a source of the
+# engine library (the top level of its folders) includes a Qt header or uses a Qt macro.
+set(core_dirs platform settings engine links records)
+set(offenders)
+foreach(dir IN LISTS core_dirs)
+  file(GLOB sources ${SOURCE_DIR}/${dir}/*.cpp ${SOURCE_DIR}/${dir}/*.h)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} hits REGEX "#[ \t]*include[ \t]*[<\"]Q[A-Za-z]|Q_OBJECT|QT_BEGIN_NAMESPACE")
+    if(hits)
+      list(APPEND offenders "${source}: ${hits}")
+    endif()
+  endforeach()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n" text)
+  message(FATAL_ERROR "Qt reaches the engine library:\n${text}")
+endif()
+message(STATUS "The engine library sources include no Qt header")

@@ -1,0 +1,33 @@
+// Entry point of the GUI tests: the same private temporary world as the engine's tests, and
+// one QApplication on Qt's offscreen platform with the program's Japanese user interface.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "app/japanese_ui.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+int main(int argc, char** argv) {
+  const int helper_status = zelvora::testing::RunHelperIfRequested(argc, argv);
+  if (helper_status >= 0) return helper_status;
+  ::testing::InitGoogleTest(&argc, argv);
+  // The same fixed zone and locale as under CTest, also when the binary is run by hand.
+  setenv("TZ", "JST-9", 1);
+  setenv("LC_ALL", "C.UTF-8", 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  tzset();
+  zelvora::testing::TempDir world("world");
+  const std::string root = world.path();
+  setenv("ZELVORA_REGISTRY", (root + "/registry.reg").c_str(), 1);
+  setenv("ZELVORA_PROGRAM_DIR", (root + "/program").c_str(), 1);
+  zelvora::testing::MakeFolder(root + "/program");
+  QApplication application(argc, argv);
+  std::setlocale(LC_ALL, "C.UTF-8");
+  zelvora::gui::SetUpJapaneseUi(application);
+  return RUN_ALL_TESTS();
+}
