@@ -25,6 +25,10 @@ template <typename... Handlers>
 struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
+// Lets `Overloaded{lambda, ...}` deduce its handlers on compilers without aggregate
+// deduction (clang before 17).
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 struct SettingField {
   std::string_view name;  // the field's name, also its name in the store
