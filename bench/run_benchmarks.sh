@@ -8,6 +8,9 @@
 #   memory  peak resident memory of the 100,000-page first stamp                goal <= 100 MiB
 #   chain   a 100,000-page chain of "next" links completes, every page stamped
 #   crash   runs killed at random moments (3,000 pages, 50 rounds) lose nothing
+#   faults  runs under injected failures of reads, writes, renames and links (fiu-run; 3,000
+#           pages, 20 rounds) keep every page whole and every generation, and the next run
+#           completes the site
 #   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat     goal <= 1.5
 #           (50 MB over 5 MB; cache effects alone give ~1.3 here, a quadratic scan 10)
 #
@@ -25,11 +28,14 @@ usage() {
   cat <<'EOF'
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
-  --only LIST      run only these comma-separated parts: first,second,scale,memory,chain,crash,scan
+  --only LIST      run only these comma-separated parts:
+                   first,second,scale,memory,chain,crash,faults,scan
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
   --rounds N       crash-test rounds (default 50)
+  --fault-rounds N rounds of the crash test under injected failures (default 20)
+  --fault-probability P  probability of each injected failure per call (default 0.0003)
   --keep           keep the generated sites for the next invocation
   --no-wait        do not wait for recent deletions to age (faster, less fair)
   --no-build       use the binaries already in build-bench
@@ -41,7 +47,8 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
-only="first,second,scale,memory,chain,crash,scan"
+fault_rounds=20 fault_probability=0.0003
+only="first,second,scale,memory,chain,crash,faults,scan"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -50,6 +57,8 @@ while [ $# -gt 0 ]; do
     --cold) cold=1 ;;
     --repeat) repeat=$2; shift ;;
     --rounds) rounds=$2; shift ;;
+    --fault-rounds) fault_rounds=$2; shift ;;
+    --fault-probability) fault_probability=$2; shift ;;
     --keep) keep=1 ;;
     --no-build) do_build=0 ;;
     --no-wait) wait_deletions=0 ;;
@@ -64,6 +73,7 @@ wants() { case ",$only," in *",$1,"*) return 0 ;; *) return 1 ;; esac; }
 if [ "$quick" -eq 1 ]; then
   first_pages=1000 small_pages=100 large_pages=10000 chain_pages=10000
   crash_pages=300 crash_rounds=5 scan_args=(--benchmark_min_time=0.05)
+  fault_rounds=5 fault_probability=0.003
   [ "$repeat" -gt 1 ] && repeat=1
   wait_deletions=0
 else
@@ -75,7 +85,8 @@ if [ "$do_build" -eq 1 ]; then
   "$repo/scripts/setup-debian.sh"
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=OFF >/dev/null
   cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
-    zelvora-measure zelvora-crash-test zelvora-scan-benchmark >/dev/null
+    zelvora-measure zelvora-crash-test zelvora-scan-benchmark zelvora_fault_calls \
+    zelvora-preload-exec >/dev/null
 fi
 stamp=${ZELVORA_STAMP:-$build/zelvora-stamp}
 generator="$build/bench/zelvora-site-generator"
@@ -260,6 +271,17 @@ if wants crash; then
   grep -E '^(reference|second run|verdict)|FAILED|^  ' "$work/logs/crash.txt" || true
   report "crash test $crash_pages pages, $crash_rounds rounds" \
     "$(grep -c '; ok$' "$work/logs/crash.txt" || true) ok" "all rounds" \
+    "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
+fi
+
+if wants faults; then
+  status=0
+  "$build/bench/zelvora-crash-test" --stamp "$stamp" --pages "$crash_pages" \
+    --rounds "$fault_rounds" --faults "$fault_probability" --work "$runs/faults" \
+    >"$work/logs/faults.txt" || status=$?
+  grep -E '^(reference|second run|verdict|round)|FAILED|^  ' "$work/logs/faults.txt" || true
+  report "crash test $crash_pages pages, $fault_rounds faulted rounds" \
+    "$(grep -c '; ok$' "$work/logs/faults.txt" || true) ok" "all rounds" \
     "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
 fi
 
