@@ -1,0 +1,89 @@
+# Installing Zelvora: the two programs and the help file together in one program folder
+# (lib/zelvora under the prefix) with relative links in bin/, the desktop entry, the icon in
+# the hicolor theme, the man page, and a Debian package built by `cpack -G DEB`.
+
+include(GNUInstallDirs)
+
+set(ZELVORA_PROGRAM_INSTALL_DIR "lib/zelvora")
+set(ZELVORA_ICON_SVG "${CMAKE_SOURCE_DIR}/components/icons/zelvora.svg"
+    CACHE FILEPATH "The program's icon (SVG), installed in the hicolor icon theme")
+set(ZELVORA_MAN_PAGE "${CMAKE_SOURCE_DIR}/cli/zelvora-stamp.1"
+    CACHE FILEPATH "The manual page of zelvora-stamp, installed when it exists")
+set(ZELVORA_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# The help file lies beside the built programs, so a program run from the build folder finds
+# it as an installed one does.
+set(ZELVORA_HELP_SOURCE "${CMAKE_SOURCE_DIR}/app/help/Zelvora.htm")
+add_custom_target(zelvora_help ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZELVORA_HELP_SOURCE}
+          $<TARGET_FILE_DIR:zelvora-stamp>/Zelvora.htm
+  DEPENDS ${ZELVORA_HELP_SOURCE}
+  COMMENT "Placing Zelvora.htm beside the programs")
+
+set(zelvora_programs zelvora-stamp)
+if(TARGET zelvora)
+  list(APPEND zelvora_programs zelvora)
+endif()
+install(TARGETS ${zelvora_programs} RUNTIME DESTINATION ${ZELVORA_PROGRAM_INSTALL_DIR})
+install(FILES ${ZELVORA_HELP_SOURCE} DESTINATION ${ZELVORA_PROGRAM_INSTALL_DIR})
+
+# bin/ gets relative symbolic links, so the programs find their folder (and the help file in
+# it) through /proc/self/exe wherever the tree is unpacked.
+file(RELATIVE_PATH zelvora_bin_to_program "/prefix/${CMAKE_INSTALL_BINDIR}"
+     "/prefix/${ZELVORA_PROGRAM_INSTALL_DIR}")
+foreach(program IN LISTS zelvora_programs)
+  set(link "${CMAKE_BINARY_DIR}/install-links/${program}")
+  file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/install-links")
+  file(CREATE_LINK "${zelvora_bin_to_program}/${program}" "${link}" SYMBOLIC)
+  install(FILES "${link}" DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/app/install/zelvora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${ZELVORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+
+if(EXISTS "${ZELVORA_ICON_SVG}")
+  install(FILES ${ZELVORA_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+          RENAME zelvora.svg)
+  if(ZELVORA_BUILD_GUI)
+    add_executable(zelvora_render_icon app/tools/render_icon.cpp)
+    target_link_libraries(zelvora_render_icon PRIVATE Qt6::Gui Qt6::Svg)
+    set(icon_folder "${CMAKE_BINARY_DIR}/icons")
+    set(icon_pngs)
+    foreach(size IN LISTS ZELVORA_ICON_SIZES)
+      list(APPEND icon_pngs "${icon_folder}/${size}x${size}/zelvora.png")
+      install(FILES "${icon_folder}/${size}x${size}/zelvora.png"
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+    add_custom_command(OUTPUT ${icon_pngs}
+      COMMAND zelvora_render_icon ${ZELVORA_ICON_SVG} ${icon_folder} ${ZELVORA_ICON_SIZES}
+      DEPENDS zelvora_render_icon ${ZELVORA_ICON_SVG}
+      COMMENT "Rendering the program's icon for the hicolor theme")
+    add_custom_target(zelvora_icons ALL DEPENDS ${icon_pngs})
+  endif()
+else()
+  message(STATUS "No icon at ZELVORA_ICON_SVG (${ZELVORA_ICON_SVG}); none is installed")
+endif()
+
+# The Debian package. dpkg-shlibdeps finds the libraries the programs link; the rest of what
+# they need at run time is declared by hand: Qt's platform plugins and Japanese translation,
+# a Japanese font, and xdg-utils for opening help, logs and pages.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zelvora)
+set(CPACK_PACKAGE_VENDOR "The Zelvora developers")
+set(CPACK_PACKAGE_CONTACT "The Zelvora developers <zelvora@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "writes last-updated dates into the pages of a web site kept as local HTML files")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n Zelvora writes each page's last-updated date between comment marks, follows\n local links to stamp linked pages, keeps numbered backups and a bounded log.\n It has a desktop program (zelvora) and a command-line front end\n (zelvora-stamp).")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION web)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZELVORA_AUTHOR_WEB_PAGE}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-ipafont-gothic")
+if(TARGET zelvora)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins, qt6-translations-l10n")
+endif()
+set(CPACK_STRIP_FILES ON)
+include(CPack)
