@@ -4,6 +4,10 @@
 
 include(GNUInstallDirs)
 
+# Installing and packaging take what the build made and never start a build themselves, so
+# the package test can run cpack inside a test run (build first, then install or package).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(ZELVORA_PROGRAM_INSTALL_DIR "lib/zelvora")
 set(ZELVORA_ICON_SVG "${CMAKE_SOURCE_DIR}/components/icons/zelvora.svg"
     CACHE FILEPATH "The program's icon (SVG), installed in the hicolor icon theme")
