@@ -9,11 +9,13 @@ include(GNUInstallDirs)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(ZELVORA_PROGRAM_INSTALL_DIR "lib/zelvora")
-set(ZELVORA_ICON_SVG "${CMAKE_SOURCE_DIR}/components/icons/zelvora.svg"
-    CACHE FILEPATH "The program's icon (SVG), installed in the hicolor icon theme")
-set(ZELVORA_MAN_PAGE "${CMAKE_SOURCE_DIR}/cli/zelvora-stamp.1"
-    CACHE FILEPATH "The manual page of zelvora-stamp, installed when it exists")
-set(ZELVORA_ICON_SIZES 16 22 24 32 48 64 128 256)
+# The icon theme folder that the build renders the program's icon into (scalable/apps and
+# NxN/apps), and the manual page of zelvora-stamp; each is installed when it exists.
+set(ZELVORA_ICON_THEME_DIR "${CMAKE_BINARY_DIR}/icons/hicolor"
+    CACHE PATH "The program's icon rendered for the hicolor theme, installed when present")
+if(NOT DEFINED ZELVORA_MAN_PAGE)
+  set(ZELVORA_MAN_PAGE "${CMAKE_BINARY_DIR}/zelvora-stamp.1")
+endif()
 
 # The help file lies beside the built programs, so a program run from the build folder finds
 # it as an installed one does.
@@ -44,30 +46,11 @@ endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/app/install/zelvora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${ZELVORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
-
-if(EXISTS "${ZELVORA_ICON_SVG}")
-  install(FILES ${ZELVORA_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
-          RENAME zelvora.svg)
-  if(ZELVORA_BUILD_GUI)
-    add_executable(zelvora_render_icon app/tools/render_icon.cpp)
-    target_link_libraries(zelvora_render_icon PRIVATE Qt6::Gui Qt6::Svg)
-    set(icon_folder "${CMAKE_BINARY_DIR}/icons")
-    set(icon_pngs)
-    foreach(size IN LISTS ZELVORA_ICON_SIZES)
-      list(APPEND icon_pngs "${icon_folder}/${size}x${size}/zelvora.png")
-      install(FILES "${icon_folder}/${size}x${size}/zelvora.png"
-              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-    endforeach()
-    add_custom_command(OUTPUT ${icon_pngs}
-      COMMAND zelvora_render_icon ${ZELVORA_ICON_SVG} ${icon_folder} ${ZELVORA_ICON_SIZES}
-      DEPENDS zelvora_render_icon ${ZELVORA_ICON_SVG}
-      COMMENT "Rendering the program's icon for the hicolor theme")
-    add_custom_target(zelvora_icons ALL DEPENDS ${icon_pngs})
-  endif()
-else()
-  message(STATUS "No icon at ZELVORA_ICON_SVG (${ZELVORA_ICON_SVG}); none is installed")
+if(NOT TARGET zelvora_man_page)  # the target that writes the page installs it itself
+  install(FILES ${ZELVORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
 endif()
+install(DIRECTORY ${ZELVORA_ICON_THEME_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
+        OPTIONAL)
 
 # The Debian package. dpkg-shlibdeps finds the libraries the programs link; the rest of what
 # they need at run time is declared by hand: Qt's platform plugins and Japanese translation,

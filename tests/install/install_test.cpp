@@ -117,6 +117,14 @@ TEST_F(InstallTest, ProgramsAndHelpShareOneFolderWithRelativeLinksInBin) {
   ASSERT_GT(readlink((prefix + "/bin/zelvora-stamp").c_str(), target, sizeof target - 1), 0);
   EXPECT_STREQ(target, "../lib/zelvora/zelvora-stamp");
   EXPECT_TRUE(PathExists(prefix + "/share/applications/zelvora.desktop"));
+  // The icon and the manual page are made by the build when their sources are there.
+  if (PathExists(ZELVORA_ICON_THEME_DIR)) {
+    EXPECT_TRUE(PathExists(prefix + "/share/icons/hicolor/scalable/apps/zelvora.svg"));
+    EXPECT_TRUE(PathExists(prefix + "/share/icons/hicolor/48x48/apps/zelvora.png"));
+  }
+  if (PathExists(ZELVORA_MAN_PAGE)) {
+    EXPECT_TRUE(PathExists(prefix + "/share/man/man1/zelvora-stamp.1"));
+  }
 }
 
 TEST_F(InstallTest, AnUnwritableProgramFolderSendsTheLogToTheStateFolder) {
