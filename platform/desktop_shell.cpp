@@ -24,7 +24,8 @@ XdgDesktopShell::XdgDesktopShell(std::function<void()> while_waiting,
     : while_waiting_(std::move(while_waiting)), patience_(patience) {}
 
 Result<BrowserProgram> XdgDesktopShell::HtmlBrowser() {
-  const auto answer = CaptureOutput({"xdg-mime", "query", "default", "text/html"}, kQueryTimeout);
+  const auto answer =
+      CaptureOutput({"xdg-mime", "query", "default", "text/html"}, kQueryTimeout, while_waiting_);
   if (!answer.ok()) return answer.status();
   const std::string id = FirstLine(*answer);
   if (id.empty()) return Status::Error("no program is associated with text/html", ENOENT);

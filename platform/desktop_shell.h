@@ -45,7 +45,7 @@ class DesktopShell {
 class XdgDesktopShell : public DesktopShell {
  public:
   // `while_waiting` (may be empty) is called every few hundredths of a second while a
-  // helper program is awaited, so that a window can keep repainting.
+  // helper program (xdg-mime, xdg-open) is awaited, so that a window can keep repainting.
   explicit XdgDesktopShell(std::function<void()> while_waiting = {},
                            std::chrono::milliseconds patience = std::chrono::seconds(3));
 

@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -239,7 +240,8 @@ Status RunDetachedForVerdict(const std::vector<std::string>& argv,
 }
 
 Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
-                                  std::chrono::milliseconds timeout) {
+                                  std::chrono::milliseconds timeout,
+                                  const std::function<void()>& while_waiting) {
   if (argv.empty()) return Status::Error("no program to run", EINVAL);
   const Result<std::string> program = FindProgram(argv[0]);
   if (!program.ok()) return program.status();
@@ -267,9 +269,12 @@ Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
       break;
     }
     pollfd watched{output.read_end(), POLLIN, 0};
-    const int ready = poll(&watched, 1, static_cast<int>(left_ms));
+    const int ready = poll(&watched, 1, static_cast<int>(std::min<int64_t>(left_ms, kWaitSliceMs)));
     if (ready < 0 && errno != EINTR) break;
-    if (ready <= 0) continue;
+    if (ready <= 0) {
+      if (while_waiting) while_waiting();
+      continue;
+    }
     char buffer[4096];
     const ssize_t got = read(output.read_end(), buffer, sizeof buffer);
     if (got == 0) break;

@@ -34,9 +34,11 @@ Status RunDetachedForVerdict(const std::vector<std::string>& argv,
                              const std::function<void()>& while_waiting = {});
 
 // Runs `argv` (found with FindProgram) with stdin from /dev/null and stderr discarded, and
-// returns what it wrote to stdout. Fails when it cannot be started, ends with a status
-// other than 0, or has not ended within `timeout` (it is then killed).
+// returns what it wrote to stdout, calling `while_waiting` (when given) every few hundredths
+// of a second meanwhile. Fails when it cannot be started, ends with a status other than 0,
+// or has not ended within `timeout` (it is then killed).
 Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
-                                  std::chrono::milliseconds timeout);
+                                  std::chrono::milliseconds timeout,
+                                  const std::function<void()>& while_waiting = {});
 
 }  // namespace zelvora
