@@ -17,7 +17,7 @@ build="$repo/build-fuzz"
 all_targets=(tag_reader attribute_reader stamp_scan registry_format run_log date_format)
 seconds=600 jobs=1 do_build=1 targets=()
 
-usage() { sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=$2; shift ;;
