@@ -22,6 +22,7 @@
 #include <QDialog>
 #include <QFlags>
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 namespace zelvora::gui {
