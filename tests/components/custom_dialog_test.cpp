@@ -69,7 +69,7 @@ TEST(CustomDialogTest, SetPosPullsTheWindowInsideEachScreenEdgeAndDoesNothingBef
   EXPECT_EQ(dialog.GetPosition(), Placement::kDesigned);
 
   dialog.SetPos(false, 1, 2);
-  EXPECT_EQ(dialog.GetPosition(), Placement::screenCenter);
+  EXPECT_EQ(dialog.GetPosition(), Placement::kScreenCenter);
   EXPECT_EQ(dialog.GetLeft(), 30);
 }
 

@@ -116,17 +116,18 @@ class FileSelectionTest : public ::testing::Test {
 };
 
 TEST_F(FileSelectionTest, ListsTheFolderFilesOfTheTypeInLocaleOrderHiddenOnesIncluded) {
+  WriteBytes(site_ + "/INDEX.HTM", "x");  // another file than index.htm here
   Open();
   EXPECT_EQ(window_->windowTitle(), QString("記入ファイルの選択"));
   EXPECT_EQ(Types()->currentText(), QString("HTML ファイル (*.htm,*.html)"));
   EXPECT_EQ(PatternField()->text(), QString("*.htm,*.html"));
   // Case-blind matching, the folder "folder.htm" left out, the Shift_JIS name readable.
-  EXPECT_EQ(Listed(), QStringList({".hidden.htm", "about.html", "index.htm", "Page.HTM",
-                                   QString("日本.htm")}));
+  EXPECT_EQ(Listed(), QStringList({".hidden.htm", "about.html", "INDEX.HTM", "index.htm",
+                                   "Page.HTM", QString("日本.htm")}));
 
   PickType(1);
   EXPECT_EQ(PatternField()->text(), QString("*.*"));
-  EXPECT_EQ(Listed().size(), 7);
+  EXPECT_EQ(Listed().size(), 8);
   EXPECT_TRUE(Listed().contains("README"));  // "*.*" also matches names without a dot
   EXPECT_FALSE(Listed().contains("folder.htm"));
   EXPECT_FALSE(Listed().contains("news"));
