@@ -129,6 +129,37 @@ TEST_F(StampCommandTest, MissingLinkTargetUnderEachPolicy) {
   EXPECT_EQ(run.out, "中止しました。\n");
 }
 
+TEST_F(StampCommandTest, LinksAreReadAsUsersWriteThemAlsoInACp932Page) {
+  const auto cp932 = [](const std::string& utf8) { return *ConvertText(utf8, kUtf8, kCp932); };
+  const std::string index = Page(
+      "index.htm", cp932("<p>更新：<!--#ZELV#--></p>\r\n"
+                         "<a href='p3.htm'>three</a>\r\n"
+                         "<A HREF=\"query.htm?from=http://example.com/\">q</A>\r\n"
+                         "<a href=\"fragment.htm#mailto:x\">f</a>\r\n"
+                         "<a href=\"my%20page.htm\">m</a>\r\n"
+                         "<a href=\"%E6%97%A5%E8%A8%98.htm\">d</a>\r\n"
+                         "<a href=\"表.htm\">t</a>\r\n"
+                         "<a href=\"//example.com/x.htm\">x</a><a href=\"ftp://example.com/\">y</a>"
+                         "<a href=\"HTTPS://example.com/\">z</a>\r\n"
+                         "<a href=\"gone.htm?ref=http://example.com/\">g</a>\r\n"));
+  const std::vector<std::string> followed = {
+      Page("p3.htm", kMarked),      Page("query.htm", kMarked), Page("fragment.htm", kMarked),
+      Page("my page.htm", kMarked), Page("日記.htm", kMarked),  Page("表.htm", kMarked),
+  };
+  const CommandRun run = Run({"--set", "ErrCope=1", index});
+  EXPECT_EQ(run.status, kExitFinished);
+  std::vector<std::string> expected = followed;
+  expected.push_back(index);
+  EXPECT_EQ(WrittenInOrder(run.err), expected);
+  // The one link reported is the missing page, even with an address in its query.
+  EXPECT_NE(run.err.find("次のファイルが見つかりません。\ngone.htm?ref=http://example.com/\n\n"
+                         "【エラー発生箇所】\nファイル名：" +
+                         index + "\n行番号：9\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("エラーが 1 回発生しました"), std::string::npos);
+}
+
 TEST_F(StampCommandTest, MissingRootFileAborts) {
   const CommandRun run = Run({site / "nothing.htm"});
   EXPECT_EQ(run.status, kExitAborted);

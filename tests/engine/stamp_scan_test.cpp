@@ -132,10 +132,10 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
   world.File("news/a.txt", "a", testing::k2002_01_12_100000);
   world.File("news/b.txt", "b", testing::k2024_05_06_120406);
   world.File("a.htm", "a", testing::k2002_01_12_100000);
-  const Outcome outcome = Scan("x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->\r\n");
-  EXPECT_EQ(outcome.text,
-            "x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->" + Pair("2024/05/06") + "\r\n");
-  ASSERT_EQ(world.host.asked.size(), 2u);
+  const std::string mark = "<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top,//example.com/ -->";
+  const Outcome outcome = Scan("x\r\n" + mark + "\r\n");
+  EXPECT_EQ(outcome.text, "x\r\n" + mark + Pair("2024/05/06") + "\r\n");
+  ASSERT_EQ(world.host.asked.size(), 3u);
   // The blank after the comma belongs to the second name, which names no file.
   EXPECT_EQ(world.host.asked[0].text,
             Report("\" b.htm\" の正しいファイル名（フルパスのファイル名）が取得できません。\n"
@@ -143,6 +143,7 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
                    page, 2));
   EXPECT_EQ(world.host.asked[1].text,
             Report("ファイル名がＵＲＬで記述されています。\n\n", page, 2));
+  EXPECT_EQ(world.host.asked[2].text, world.host.asked[1].text);
 }
 
 TEST_F(StampScanTest, ListWithoutAFileIsReportedOnceAndLeavesItsDateAreaAlone) {
