@@ -11,6 +11,8 @@ packages=(
   xvfb xauth xdg-utils desktop-file-utils
   # fault injection for the crash and hardening tests, system-call counts for the benchmarks
   libfiu-dev fiu-utils strace
+  # checking the manual page zelvora-stamp.1
+  groff-base
 )
 
 missing=()
