@@ -43,16 +43,5 @@ TEST(TerminalHostTest, ProgressLineShowsTheRootFilesGaugeAndTheCurrentFilesGauge
   EXPECT_TRUE(out.str().empty());
 }
 
-TEST(TerminalHostTest, NoProgressLineWithoutATerminal) {
-  std::istringstream in;
-  std::ostringstream out;
-  std::ostringstream err;
-  TerminalHost host(in, out, err, false, false);
-  host.ShowProgress("index.htm");
-  host.SetCurrentFile("/site/index.htm");
-  host.SetPercent(30);
-  EXPECT_TRUE(err.str().empty());
-}
-
 }  // namespace
 }  // namespace zelvora

@@ -48,18 +48,14 @@ TEST(UsageTest, EveryOptionListedIsOneTheCommandLineTakes) {
   }
 }
 
-TEST(UsageTest, HelpListsEveryOptionAndWhereTheStoreAndTheLogAre) {
-  const std::string help =
-      StampHelpText({"/home/me/.config/MORVID/registry.reg", "/opt/z/Zelvora.log"});
+TEST(UsageTest, HelpListsEveryOptionWithinTheWidthOfATerminal) {
+  const std::string help = StampHelpText({"/home/me/.config/MORVID/registry.reg", "/z.log"});
   for (const std::string_view line : StampSynopsis()) {
     EXPECT_NE(help.find(line), std::string::npos) << line;
   }
   for (const OptionHelp& option : StampOptions()) {
     EXPECT_NE(help.find("\n  " + Term(option) + " "), std::string::npos) << Term(option);
   }
-  EXPECT_NE(help.find("\n  settings store      /home/me/.config/MORVID/registry.reg\n"),
-            std::string::npos);
-  EXPECT_NE(help.find("\n  log file            /opt/z/Zelvora.log\n"), std::string::npos);
   size_t start = 0;
   for (size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
     EXPECT_LE(end - start, 79u) << help.substr(start, end - start);
