@@ -71,6 +71,9 @@ constexpr Entry kEnvironment[] = {
     {"XDG_CONFIG_HOME", "the folder that holds the usual settings store (~/.config when unset)."},
     {"ZELVORA_PROGRAM_DIR",
      "the program folder, which holds the log file, instead of the folder of the program."},
+    {"XDG_STATE_HOME",
+     "the folder that holds the log file when the program folder may not be written "
+     "(~/.local/state when unset)."},
 };
 
 struct FileEntry {
@@ -86,10 +89,12 @@ constexpr FileEntry kFiles[] = {
      "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]. When the file is missing every "
      "setting takes its default; when a value in it is missing or unreadable, too, and a "
      "warning names the store and the value."},
-    {"log file", "Zelvora.log in the program folder",
-     "The log of the runs, in the folder of zelvora-stamp unless $ZELVORA_PROGRAM_DIR names "
-     "another; in Shift_JIS (CP932), cut to the newest MaxLog / 2 entries at the end of each "
-     "run. Not written with Log=0 or --dry-run."},
+    {"log file", "${XDG_STATE_HOME:-~/.local/state}/zelvora/Zelvora.log",
+     "The log of the runs. It lies in the program folder (the folder of zelvora-stamp, or "
+     "$ZELVORA_PROGRAM_DIR) when that may be written, as in a copy of the program in your own "
+     "folder; an installed program's users have theirs in this state folder. In Shift_JIS "
+     "(CP932), cut to the newest MaxLog / 2 entries at the end of each run. Not written with "
+     "Log=0 or --dry-run."},
 };
 
 constexpr size_t kWidth = 79;

@@ -13,6 +13,9 @@ packages=(
   libfiu-dev fiu-utils strace
   # checking the manual page zelvora-stamp.1
   groff-base
+  # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
+  # non-root test install it into a throw-away root
+  dpkg-dev fakeroot
 )
 
 missing=()
