@@ -25,8 +25,7 @@ template <typename... Handlers>
 struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
-// Lets `Overloaded{lambda, ...}` deduce its handlers on compilers without aggregate
-// deduction (clang before 17).
+// clang 14 does not deduce an aggregate's template arguments by itself.
 template <typename... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
