@@ -4,9 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
-#include "engine/run.h"
-#include "platform/caching_file_system.h"
-#include "platform/regional_settings.h"
+#include "engine/run_session.h"
 #include "platform/registry_store.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_persistence.h"
@@ -43,15 +41,11 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
     return kExitUsage;
   }
   TerminalHost host(io.in, io.out, io.err, io.input_is_terminal, io.error_is_terminal);
-  RunLog log;
-  log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
-  const RegionalSettings region = ReadRegionalSettings();
-  // One run per process: what the run learns about files is remembered for all of it.
-  CachingFileSystem fs(io.fs != nullptr ? *io.fs : RealFileSystem());
-  RunContext context(live, host, fs, log, region);
-  context.dry_run = line.dry_run;
-  host.WatchInterrupts(context.state);
-  const RunOutcome outcome = StartRun(context, *line.file, LogFileName());
+  RunSession session(live, host, io.fs != nullptr ? *io.fs : RealFileSystem());
+  session.log().SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
+  session.context().dry_run = line.dry_run;
+  host.WatchInterrupts(session.context().state);
+  const RunOutcome outcome = session.Run(*line.file);
   return outcome == RunOutcome::kFinished ? kExitFinished : kExitAborted;
 }
 

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine if needed, then configures and builds Zelvora in build/,
+# the one build folder that the demo, the tests and the screenshots share (RelWithDebInfo,
+# warnings as errors): each builds only what it lacks.
+#   scripts/build.sh [TARGET...]    builds the targets named, or everything
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/setup-debian.sh
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON
+fi
+targets=()
+for target in "$@"; do
+  targets+=(--target "$target")
+done
+cmake --build build -j "$(nproc)" "${targets[@]}"
