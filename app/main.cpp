@@ -1,10 +1,5 @@
 // zelvora: the desktop program — a small window in which the user names a page and stamps
 // it and the local pages it links to.
-#include <QApplication>
-
 #include "app/program.h"
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  return zelvora::gui::RunProgram(application);
-}
+int main(int argc, char** argv) { return zelvora::gui::RunProgram(argc, argv); }

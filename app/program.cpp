@@ -32,22 +32,27 @@ struct Options {
   std::optional<int> abort_after_ms;
 };
 
-std::optional<Options> ParseOptions(QApplication& application) {
+std::optional<Options> ParseOptions(QCoreApplication& application) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Writes last-updated dates into local HTML pages.\n\n"
       "--run starts a stamp run on FILE at once and closes the window at its end; nobody is\n"
       "asked: questions are answered Cancel or Abort and, with the messages, written to\n"
       "standard error with the run's duration. Exit status 0 finished, 1 aborted.");
-  parser.addHelpOption();
-  parser.addVersionOption();
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument("FILE", "the page to stamp, put in the file name box");
   const QCommandLineOption run("run", "stamp FILE at once, unattended, then quit");
   const QCommandLineOption abort_after(
       "abort-after", "with --run: press the abort button MS milliseconds after the start", "MS");
   parser.addOption(run);
   parser.addOption(abort_after);
-  parser.process(application);  // --help and --version print and exit here
+  if (!parser.parse(application.arguments())) {
+    std::fprintf(stderr, "zelvora: %s\n", qPrintable(parser.errorText()));
+    return std::nullopt;
+  }
+  if (parser.isSet(help)) parser.showHelp(kExitFinished);  // both print and exit
+  if (parser.isSet(version)) parser.showVersion();
 
   Options options;
   const QStringList files = parser.positionalArguments();
@@ -106,14 +111,22 @@ void StartUnattendedRun(TFormZELV& window, const Options& options, int& exit_sta
 
 }  // namespace
 
-int RunProgram(QApplication& application) {
-  QApplication::setApplicationName("zelvora");
-  QApplication::setApplicationVersion(ZELVORA_VERSION);
-  const std::optional<Options> options = ParseOptions(application);
+int RunProgram(int& argc, char** argv) {
+  // The options are read before the window system is opened, so that --help, --version and a
+  // usage error answer also where there is no display.
+  std::optional<Options> options;
+  {
+    QCoreApplication reading(argc, argv);
+    QCoreApplication::setApplicationName("zelvora");
+    QCoreApplication::setApplicationVersion(ZELVORA_VERSION);
+    options = ParseOptions(reading);
+  }
   if (!options) {
     std::fputs("usage: zelvora [FILE] | zelvora --run FILE [--abort-after MS]\n", stderr);
     return kExitUsage;
   }
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("zelvora");
   SetUpJapaneseUi(application);
 
   RegistryStore store;

@@ -12,12 +12,9 @@
 //       finished, 1 when it was aborted, 2 for a usage error.
 #pragma once
 
-class QApplication;
-
 namespace zelvora::gui {
 
-// Runs the program in `application` (made from the process's arguments) and returns its
-// exit status.
-int RunProgram(QApplication& application);
+// Runs the program with the process's arguments and returns its exit status.
+int RunProgram(int& argc, char** argv);
 
 }  // namespace zelvora::gui

@@ -7,9 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/setup-debian.sh
-if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON
-fi
+# Configuring again with the same options is quick and rebuilds nothing.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON >/dev/null
 targets=()
 for target in "$@"; do
   targets+=(--target "$target")
