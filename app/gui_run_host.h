@@ -11,6 +11,7 @@
 
 #include "engine/run_context.h"
 #include "engine/run_host.h"
+#include "platform/coarse_clock.h"
 
 namespace zelvora::gui {
 
@@ -62,8 +63,7 @@ class GuiRunHost : public RunHost {
   std::ostream* unattended_report_ = nullptr;
   std::function<void(const std::string&)> message_observer_;
   std::string current_file_;  // the current file last shown
-  unsigned calls_since_check_ = 0;
-  std::chrono::steady_clock::time_point next_pump_;
+  CoarseClock::time_point next_pump_;
 };
 
 }  // namespace zelvora::gui

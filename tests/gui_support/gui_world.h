@@ -25,10 +25,10 @@ class WatchedFileSystem : public FaultInjectingFileSystem {
 
   std::function<void(const std::string& path)> on_read;
 
-  using FaultInjectingFileSystem::ReadFile;
-  Result<std::string> ReadFile(const std::string& path, FileInfo* info) override {
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                    const ReadPacer& pacer) override {
     if (on_read) on_read(path);
-    return FaultInjectingFileSystem::ReadFile(path, info);
+    return FaultInjectingFileSystem::ReadFilePaced(path, info, pacer);
   }
 };
 
