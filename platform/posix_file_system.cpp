@@ -8,6 +8,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <stdexcept>
@@ -222,12 +223,14 @@ Result<std::string> ReadAllPaced(int fd, const std::string& path, size_t expecte
   content.reserve(expected_size + 1);
   for (;;) {
     const size_t filled = content.size();
-    content.resize(filled + kPacedPiece);
-    const ssize_t got =
-        RetryOnInterrupt([&] { return read(fd, content.data() + filled, kPacedPiece); });
+    // Within the memory reserved; only a file that has grown needs more.
+    if (filled == content.capacity()) content.reserve(filled * 2);
+    const size_t wanted = std::min(kPacedPiece, content.capacity() - filled);
+    content.resize(filled + wanted);
+    const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
     if (got < 0) return SystemError("read", path, errno);
     content.resize(filled + static_cast<size_t>(got));
-    if (static_cast<size_t>(got) < kPacedPiece) return content;
+    if (static_cast<size_t>(got) < wanted) return content;
     if (!pacer()) return Status::Error("read of " + path + " stopped", ECANCELED);
   }
 }
