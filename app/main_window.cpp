@@ -93,6 +93,7 @@ void TFormZELV::BuildControls() {
 
   SBar = new QLabel(statusBar());
   SBar->setObjectName("SBar");
+  SBar->setTextFormat(Qt::PlainText);  // file names are never markup
   statusBar()->setSizeGripEnabled(false);
   statusBar()->setFixedHeight(kStatusHeight);
   statusBar()->addWidget(SBar, 1);
@@ -192,7 +193,11 @@ void TFormZELV::keyPressEvent(QKeyEvent* event) {
   QMainWindow::keyPressEvent(event);
 }
 
+// A run sets the same text again at every link it returns from: only a change reaches the
+// status bar.
 void TFormZELV::SetStatus(const std::string& text) {
+  if (text == status_text_ && !SBar->text().isEmpty()) return;
+  status_text_ = text;
   SBar->setText(QLatin1Char(' ') + QString::fromStdString(text));
 }
 

@@ -109,6 +109,7 @@ class TFormZELV : public QMainWindow {
   RunSession* session_ = nullptr;      // the run under way
   bool close_requested_ = false;       // closing waits for the run to stop
   RunOutcome last_outcome_ = RunOutcome::kNotStarted;
+  std::string status_text_;  // the status line's text, without its leading blank
 
   QFrame* Bevel1;
   QLabel* LabelWriteFName;

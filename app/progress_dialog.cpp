@@ -44,6 +44,7 @@ TFormProgress::TFormProgress(QWidget* owner) : QWidget(owner, kWindowFlags) {
 
   LabelCurFName = new QLabel(this);
   LabelCurFName->setObjectName("LabelCurFName");
+  LabelCurFName->setTextFormat(Qt::PlainText);  // file names are never markup
   LabelCurFName->setGeometry(16, 48, 137, LabelCurFName->fontMetrics().height());
 
   CGaugeCurF = MakeGauge(this, "CGaugeCurF", QRect(160, 48, 155, 13), false);

@@ -24,34 +24,42 @@ TCGauge::TCGauge(QWidget* parent) : QWidget(parent) {
   resize(100, 100);
 }
 
+// A run may report thousands of changes between two repaints: only the first asks Qt for
+// one.
+void TCGauge::Repaint() {
+  if (repaint_pending_) return;
+  repaint_pending_ = true;
+  update();
+}
+
 void TCGauge::SetKind(TCGaugeKind kind) {
   if (kind == kind_) return;
   kind_ = kind;
-  update();
+  Repaint();
 }
 
 void TCGauge::SetShowText(bool show_text) {
   if (show_text == show_text_) return;
   show_text_ = show_text;
-  update();
+  Repaint();
 }
 
 void TCGauge::SetBorderStyle(TGaugeBorderStyle border_style) {
   if (border_style == border_style_) return;
   border_style_ = border_style;
-  update();
+  Repaint();
 }
 
 void TCGauge::SetForeColor(const QColor& color) {
   if (color == fore_color_) return;
   fore_color_ = color;
-  update();
+  Repaint();
 }
 
 void TCGauge::SetBackColor(const QColor& color) {
   if (color == back_color_) return;
   back_color_ = color;
-  update();
+  Repaint();
 }
 
 Status TCGauge::SetMinValue(int32_t value) {
@@ -59,7 +67,8 @@ Status TCGauge::SetMinValue(int32_t value) {
   if (value > max_value_) return RangeError(-int64_t{INT32_MAX}, int64_t{max_value_} - 1);
   min_value_ = value;
   progress_ = std::max(progress_, min_value_);
-  update();
+  percent_done_ = PercentOf(progress_);
+  Repaint();
   return Status::Ok();
 }
 
@@ -68,29 +77,33 @@ Status TCGauge::SetMaxValue(int32_t value) {
   if (value < min_value_) return RangeError(int64_t{min_value_} + 1, INT32_MAX);
   max_value_ = value;
   progress_ = std::min(progress_, max_value_);
-  update();
+  percent_done_ = PercentOf(progress_);
+  Repaint();
   return Status::Ok();
 }
 
 void TCGauge::SetProgress(int32_t value) {
   const int32_t clamped = std::clamp(value, min_value_, max_value_);
   if (clamped == progress_) return;
-  const int percent_before = GetPercentDone();
   progress_ = clamped;
-  if (GetPercentDone() != percent_before) update();
+  const int percent = PercentOf(progress_);
+  if (percent == percent_done_) return;
+  percent_done_ = percent;
+  Repaint();
 }
 
 void TCGauge::AddProgress(int32_t delta) {
   const int64_t sum = int64_t{progress_} + delta;
   SetProgress(static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX)));
-  update();
+  Repaint();
 }
 
-int TCGauge::GetPercentDone() const {
+// Exact: the values are whole numbers, so the percentage is worked out in 64-bit integers
+// (Progress is never below MinValue).
+int TCGauge::PercentOf(int32_t progress) const {
   if (max_value_ == min_value_) return 0;
-  const double done = static_cast<double>(int64_t{progress_} - min_value_) * 100.0 /
-                      static_cast<double>(int64_t{max_value_} - min_value_);
-  return static_cast<int>(std::floor(done));
+  return static_cast<int>((int64_t{progress} - min_value_) * 100 /
+                          (int64_t{max_value_} - min_value_));
 }
 
 QRect TCGauge::DrawingArea() const {
@@ -133,6 +146,7 @@ QImage TCGauge::Render() const {
 
 void TCGauge::paintEvent(QPaintEvent* event) {
   (void)event;
+  repaint_pending_ = false;
   QPainter(this).drawImage(0, 0, Render());
 }
 

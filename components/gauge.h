@@ -65,7 +65,7 @@ class TCGauge : public QWidget {
 
   // (Progress - MinValue) * 100 / (MaxValue - MinValue), rounded down; 0 when the range is
   // empty.
-  int GetPercentDone() const;
+  int GetPercentDone() const { return percent_done_; }
 
   // The control's whole picture as the screen gets it, in logical pixels.
   QImage Render() const;
@@ -74,6 +74,10 @@ class TCGauge : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Asks for a repaint unless one is pending already.
+  void Repaint();
+  // The whole percentage that `progress` stands for in the current range.
+  int PercentOf(int32_t progress) const;
   // The drawing area: the client rectangle, less the frame of a single border.
   QRect DrawingArea() const;
   void PaintAsBar(QImage& image, const QRect& area) const;
@@ -90,6 +94,8 @@ class TCGauge : public QWidget {
   int32_t min_value_ = 0;
   int32_t max_value_ = 100;
   int32_t progress_ = 0;
+  int percent_done_ = 0;
+  bool repaint_pending_ = false;
 };
 
 }  // namespace zelvora::gui

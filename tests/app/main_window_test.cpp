@@ -157,6 +157,7 @@ TEST(MainWindowTest, ARunAnswersAnAbortRetryIgnoreQuestionAndGoesOn) {
   const std::string linked = world.Page("b.htm", kMarkedPage);
   world.fs.Inject(FailNth(FsOp::kReadFile, 1, ENOENT, "b.htm"));  // gone for a moment
   auto window = world.MakeWindow();
+  world.settings.OpenWriteF = true;
   window->show();
   window->SetFileNameText(QString::fromStdString(root));
 
@@ -173,6 +174,9 @@ TEST(MainWindowTest, ARunAnswersAnAbortRetryIgnoreQuestionAndGoesOn) {
   EXPECT_EQ(boxes.shown[1].text, QString(kFinished));
   EXPECT_NE(ReadBytes(linked).find("($BEGIN)"), std::string::npos) << "stamped after Retry";
   EXPECT_NE(ReadBytes(root).find("($BEGIN)"), std::string::npos);
+  // With OpenWriteF the page is opened after the summary.
+  EXPECT_EQ(world.opened, std::vector<std::string>{root});
+  EXPECT_EQ(window->StatusText(), QString(" 記入ファイルを開きました。"));
 }
 
 TEST(MainWindowTest, TheAbortButtonStopsARunOnALargePage) {
