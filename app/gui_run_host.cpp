@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "components/message_box.h"
-#include "components/window_messages.h"
+#include "components/window_message.h"
 #include "engine/run.h"
 
 namespace zelvora::gui {
@@ -38,13 +38,13 @@ void GuiRunHost::SetCurrentFile(const std::string& file_name) {
   if (progress_ == nullptr || file_name == current_file_) return;
   current_file_ = file_name;
   progress_->SetCurFName(QString::fromStdString(file_name));
-  progress_->HandleMessage(kWmCurrentFileChanged);
+  progress_->HandleMessage(kMessageCurrentFileChanged);
 }
 
 void GuiRunHost::SetPercent(int percent) {
   if (progress_ == nullptr) return;
   progress_->SetCurPercent(percent);
-  progress_->HandleMessage(kWmRefreshGauges);
+  progress_->HandleMessage(kMessageRefreshGauges);
 }
 
 // Called after every tag, millions of times in a large site: a reading of the coarse clock

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <optional>
 
-#include "app/desktop_open.h"
+#include "app/gui_shell.h"
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
@@ -130,8 +130,9 @@ int RunProgram(int& argc, char** argv) {
   SetUpJapaneseUi(application);
 
   RegistryStore store;
-  TFormZELV window(
-      MainWindowServices{store, LiveSettings(), RealFileSystem(), LogFileName(), &OpenWithDesktop});
+  TFormZELV window(MainWindowServices{
+      store, LiveSettings(), RealFileSystem(), LogFileName(),
+      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); }});
   if (!options->file.isEmpty()) window.SetFileNameText(options->file);
   window.show();
   int exit_status = kExitFinished;

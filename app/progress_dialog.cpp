@@ -6,7 +6,7 @@
 #include <QShowEvent>
 
 #include "components/gauge.h"
-#include "components/window_messages.h"
+#include "components/window_message.h"
 
 namespace zelvora::gui {
 namespace {
@@ -64,11 +64,11 @@ void TFormProgress::SetCurFName(const QString& name) {
   current_is_root_ = cur_fname_.compare(root_fname_, Qt::CaseInsensitive) == 0;
 }
 
-void TFormProgress::HandleMessage(int message) {
-  if (message == kWmCurrentFileChanged) {
+void TFormProgress::HandleMessage(unsigned message) {
+  if (message == kMessageCurrentFileChanged) {
     LabelCurFName->setText(cur_fname_.mid(cur_fname_.lastIndexOf(QLatin1Char('/')) + 1));
     RefreshGauges();
-  } else if (message == kWmRefreshGauges) {
+  } else if (message == kMessageRefreshGauges) {
     RefreshGauges();
   }
 }
@@ -83,7 +83,7 @@ void TFormProgress::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;  // restored by the window system, not shown by the run
   raise();
   cur_percent_ = 0;
-  HandleMessage(kWmCurrentFileChanged);
+  HandleMessage(kMessageCurrentFileChanged);
 }
 
 void TFormProgress::closeEvent(QCloseEvent* event) { event->ignore(); }

@@ -4,13 +4,15 @@
 // run.
 //
 // The run writes the dialog's fields and then sends it a message (components/
-// window_messages.h) that updates the label and the gauges at once; they reach the screen at
+// window_message.h) that updates the label and the gauges at once; they reach the screen at
 // the run's next processing of pending events. The dialog is made at the first run and then
 // only hidden and shown; the user cannot close it (close box, Alt+F4, Esc do nothing).
 #pragma once
 
 #include <QString>
 #include <QWidget>
+
+#include "components/window_message.h"
 
 class QLabel;
 class QPushButton;
@@ -19,7 +21,7 @@ namespace zelvora::gui {
 
 class TCGauge;
 
-class TFormProgress : public QWidget {
+class TFormProgress : public QWidget, public MessageTarget {
   Q_OBJECT
 
  public:
@@ -43,10 +45,10 @@ class TFormProgress : public QWidget {
   // (the button then does nothing). Not owned.
   void SetContinueFlag(bool* continue_flag) { continue_flag_ = continue_flag; }
 
-  // kWmRefreshGauges: the current file's gauge takes CurPercent(), and the total gauge too
-  // when CurFName() is RootFName(). kWmCurrentFileChanged: the label shows the name part of
-  // CurFName(), then the gauges are refreshed. Other messages are ignored.
-  void HandleMessage(int message);
+  // kMessageRefreshGauges: the current file's gauge takes CurPercent(), and the total gauge
+  // too when CurFName() is RootFName(). kMessageCurrentFileChanged: the label shows the name
+  // part of CurFName(), then the gauges are refreshed. Other messages are ignored.
+  void HandleMessage(unsigned message) override;
 
  protected:
   // Showing resets CurPercent() to 0 and refreshes label and gauges for the CurFName() left

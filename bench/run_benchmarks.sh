@@ -14,6 +14,9 @@
 #           --run on Qt's offscreen platform, the run from its start command to its end) vs
 #           zelvora-stamp, side by side; the whole process is shown too         goal <= 1.10
 #           and how soon the abort button stops a run on a 50 MB page           goal <= 0.1 s
+#   dialogs the file dialog on Qt's offscreen platform, next to the bare folder reading:
+#           expanding a folder of 10,000 subfolders in its tree               goal < 1 s
+#           listing a folder of 20,000 files                                  goal < 0.5 s
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -29,7 +32,8 @@ usage() {
   cat <<'EOF'
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
-  --only LIST      run only these comma-separated parts: first,second,scale,memory,chain,crash,scan,gui
+  --only LIST      run only these comma-separated parts:
+                   first,second,scale,memory,chain,crash,scan,gui,dialogs
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -45,7 +49,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
-only="first,second,scale,memory,chain,crash,scan,gui"
+only="first,second,scale,memory,chain,crash,scan,gui,dialogs"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -82,6 +86,9 @@ if [ "$do_build" -eq 1 ]; then
   if wants gui; then gui_target=(zelvora); fi
   cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
     zelvora-measure zelvora-crash-test zelvora-scan-benchmark "${gui_target[@]}" >/dev/null
+  if wants dialogs; then
+    cmake --build "$build" -j "$(nproc)" --target zelvora-gui-benchmark >/dev/null
+  fi
 fi
 stamp=${ZELVORA_STAMP:-$build/zelvora-stamp}
 generator="$build/bench/zelvora-site-generator"
@@ -343,6 +350,19 @@ if wants gui; then
     report "abort latency, 50 MB page" "none" "<= 0.1 s" "MISSED"
   fi
   unset QT_QPA_PLATFORM
+fi
+
+# --- the dialog components -------------------------------------------------------------------
+
+if wants dialogs; then
+  status=0
+  QT_QPA_PLATFORM=offscreen "$build/bench/zelvora-gui-benchmark" --work "$work" \
+    --repeat "$([ "$quick" -eq 1 ] && echo 1 || echo 5)" >"$work/logs/dialogs.txt" \
+    2>"$work/logs/dialogs.err" || status=$?
+  grep -v '^result ' "$work/logs/dialogs.txt" || echo "zelvora-gui-benchmark failed (exit $status)"
+  while read -r _ job seconds _ goal verdict; do
+    report "dialogs: ${job#job=}" "${seconds#seconds=} s" "< ${goal#goal_s=} s" "${verdict#verdict=}"
+  done < <(grep '^result ' "$work/logs/dialogs.txt")
 fi
 
 echo

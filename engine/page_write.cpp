@@ -12,13 +12,13 @@ bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
                            page.referrer, page.line);
 }
 
-// Gives the new text the page's last-access time and, as its last-write time, the newest
-// date written into it (when that date has a DOS form). Done on the temporary file, so the
-// times arrive with the text in the one atomic rename: a run killed in between leaves no
-// page with new text and the time of the write. A failure leaves the times of the write.
+// Gives the new text the page's last-access time and, as its last-write time, the exact time
+// of the newest date source written into it, so the next run reads the same date and finds
+// nothing to do. Done on the temporary file, so the times arrive with the text in the one
+// atomic rename: a run killed in between leaves no page with new text and the time of the
+// write. A failure leaves the times of the write.
 void KeepTimeStamps(RunContext& context, const std::string& temporary, const StampedPage& page) {
-  (void)context.fs.SetFileTimes(temporary, page.before.last_access,
-                                LocalDosDateTimeToFileTime(page.newest_date));
+  (void)context.fs.SetFileTimes(temporary, page.before.last_access, page.kept_time);
 }
 
 }  // namespace

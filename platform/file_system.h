@@ -90,6 +90,12 @@ class FileSystem {
   // The entries of folder `path`, hidden ones included, in the order the system lists them.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;
 
+  // Whether folder `path` holds at least one subfolder (a hidden one, or a symbolic link to a
+  // folder, counts). Reads the folder only until the first subfolder is found, so probing a
+  // big folder costs little. This version lists the whole folder; file systems that can stop
+  // early override it.
+  virtual Result<bool> HasSubfolder(const std::string& path);
+
   // Creates `path`, which must not exist yet, for writing with permission bits 0600.
   virtual Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) = 0;
 

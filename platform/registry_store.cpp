@@ -44,6 +44,7 @@ Status MissingValue(std::string_view key, std::string_view name) {
 }
 
 Status WrongType(std::string_view key, std::string_view name, std::string_view wanted) {
+  if (key.starts_with('\\')) key.remove_prefix(1);  // named as MissingValue names it
   return Status::Error("registry value \"" + std::string(name) + "\" of key \\" + std::string(key) +
                            " is not " + std::string(wanted),
                        kRegistryWrongType);

@@ -22,7 +22,7 @@ shot() {
   rm -rf "$work/site" "$work/program/registry.reg"
   cp -R examples/site "$work/site"
   rm "$work/site/diary/2024-05.htm"
-  "$repo/build/zelvora-screenshots" "$1" "$out/$1.png" "$work/site/index.htm"
+  "$repo/build/tools/zelvora-screenshots" "$1" "$out/$1.png" "$work/site/index.htm"
   echo "docs/screenshots/$1.png"
 }
 

@@ -1,6 +1,7 @@
 #include "settings/settings_persistence.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -187,13 +188,42 @@ Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitSta
   if (status.ok()) status = exit_key->WriteInteger("PWTop", offset.PWTop);
   if (!status.ok()) return status;
 
+  return SaveOptions(store, setting);
+}
+
+Status SaveOptions(RegistryStore& store, const TSetting& setting) {
   const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
   if (!preference_key.ok()) return preference_key.status();
   for (const SettingField& field : SettingFields()) {
-    status = WriteField(*preference_key, field, setting);
+    const Status status = WriteField(*preference_key, field, setting);
     if (!status.ok()) return status;
   }
   return Status::Ok();
+}
+
+Status AddMissingExitState(RegistryStore& store) {
+  const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
+  if (!exit_key.ok()) return exit_key.status();
+  ExitState first_start;
+  first_start.FileSelFolder = ProgramFolder();
+  const ProgressOffset first_offset;
+  const auto add = [&](std::string_view name, const auto& value) -> Status {
+    const auto exists = exit_key->ValueExists(name);
+    if (!exists.ok()) return exists.status();
+    if (*exists) return Status::Ok();
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+      return exit_key->WriteString(name, value);
+    } else {
+      return exit_key->WriteInteger(name, value);
+    }
+  };
+  Status status = add("MWLeft", first_start.MWLeft);
+  if (status.ok()) status = add("MWTop", first_start.MWTop);
+  if (status.ok()) status = add("WriteFName", first_start.WriteFName);
+  if (status.ok()) status = add("FileSelFolder", first_start.FileSelFolder);
+  if (status.ok()) status = add("PWLeft", first_offset.PWLeft);
+  if (status.ok()) status = add("PWTop", first_offset.PWTop);
+  return status;
 }
 
 }  // namespace zelvora

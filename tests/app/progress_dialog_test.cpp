@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "components/gauge.h"
 #include "components/message_box.h"
-#include "components/window_messages.h"
+#include "components/window_message.h"
 #include "tests/gui_support/gui_world.h"
 
 namespace zelvora::gui {
@@ -31,9 +31,9 @@ QString LabelOf(TFormProgress& dialog) {
 // The run reports the current file and its progress as the run driver does.
 void Report(TFormProgress& dialog, const QString& file, int percent) {
   dialog.SetCurFName(file);
-  dialog.HandleMessage(kWmCurrentFileChanged);
+  dialog.HandleMessage(kMessageCurrentFileChanged);
   dialog.SetCurPercent(percent);
-  dialog.HandleMessage(kWmRefreshGauges);
+  dialog.HandleMessage(kMessageRefreshGauges);
 }
 
 TEST(ProgressDialogTest, TotalGaugeStandsWhileALinkedPageIsScanned) {

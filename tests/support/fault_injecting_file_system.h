@@ -24,6 +24,7 @@ enum class FsOp {
   kStat,
   kReadFile,
   kListFolder,
+  kHasSubfolder,
   kNewWritableFile,
   kRename,
   kRenameNoReplace,
@@ -93,6 +94,7 @@ class FaultInjectingFileSystem : public FileSystem {
   Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
                                     const ReadPacer& pacer) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
+  Result<bool> HasSubfolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override;
   Status Rename(const std::string& from, const std::string& to) override;
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
