@@ -88,6 +88,8 @@ BoxAnswer ShowMessageBox(QWidget* parent, const QString& text, BoxButtons button
     return answer;
   }
   QMessageBox box(StandardIconOf(icon), shown_caption, text, StandardButtonsOf(buttons), parent);
+  // Reports quote file names and tags; they are never markup.
+  box.setTextFormat(Qt::PlainText);
   return AnswerOf(box.exec(), buttons);
 }
 

@@ -33,6 +33,8 @@ class CachingFileSystem : public FileSystem {
   using FileSystem::ReadFile;
   Result<FileInfo> Stat(const std::string& path) override;
   Result<std::string> ReadFile(const std::string& path, FileInfo* info) override;
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                    const ReadPacer& pacer) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override;
   Status Rename(const std::string& from, const std::string& to) override;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,18 @@ class FileSystem {
   // Stat would report of the file that was read. Folders fail with EISDIR.
   virtual Result<std::string> ReadFile(const std::string& path, FileInfo* info) = 0;
   Result<std::string> ReadFile(const std::string& path) { return ReadFile(path, nullptr); }
+
+  // Called between the pieces of a long read; returning false stops the read.
+  using ReadPacer = std::function<bool()>;
+  // As ReadFile, but a large file is read in pieces of a few MiB with `pacer` called after
+  // each, so that the caller can keep a window responsive meanwhile; when `pacer` returns
+  // false the read stops and fails with ECANCELED. An empty `pacer` reads in one go. This
+  // default never calls `pacer`.
+  virtual Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                            const ReadPacer& pacer) {
+    (void)pacer;
+    return ReadFile(path, info);
+  }
 
   // The entries of folder `path`, hidden ones included, in the order the system lists them.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;

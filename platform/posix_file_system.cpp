@@ -212,6 +212,29 @@ Result<std::string> ReadAll(int fd, const std::string& path, size_t expected_siz
   return content;
 }
 
+// ReadAll in pieces of kPacedPiece bytes, with `pacer` asked after each. The memory for the
+// whole file is reserved first and each piece is touched only as it is read, so the time a
+// large file costs is spread over the pieces too.
+constexpr size_t kPacedPiece = size_t{2} << 20;
+
+Result<std::string> ReadAllPaced(int fd, const std::string& path, size_t expected_size,
+                                 const FileSystem::ReadPacer& pacer) {
+  std::string content;
+  content.reserve(expected_size + 1);
+  for (;;) {
+    const size_t filled = content.size();
+    // Within the memory reserved; only a file that has grown needs more.
+    if (filled == content.capacity()) content.reserve(filled * 2);
+    const size_t wanted = std::min(kPacedPiece, content.capacity() - filled);
+    content.resize(filled + wanted);
+    const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
+    if (got < 0) return SystemError("read", path, errno);
+    content.resize(filled + static_cast<size_t>(got));
+    if (static_cast<size_t>(got) < wanted) return content;
+    if (!pacer()) return Status::Error("read of " + path + " stopped", ECANCELED);
+  }
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   using FileSystem::ReadFile;
@@ -233,6 +256,11 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::string> ReadFile(const std::string& path, FileInfo* file_info) override {
+    return ReadFilePaced(path, file_info, {});
+  }
+
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* file_info,
+                                    const ReadPacer& pacer) override {
     if (HoldsNul(path)) return NulInPath();
     // O_NONBLOCK so that a named pipe or a device cannot hang the open; such files are
     // refused below. It has no effect on regular files.
@@ -245,7 +273,8 @@ class PosixFileSystem : public FileSystem {
     if (!S_ISREG(info.st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
     if (file_info != nullptr) *file_info = FromStat(info);
     try {
-      return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size));
+      const auto size = static_cast<size_t>(info.st_size);
+      return pacer ? ReadAllPaced(fd.get(), path, size, pacer) : ReadAll(fd.get(), path, size);
     } catch (const std::bad_alloc&) {
       return SystemError("read", path, ENOMEM);
     } catch (const std::length_error&) {

@@ -37,5 +37,16 @@ TEST(RunTest, ARunThatWroteFlushesTheFileSystemOnceAtItsEnd) {
   EXPECT_EQ(unchanged.fs.CallCount(FsOp::kSyncFileSystem), 0);
 }
 
+TEST(RunTest, TheAbortFlagStopsTheReadOfALargePageWithoutAReport) {
+  RunWorld world;
+  const std::string page = world.File("large.htm", "<!--#ZELV#-->" + std::string(5 << 20, 'x'));
+  world.host.abort_after_events = 1;  // pressed while the page is read
+  EXPECT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kAborted);
+  EXPECT_TRUE(world.host.asked.empty());
+  ASSERT_EQ(world.host.shown.size(), 1u);
+  EXPECT_EQ(world.host.shown[0].text, "中止しました。");
+  EXPECT_EQ(world.context.state.ErrorCount, 0);
+}
+
 }  // namespace
 }  // namespace zelvora

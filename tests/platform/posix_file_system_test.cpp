@@ -80,6 +80,24 @@ TEST_F(PosixFileSystemTest, ReadFileReturnsEveryByte) {
   EXPECT_EQ(fs_.ReadFile(dir_ / "big").value(), big);
 }
 
+TEST_F(PosixFileSystemTest, PacedReadAsksBetweenPiecesAndStopsWhenTold) {
+  const std::string file = dir_ / "large.htm";
+  std::string bytes(5 << 20, 'x');  // two whole pieces of 2 MiB and a part
+  bytes.back() = 'y';
+  WriteBytes(file, bytes);
+
+  int asked = 0;
+  auto content = fs_.ReadFilePaced(file, nullptr, [&asked] { return ++asked > 0; });
+  ASSERT_TRUE(content.ok()) << content.status().message();
+  EXPECT_EQ(*content, bytes);
+  EXPECT_EQ(asked, 2);
+
+  asked = 0;
+  content = fs_.ReadFilePaced(file, nullptr, [&asked] { return ++asked < 2; });
+  EXPECT_EQ(content.status().code(), ECANCELED);
+  EXPECT_EQ(asked, 2);
+}
+
 TEST_F(PosixFileSystemTest, ReadFileRefusesFoldersAndSpecialFilesWithoutBlocking) {
   auto folder = fs_.ReadFile(dir_.path());
   ASSERT_FALSE(folder.ok());

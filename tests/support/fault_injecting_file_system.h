@@ -91,6 +91,8 @@ class FaultInjectingFileSystem : public FileSystem {
   Result<FileInfo> Stat(const std::string& path) override;
   using FileSystem::ReadFile;
   Result<std::string> ReadFile(const std::string& path, FileInfo* info) override;
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                    const ReadPacer& pacer) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
   Result<bool> HasSubfolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override;
