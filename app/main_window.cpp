@@ -13,17 +13,24 @@
 #include <QShowEvent>
 #include <QStatusBar>
 
+#include "app/log_viewer.h"
 #include "app/progress_dialog.h"
+#include "components/about_dialog.h"
 #include "components/busy_cursor.h"
+#include "components/file_name_text.h"
+#include "components/file_selection.h"
 #include "components/history_combo_box.h"
 #include "components/message_box.h"
 #include "engine/run_session.h"
+#include "settings/dialog/setting_dialog.h"
 #include "settings/placement.h"
 
 namespace zelvora::gui {
 namespace {
 
-constexpr char kCaption[] = "ゼルヴォラ";
+constexpr const char* kCaption = kApplicationTitle;
+// Dialogs open this far below the main window's top edge, at its left edge.
+constexpr int kDialogDrop = 22;
 constexpr int kClientWidth = 577;
 constexpr int kClientHeight = 75;  // the file row and the status line, below the menu bar
 constexpr int kStatusHeight = 19;
@@ -52,8 +59,15 @@ QAction* MakeItem(QMenu* menu, const char* name, const char* caption,
 }  // namespace
 
 TFormZELV::TFormZELV(MainWindowServices services)
-    : QMainWindow(nullptr, kWindowFlags), services_(std::move(services)), host_(*this) {
+    : QMainWindow(nullptr, kWindowFlags),
+      services_(std::move(services)),
+      host_(*this),
+      help_(services_.settings, services_.shell, services_.conversation, this),
+      FileSel(new TFileSel(this, services_.fs)),
+      AboutDialog(new TAboutDialog(this)) {
   setObjectName("FormZELV");
+  FileSel->setObjectName("FileSel");
+  AboutDialog->setObjectName("AboutDialog");
   BuildControls();
   BuildMenus();
   FormCreate();
@@ -81,9 +95,8 @@ void TFormZELV::BuildControls() {
   HCBoxWriteFName->setGeometry(88, 16, 305, HCBoxWriteFName->sizeHint().height());
   HCBoxWriteFName->SetHistoryCount(kHistoryCount);
 
-  // Browsing for the file comes with the file selection dialog.
   ButtonBrowse = MakeButton(client, "ButtonBrowse", "&B・参照 ...", QRect(400, 16, 75, 25));
-  ButtonBrowse->setEnabled(false);
+  connect(ButtonBrowse, &QPushButton::clicked, this, &TFormZELV::ButtonBrowseClick);
   ButtonGo = MakeButton(client, "ButtonGo", "&G・開始", QRect(488, 16, 75, 25));
   ButtonGo->setDefault(true);
   connect(ButtonGo, &QPushButton::clicked, this, &TFormZELV::MItemGoClick);
@@ -99,8 +112,6 @@ void TFormZELV::BuildControls() {
   statusBar()->addWidget(SBar, 1);
 }
 
-// The commands of the log, settings, help, web page and about items come with their
-// windows; until then they are shown disabled.
 void TFormZELV::BuildMenus() {
   QMenu* file_menu = menuBar()->addMenu(QString::fromUtf8("&F・ファイル"));
   file_menu->setObjectName("MenuFile");
@@ -127,10 +138,11 @@ void TFormZELV::BuildMenus() {
   help_menu->addSeparator();
   MItemAbout = MakeItem(help_menu, "MItemAbout", "&A・バージョン情報 ...");
 
-  for (QAction* later :
-       {MItemLogExp, MItemPreferences, MItemHelp, MItemJumpToAuthorWeb, MItemAbout}) {
-    later->setEnabled(false);
-  }
+  connect(MItemLogExp, &QAction::triggered, this, &TFormZELV::MItemLogExpClick);
+  connect(MItemPreferences, &QAction::triggered, this, &TFormZELV::MItemPreferencesClick);
+  connect(MItemHelp, &QAction::triggered, this, &TFormZELV::MItemHelpClick);
+  connect(MItemJumpToAuthorWeb, &QAction::triggered, this, &TFormZELV::MItemJumpToAuthorWebClick);
+  connect(MItemAbout, &QAction::triggered, this, &TFormZELV::MItemAboutClick);
 }
 
 void TFormZELV::FormCreate() {
@@ -141,6 +153,15 @@ void TFormZELV::FormCreate() {
     control->move(control->x(),
                   ButtonBrowse->y() + (ButtonBrowse->height() - control->height()) / 2);
   }
+  AboutDialog->SetAppName(QString::fromUtf8(kApplicationTitle));
+  AboutDialog->SetAppVer(QString::fromUtf8(kAppVersion));
+  AboutDialog->SetCright(QString::fromUtf8(kRightsNotice));
+  FileSel->SetCaption(QString::fromUtf8("記入ファイルの選択"));
+  FileSel->SetFileMustExist(true);
+  FileSel->AddFileType(QString::fromUtf8("HTML ファイル"), "*.htm,*.html", 0);
+  FileSel->SetNotifyWindow(this);
+  FileSel->SetNotifyMessage(kMessageFileChosen);
+
   HCBoxWriteFName->SetRegKey(kProgramKey);
   HCBoxWriteFName->SetSubKey(std::string("ExitState\\") + kHistoryName);
   HCBoxWriteFName->LoadHistory();
@@ -148,6 +169,7 @@ void TFormZELV::FormCreate() {
   (void)LoadSettings(services_.store, services_.settings, exit_state_, progress_offset_);
   move(exit_state_.MWLeft, exit_state_.MWTop);
   HCBoxWriteFName->setEditText(QString::fromStdString(exit_state_.WriteFName));
+  FileSel->SetInitialFolder(exit_state_.FileSelFolder);
 
   setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
 }
@@ -175,8 +197,12 @@ void TFormZELV::closeEvent(QCloseEvent* event) {
 }
 
 void TFormZELV::FormClose() {
+  // The other windows close with the main window, so that the program ends with it.
+  FileSel->Hide(false);
+  AboutDialog->Hide(false);
+  if (FormSetting != nullptr) FormSetting->hide();
   const ExitState leaving{pos().x(), pos().y(), HCBoxWriteFName->currentText().toStdString(),
-                          exit_state_.FileSelFolder};
+                          FileSel->GetInitialFolder()};
   std::optional<WindowPosition> progress_position;
   if (progress_ != nullptr) progress_position = WindowPosition{progress_->x(), progress_->y()};
   (void)SaveSettings(services_.store, services_.settings, leaving, progress_offset_,
@@ -243,13 +269,91 @@ void TFormZELV::MItemGoClick() {
   RunSession session(services_.settings, host_, services_.fs);
   session_ = &session;
   host_.BeginRun(session.context().state);
-  last_outcome_ = session.Run(HCBoxWriteFName->currentText().toStdString(), services_.log_path);
+  last_outcome_ = session.Run(NamedFile(), services_.log_path);
   session_ = nullptr;
   if (close_requested_) close();
 }
 
-void TFormZELV::MItemOpenClick() { OpenWrittenFile(HCBoxWriteFName->currentText().toStdString()); }
+void TFormZELV::MItemOpenClick() { OpenWrittenFile(NamedFile()); }
 
 void TFormZELV::MItemExitClick() { close(); }
+
+std::string TFormZELV::NamedFile() const {
+  const QString text = HCBoxWriteFName->currentText();
+  if (!chosen_file_display_.isEmpty() && text == chosen_file_display_) return chosen_file_;
+  return text.toStdString();
+}
+
+void TFormZELV::HandleMessage(unsigned message) {
+  if (message == kMessageSettingsChanged) TakeOverSettings();
+  if (message == kMessageFileChosen) TakeChosenFile();
+}
+
+// A run under way reads the live settings at each step, so it goes on with these.
+void TFormZELV::TakeOverSettings() {
+  if (FormSetting == nullptr) return;
+  services_.settings = FormSetting->WorkingCopy();
+  SetStatus("動作設定を変更しました。");
+}
+
+void TFormZELV::TakeChosenFile() {
+  chosen_file_ = FileSel->GetFileName();
+  chosen_file_display_ = DisplayName(chosen_file_);
+  HCBoxWriteFName->setEditText(chosen_file_display_);
+  SetStatus("「開始」ボタンをクリックして下さい。");
+}
+
+void TFormZELV::ButtonBrowseClick() {
+  if (!FileSel->IsCreated()) {
+    if (!FileSel->Create()) return;
+    FileSel->SetPos(true, x(), y() + kDialogDrop);
+  }
+  FileSel->Show();
+}
+
+void TFormZELV::MItemLogExpClick() {
+  ShowLog(
+      services_.shell, services_.fs, [this](const std::string& text) { SetStatus(text); }, this);
+}
+
+void TFormZELV::MItemPreferencesClick() {
+  if (FormSetting == nullptr) {
+    BusyCursor busy;
+    FormSetting = std::make_unique<TFormSetting>(SettingDialogServices{
+        services_.store, services_.settings,
+        [this](const std::string& anchor) { help_.ShowHelp(anchor); }, services_.fs});
+    FormSetting->SetBrowseFolder(FileSel->GetInitialFolder());
+    FormSetting->SetWorkingCopy(services_.settings);
+    FormSetting->SetNotifyTarget(this);
+    const QSize outer = FormSetting->frameGeometry().size();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const WindowPosition placed = PlaceOnScreen(
+        x(), y() + kDialogDrop, {outer.width(), outer.height()}, {screen.width(), screen.height()});
+    FormSetting->move(placed.left, placed.top);
+  }
+  if (FormSetting->isMinimized()) {
+    FormSetting->setWindowState(FormSetting->windowState() & ~Qt::WindowMinimized);
+  }
+  FormSetting->show();
+  FormSetting->raise();
+  FormSetting->activateWindow();
+}
+
+void TFormZELV::MItemHelpClick() {
+  RunHelpCommand(help_, [this](const std::string& text) { SetStatus(text); });
+}
+
+void TFormZELV::MItemJumpToAuthorWebClick() {
+  RunAuthorWebPageCommand(help_, [this](const std::string& text) { SetStatus(text); });
+}
+
+void TFormZELV::MItemAboutClick() {
+  if (!AboutDialog->IsCreated()) {
+    if (!AboutDialog->Create()) return;
+    AboutDialog->SetPos(true, x(), y() + kDialogDrop);
+  }
+  SetStatus(std::string(kApplicationTitle) + "  " + kAppVersion);
+  AboutDialog->Show();
+}
 
 }  // namespace zelvora::gui

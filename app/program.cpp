@@ -13,6 +13,7 @@
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "platform/browser_conversation.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "records/run_log.h"
@@ -130,9 +131,11 @@ int RunProgram(int& argc, char** argv) {
   SetUpJapaneseUi(application);
 
   RegistryStore store;
+  UnansweredConversation conversation;
   TFormZELV window(MainWindowServices{
       store, LiveSettings(), RealFileSystem(), LogFileName(),
-      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); }});
+      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); },
+      GuiDesktopShell(), conversation});
   if (!options->file.isEmpty()) window.SetFileNameText(options->file);
   window.show();
   int exit_status = kExitFinished;

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Renders the program's windows to docs/screenshots/*.png with the Japanese UI font, on Qt's
-# offscreen platform (no display needed), over a copy of the example site in which one link
-# is broken, so that a run stops at a question. Builds what it needs in build/.
-# Each window is one `shot` line at the end of this script.
+# Renders every window of the program to docs/screenshots/*.png with the Japanese UI font, on
+# Qt's offscreen platform (no display needed). Builds what it needs in build/.
+#
+# The main window, the run's windows and the settings dialog are drawn over a copy of the
+# example site in which one link is broken, so that a run stops at a question; each is one
+# `shot` line below. The file selection dialog is shown a small made-up disk ("/" with a
+# user's home holding the site), so that the picture does not depend on the machine it is
+# taken on; the about dialog comes with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 out="$repo/docs/screenshots"
 
-./scripts/build.sh zelvora-screenshots >/dev/null
+./scripts/build.sh zelvora-screenshots zelvora-dialog-screenshots >/dev/null
 mkdir -p "$out"
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelvora.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -29,3 +33,14 @@ shot() {
 shot main-window
 shot progress-dialog
 shot question-box
+shot settings-date
+shot settings-prevent
+shot settings-other
+
+# The file selection dialog over the made-up disk, and the about dialog.
+world="$work/world"
+mkdir -p "$world"/{bin,etc,media,tmp,usr,var} "$world/home/hanako/www"
+cp -a examples/site/. "$world/home/hanako/www/"
+"$repo/build/tools/zelvora-dialog-screenshots" --root "$world" --folder /home/hanako/www --out "$out"
+echo "docs/screenshots/file_selection.png"
+echo "docs/screenshots/about_dialog.png"

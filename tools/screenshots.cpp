@@ -4,23 +4,30 @@
 //
 // PAGE is the top page of a site to show in the file name box (and to stamp, for the
 // scenes taken during a run). Run it on Qt's offscreen platform with a private settings
-// store (scripts/screenshots.sh does). Windows are drawn without the window manager's frame.
+// store (scripts/screenshots.sh does). The main window and the run's windows are drawn
+// without a frame, the settings dialog inside a plain one with its caption.
 // A scene is one function below and one line of kScenes.
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
 
+#include "app/gui_shell.h"
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "platform/browser_conversation.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "records/run_log.h"
+#include "settings/dialog/setting_dialog.h"
+#include "tools/framed_picture.h"
 
 namespace zelvora::gui {
 namespace {
@@ -55,10 +62,21 @@ QPixmap QuestionBox(TFormZELV& window) {
   return ShootAtFirstQuestion(window, [](QMessageBox& box) { return box.grab(); });
 }
 
+// The settings dialog, opened by its menu command, at page `page`, in its frame.
+Scene SettingsPage(int page) {
+  return [page](TFormZELV& window) {
+    window.findChild<QAction*>("MItemPreferences")->trigger();
+    TFormSetting* dialog = window.SettingDialog();
+    dialog->findChild<QTabWidget*>("PCSetting")->setCurrentIndex(page);
+    QApplication::processEvents();
+    return QPixmap::fromImage(tools::Framed(*dialog));
+  };
+}
+
 const std::map<std::string, Scene> kScenes = {
-    {"main-window", MainWindow},
-    {"progress-dialog", ProgressDialogDuringRun},
-    {"question-box", QuestionBox},
+    {"main-window", MainWindow},           {"progress-dialog", ProgressDialogDuringRun},
+    {"question-box", QuestionBox},         {"settings-date", SettingsPage(0)},
+    {"settings-prevent", SettingsPage(1)}, {"settings-other", SettingsPage(2)},
 };
 
 }  // namespace
@@ -76,8 +94,14 @@ int main(int argc, char** argv) {
   }
   gui::SetUpJapaneseUi(application);
   RegistryStore store;
-  gui::TFormZELV window(
-      gui::MainWindowServices{store, LiveSettings(), RealFileSystem(), LogFileName(), {}});
+  UnansweredConversation conversation;
+  gui::TFormZELV window(gui::MainWindowServices{store,
+                                                LiveSettings(),
+                                                RealFileSystem(),
+                                                LogFileName(),
+                                                {},
+                                                gui::GuiDesktopShell(),
+                                                conversation});
   window.SetFileNameText(QString::fromLocal8Bit(argv[3]));
   window.show();
   QApplication::processEvents();

@@ -73,23 +73,22 @@ TEST(MainWindowTest, StartsWithoutStoredStateAtTheTopLeftWithItsCommands) {
     const char* name;
     const char* caption;
     const char* shortcut;
-    bool enabled;
   } items[] = {
-      {"MItemOpen", "&O・記入ファイルを開く", "Ctrl+O", true},
-      {"MItemGo", "&G・記入開始", "Ctrl+G", true},
-      {"MItemExit", "&X・終了", "Alt+F4", true},
-      {"MItemLogExp", "&L・ログ表示", "Ctrl+L", false},
-      {"MItemPreferences", "&P・動作設定 ...", "", false},
-      {"MItemHelp", "&H・ヘルプ", "F1", false},
-      {"MItemJumpToAuthorWeb", "&J・作者のホームページ", "", false},
-      {"MItemAbout", "&A・バージョン情報 ...", "", false},
+      {"MItemOpen", "&O・記入ファイルを開く", "Ctrl+O"},
+      {"MItemGo", "&G・記入開始", "Ctrl+G"},
+      {"MItemExit", "&X・終了", "Alt+F4"},
+      {"MItemLogExp", "&L・ログ表示", "Ctrl+L"},
+      {"MItemPreferences", "&P・動作設定 ...", ""},
+      {"MItemHelp", "&H・ヘルプ", "F1"},
+      {"MItemJumpToAuthorWeb", "&J・作者のホームページ", ""},
+      {"MItemAbout", "&A・バージョン情報 ...", ""},
   };
   for (const auto& item : items) {
     QAction* action = Item(*window, item.name);
     ASSERT_NE(action, nullptr) << item.name;
     EXPECT_EQ(action->text(), QString(item.caption));
     EXPECT_EQ(action->shortcut(), QKeySequence(item.shortcut)) << item.name;
-    EXPECT_EQ(action->isEnabled(), item.enabled) << item.name;
+    EXPECT_TRUE(action->isEnabled()) << item.name;
   }
   EXPECT_EQ(Button(*window, "ButtonGo")->text(), QString("&G・開始"));
   EXPECT_EQ(Button(*window, "ButtonBrowse")->text(), QString("&B・参照 ..."));

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "settings/setting.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/temp_dir.h"
 
@@ -45,10 +46,16 @@ struct GuiWorld {
   }
 
   gui::MainWindowServices Services() {
-    return {store, settings, fs, dir / "Zelvora.log", [this](const std::string& name) {
+    return {store,
+            settings,
+            fs,
+            dir / "Zelvora.log",
+            [this](const std::string& name) {
               opened.push_back(name);
               return open_succeeds;
-            }};
+            },
+            shell,
+            conversation};
   }
 
   // A main window over this world, made as at program start.
@@ -60,6 +67,8 @@ struct GuiWorld {
   RegistryStore store{dir / "registry.reg"};
   TSetting settings;
   WatchedFileSystem fs;
+  FakeShell shell;                  // the desktop's shell for the log, help and web pages
+  FakeConversation conversation;    // a browser that never answers
   std::vector<std::string> opened;  // files handed to the desktop's opener
   bool open_succeeds = true;
 };
