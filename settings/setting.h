@@ -32,6 +32,11 @@ struct TSetting {
   std::vector<std::string> AvoidList = {"*.png", "*.gif", "*.jpg", "*.jpeg", "*.lzh", "*.zip"};
   int8_t AssignWriteFmt = 0;     // 0: template WriteFmtIdx, 1: free format WriteFmtStr
   int8_t ErrCope = kErrCopeAsk;  // error policy: kErrCopeAbort, kErrCopeContinue, kErrCopeAsk
+  // Options for sites kept in git and for modern markup. All are off by default; off, the run
+  // behaves exactly as without them. A store written before they existed loads unchanged.
+  bool UseGitDates = false;      // date a file unchanged against git's HEAD by its last commit
+  std::string SiteRoot;          // the folder that link values and names beginning "/" start in
+  bool FollowAnyAnchor = false;  // follow every <a ... href> and <frame|iframe ... src> form
 
   bool operator==(const TSetting&) const = default;
 };

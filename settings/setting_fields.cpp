@@ -22,6 +22,9 @@ constexpr SettingField kFields[] = {
     {"AvoidList", &TSetting::AvoidList},
     {"AssignWriteFmt", &TSetting::AssignWriteFmt},
     {"ErrCope", &TSetting::ErrCope},
+    {"UseGitDates", &TSetting::UseGitDates, true},
+    {"SiteRoot", &TSetting::SiteRoot, true},
+    {"FollowAnyAnchor", &TSetting::FollowAnyAnchor, true},
 };
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }

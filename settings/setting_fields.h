@@ -32,6 +32,9 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 struct SettingField {
   std::string_view name;  // the field's name, also its name in the store
   SettingMember member;
+  // A field added after the store's first layout: a store without it, or with a value of
+  // another type under its name, loads with the field's default instead of falling back.
+  bool optional_in_store = false;
 };
 
 // Every field of TSetting, in declared order.

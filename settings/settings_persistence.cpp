@@ -114,7 +114,11 @@ Status ReadStore(RegistryStore& store, TSetting& setting, ExitState& exit_state,
   if (!preference_key.ok()) return preference_key.status();
   for (const SettingField* field : LoadOrder()) {
     status = ReadField(*preference_key, *field, setting);
-    if (!status.ok()) return status;
+    if (status.ok()) continue;
+    if (!field->optional_in_store) return status;
+    // A store from before the field existed, or a value the program cannot read as the
+    // field: the field keeps its default, and the settings read so far stay.
+    std::visit([&setting](auto member) { setting.*member = TSetting().*member; }, field->member);
   }
   return Status::Ok();
 }

@@ -47,6 +47,8 @@ struct ProgressOffset {
 // switch, a value of the wrong type, a store that cannot be read) ends the reading there and
 // applies the fallback: main window at 0, 0, file dialog folder ProgramFolder(), `setting`
 // replaced by the defaults; the file name and progress offset keep what was already read.
+// The fields added after the store's first layout (SettingField::optional_in_store) are read
+// last; one that is missing or of another type takes its default and never causes the fallback.
 // `exit_state` and `progress_offset` hold the caller's current values on entry: whatever is
 // not read stays. ClampSetting is applied to `setting` in every case.
 // Returns the failure that caused the fallback, for diagnostics only: the fallback is already

@@ -9,29 +9,33 @@ namespace zelvora {
 namespace {
 
 TEST(SettingFieldsTest, DescribesEveryFieldInDeclaredOrder) {
-  EXPECT_EQ(
-      DescribeSettings(TSetting()),
-      (std::vector<std::string>{"WriteFmtStr=yyyy/mm/dd", "KeepTimeStamp=1",    "Backup=1",
-                                "EnableAvoidList=1",      "LinkWrite=1",        "Log=1",
-                                "OpenWriteF=0",           "RestrictLinkNest=0", "UseNN=1",
-                                "BackupGenes=3",          "MaxLinkNest=5",      "MaxLog=500",
-                                "WriteFmtIdx=0",          "AvoidList0=*.png",   "AvoidList1=*.gif",
-                                "AvoidList2=*.jpg",       "AvoidList3=*.jpeg",  "AvoidList4=*.lzh",
-                                "AvoidList5=*.zip",       "AssignWriteFmt=0",   "ErrCope=2"}));
+  EXPECT_EQ(DescribeSettings(TSetting()),
+            (std::vector<std::string>{
+                "WriteFmtStr=yyyy/mm/dd", "KeepTimeStamp=1",    "Backup=1",
+                "EnableAvoidList=1",      "LinkWrite=1",        "Log=1",
+                "OpenWriteF=0",           "RestrictLinkNest=0", "UseNN=1",
+                "BackupGenes=3",          "MaxLinkNest=5",      "MaxLog=500",
+                "WriteFmtIdx=0",          "AvoidList0=*.png",   "AvoidList1=*.gif",
+                "AvoidList2=*.jpg",       "AvoidList3=*.jpeg",  "AvoidList4=*.lzh",
+                "AvoidList5=*.zip",       "AssignWriteFmt=0",   "ErrCope=2",
+                "UseGitDates=0",          "SiteRoot=",          "FollowAnyAnchor=0"}));
   TSetting empty_list;
   empty_list.AvoidList.clear();
   empty_list.ErrCope = -1;
+  empty_list.SiteRoot = "/srv/www site";
   const auto lines = DescribeSettings(empty_list);
-  EXPECT_EQ(lines.size(), 15u);
+  EXPECT_EQ(lines.size(), 18u);
   EXPECT_EQ(lines[13], "AssignWriteFmt=0");
   EXPECT_EQ(lines[14], "ErrCope=-1");
+  EXPECT_EQ(lines[16], "SiteRoot=/srv/www site");
 }
 
 TEST(SettingFieldsTest, AppliesValuesAsTheStoreHoldsThem) {
   TSetting setting;
   for (const char* assignment :
        {"WriteFmtStr=yy=mm dd", "KeepTimeStamp=0", "OpenWriteF=1", "MaxLog=-12",
-        "WriteFmtIdx=2147483647", "ErrCope=258", "AssignWriteFmt=255", "AvoidList=a,,b c"}) {
+        "WriteFmtIdx=2147483647", "ErrCope=258", "AssignWriteFmt=255", "AvoidList=a,,b c",
+        "UseGitDates=1", "SiteRoot=/srv/a=b", "FollowAnyAnchor=1"}) {
     ASSERT_TRUE(ApplySettingOverride(setting, assignment).ok()) << assignment;
   }
   EXPECT_EQ(setting.WriteFmtStr, "yy=mm dd");
@@ -42,6 +46,9 @@ TEST(SettingFieldsTest, AppliesValuesAsTheStoreHoldsThem) {
   EXPECT_EQ(setting.ErrCope, 2);          // low byte of 258
   EXPECT_EQ(setting.AssignWriteFmt, -1);  // low byte of 255, signed
   EXPECT_EQ(setting.AvoidList, (std::vector<std::string>{"a", "", "b c"}));
+  EXPECT_TRUE(setting.UseGitDates);
+  EXPECT_EQ(setting.SiteRoot, "/srv/a=b");
+  EXPECT_TRUE(setting.FollowAnyAnchor);
 
   ASSERT_TRUE(ApplySettingOverride(setting, "AvoidList=").ok());
   EXPECT_TRUE(setting.AvoidList.empty());

@@ -19,6 +19,8 @@ TEST(SettingTest, NewRecordHoldsTheDefaults) {
             (std::vector<std::string>{"*.png", "*.gif", "*.jpg", "*.jpeg", "*.lzh", "*.zip"}));
   EXPECT_EQ(setting.AssignWriteFmt, 0);
   EXPECT_EQ(setting.ErrCope, 2);
+  EXPECT_FALSE(setting.UseGitDates || setting.FollowAnyAnchor);
+  EXPECT_EQ(setting.SiteRoot, "");
 }
 
 TEST(SettingTest, CopiesShareNothing) {

@@ -54,6 +54,9 @@ TSetting NonDefaultSetting() {
   setting.AvoidList = {"*.pdf", "secret.html"};
   setting.AssignWriteFmt = 1;
   setting.ErrCope = 0;
+  setting.UseGitDates = true;
+  setting.SiteRoot = "/srv/www";
+  setting.FollowAnyAnchor = true;
   return setting;
 }
 
@@ -126,6 +129,40 @@ TEST_F(SettingsPersistenceTest, SavesTheDocumentedLayout) {
                       "\"ErrCope\"=dword:ffffffff\n"),
             std::string::npos)
       << text;
+}
+
+TEST_F(SettingsPersistenceTest, TheNewerOptionsFollowTheDocumentedOnes) {
+  TSetting setting;
+  setting.SiteRoot = "/srv/www";
+  SaveComplete(setting);
+  const std::string text = ReadBytes(store_.file_path());
+  EXPECT_NE(text.find("\"ErrCope\"=dword:00000002\n\"UseGitDates\"=dword:00000000\n"
+                      "\"SiteRoot\"=\"/srv/www\"\n\"FollowAnyAnchor\"=dword:00000000\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST_F(SettingsPersistenceTest, AStoreFromBeforeTheNewerOptionsLoadsUnchanged) {
+  SaveComplete(NonDefaultSetting());
+  for (const char* name : {"UseGitDates", "SiteRoot", "FollowAnyAnchor"}) {
+    ASSERT_TRUE(store_.DeleteValue(kPreferenceKey, name).ok());
+  }
+  setting_ = TSetting();
+  EXPECT_TRUE(Load().ok());
+  TSetting expected = NonDefaultSetting();
+  expected.UseGitDates = false;
+  expected.SiteRoot = "";
+  expected.FollowAnyAnchor = false;
+  EXPECT_EQ(setting_, expected);
+  EXPECT_EQ(state_, saved_state_);
+
+  // A newer option of another type takes its default alone; nothing falls back.
+  SaveComplete(NonDefaultSetting());
+  ASSERT_TRUE(store_.WriteString(kPreferenceKey, "UseGitDates", "yes").ok());
+  ASSERT_TRUE(store_.WriteInteger(kPreferenceKey, "SiteRoot", 1).ok());
+  EXPECT_TRUE(Load().ok());
+  expected.FollowAnyAnchor = true;
+  EXPECT_EQ(setting_, expected);
 }
 
 TEST_F(SettingsPersistenceTest, AnOpenProgressDialogGivesTheOffsetSaved) {
