@@ -5,6 +5,7 @@
 
 #include "engine/error_report.h"
 #include "engine/page_charset.h"
+#include "links/any_anchor.h"
 #include "links/avoid_list.h"
 #include "links/link_target.h"
 #include "links/tag_tokenizer.h"
@@ -37,7 +38,11 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
     return Decision(Kind::kPassedOver);
   }
   std::string raw_value;
-  if (!GetAttributeValue(tag_text, attribute, &raw_value)) return Decision(Kind::kPassedOver);
+  const bool has_value =
+      settings.FollowAnyAnchor
+          ? GetNamedAttribute(tag_text, attribute == "SRC" ? "SRC" : "HREF", &raw_value)
+          : GetAttributeValue(tag_text, attribute, &raw_value);
+  if (!has_value) return Decision(Kind::kPassedOver);
   const std::string value = DecodePageText(std::move(raw_value), charset);
 
   std::vector<std::string> targets;
@@ -47,7 +52,8 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
     known_processed = context.state.VisitedFiles.ContainsExactly(path);
     return known_processed;
   };
-  const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets, processed);
+  const TargetKind kind =
+      ResolveTarget(context.fs, value, scanned_file, &targets, processed, settings.SiteRoot);
   if (IsPassedOverSilently(kind)) return Decision(Kind::kPassedOver);
   if (kind == TargetKind::trNotFound) {
     const ReportLocation where{scanned_file, tag_end_line};

@@ -29,8 +29,10 @@ struct LinkDecision {
 
 // Decides what to do with the link tag `tag_text` (raw page bytes) of the scanned page
 // `scanned_file`, whose text declares `charset`. `attribute` is "SRC" for a frame and
-// "A HREF" for an anchor; `tag_end_line` is the line on which the tag ends. Raises the link
-// depth unless link following is off. A target that cannot be found is reported (OK/Cancel).
+// "A HREF" for an anchor; `tag_end_line` is the line on which the tag ends. With
+// FollowAnyAnchor on, the value is the tag's SRC or HREF attribute by the modern grammar
+// (links/any_anchor.h). Raises the link depth unless link following is off. A target that
+// cannot be found is reported (OK/Cancel).
 LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
                            std::string_view attribute, const std::string& scanned_file,
                            const std::string& charset, int tag_end_line);

@@ -16,6 +16,7 @@ void ResetRunState(RunContext& context) {
   state.AvoidCache.clear();
   state.SweptFolders.clear();
   state.WrittenFiles = 0;
+  state.GitDates.Clear();
   state.ErrorCount = 0;
   state.LinkDepth = 0;
 }

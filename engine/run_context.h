@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "engine/git_history.h"
 #include "engine/run_host.h"
 #include "engine/visited_files.h"
 #include "links/avoid_list.h"
@@ -24,6 +25,7 @@ struct RunState {
   AvoidCacheMap AvoidCache;     // avoid-list sets per folder
   std::unordered_set<std::string> SweptFolders;  // folders cleared of left-over temporary files
   int WrittenFiles = 0;                          // pages written back
+  GitHistory GitDates;                           // what git says about date sources
 };
 
 // The references are not owned and must outlive the context. `settings` is the live record:

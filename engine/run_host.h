@@ -44,6 +44,9 @@ class RunHost {
   virtual void RunEnded() {}
   // A trial run (nothing is written) found that `file_name` would be written.
   virtual void WouldWrite(const std::string& file_name) { (void)file_name; }
+  // The git work tree `work_tree` has a shallow history: files last changed beyond it are
+  // dated by their last-write times (the log names them).
+  virtual void HistoryIsShallow(const std::string& work_tree) { (void)work_tree; }
   // Opens the stamped file with its associated program after a successful run.
   virtual void OpenWrittenFile(const std::string& file_name) { (void)file_name; }
 };

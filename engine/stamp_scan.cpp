@@ -7,8 +7,10 @@
 
 #include "engine/date_format.h"
 #include "engine/error_report.h"
+#include "engine/git_dates.h"
 #include "engine/link_step.h"
 #include "engine/page_charset.h"
+#include "links/any_anchor.h"
 #include "links/file_date.h"
 #include "links/link_target.h"
 
@@ -124,11 +126,14 @@ ScanEvent StampScan::Loop() {
     const TagToken tag = NextTag(original_, pos_);
     if (tag.kind == TagKind::tkNone) break;
     pos_ = tag.start;
-    if (tag.kind == TagKind::tkDeclaration) {
+    const TagKind kind = tag.kind != TagKind::tkDeclaration && context_.settings.FollowAnyAnchor
+                             ? ClassifyAnyAnchor(tag.text())
+                             : tag.kind;
+    if (kind == TagKind::tkDeclaration) {
       if (MarkStep(tag) == Flow::kAbort) return ScanEvent::kAborted;
-    } else if (tag.kind == TagKind::tkFrame || tag.kind == TagKind::tkAnchor) {
+    } else if (kind == TagKind::tkFrame || kind == TagKind::tkAnchor) {
       pos_ = tag.end + 1;
-      const std::string_view attribute = tag.kind == TagKind::tkFrame ? "SRC" : "A HREF";
+      const std::string_view attribute = kind == TagKind::tkFrame ? "SRC" : "A HREF";
       LinkDecision link =
           BeginLinkStep(context_, tag.text(), attribute, file_name_, charset_, LineAt(pos_));
       switch (link.kind) {
@@ -243,7 +248,8 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   std::vector<std::string> files;
   for (const std::string_view name : SplitNames(list)) {
     files.clear();
-    const TargetKind kind = ResolveTarget(context_.fs, name, file_name_, &files);
+    const TargetKind kind =
+        ResolveTarget(context_.fs, name, file_name_, &files, {}, context_.settings.SiteRoot);
     std::string cause;
     if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
       cause = kNameIsAddress;
@@ -276,6 +282,9 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   const ReportLocation where{file_name_, report_line};
   if (source_is_page_ && own_last_write_) {
     source_time = own_last_write_;
+    if (ApplyGitDate(context_, file_name_, where, &*source_time) == Flow::kAbort) {
+      return Flow::kAbort;
+    }
   } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where,
                          &source_time) == Flow::kAbort) {
     return Flow::kAbort;

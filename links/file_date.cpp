@@ -1,5 +1,7 @@
 #include "links/file_date.h"
 
+#include "engine/git_dates.h"
+
 namespace zelvora {
 
 std::string FileDateFailureCause(const std::string& path) {
@@ -12,7 +14,7 @@ Flow GetFileDate(RunContext& context, const std::string& path, const ReportLocat
   auto info = context.fs.Stat(path);
   if (info.ok() && info->kind != FileKind::kFolder) {
     *last_write = info->last_write;
-    return Flow::kContinue;
+    return ApplyGitDate(context, path, where, &**last_write);
   }
   return ReportAndAskOkCancel(context, FileDateFailureCause(path), &where) ? Flow::kContinue
                                                                            : Flow::kAbort;

@@ -156,10 +156,22 @@ TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::st
                                                                  : TargetKind::trFound;
 }
 
+// `rest` (a local path beginning with "/") placed below `site_root`; ".." steps stop at it.
+std::string UnderSiteRoot(std::string_view site_root, std::string_view rest) {
+  std::string root(site_root);
+  if (!root.starts_with('/')) {
+    const auto current = CurrentFolder();
+    root = ResolvePath(current.ok() ? *current : std::string("/"), root);
+  }
+  while (root.ends_with('/')) root.pop_back();
+  return root + ResolvePath("/", rest);
+}
+
 }  // namespace
 
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets, const KnownFile& known_file) {
+                         std::vector<std::string>* targets, const KnownFile& known_file,
+                         std::string_view site_root) {
   std::string_view target = value;
   std::string with_slashes;  // a copy only for the rare value written with "\"
   if (value.find('\\') != std::string_view::npos) {
@@ -181,12 +193,18 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
   if (rest.empty()) return TargetKind::trNoPath;
   const std::string base_folder = BaseFolderOf(linking_file);
   if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
-  const TargetKind kind = ResolveLocalPath(fs, rest, base_folder, targets, known_file);
+  const auto resolve = [&](std::string_view local) {
+    if (site_root.empty() || !local.starts_with('/')) {
+      return ResolveLocalPath(fs, local, base_folder, targets, known_file);
+    }
+    return ResolveLocalPath(fs, UnderSiteRoot(site_root, local), base_folder, targets, known_file);
+  };
+  const TargetKind kind = resolve(rest);
   if (kind != TargetKind::trNotFound) return kind;
   // Written as an address would be, "my%20page.htm" names "my page.htm"; a file whose name
   // holds the "%" itself was looked for first.
   const auto decoded = DecodePercentEscapes(rest);
-  return decoded ? ResolveLocalPath(fs, *decoded, base_folder, targets, known_file) : kind;
+  return decoded ? resolve(*decoded) : kind;
 }
 
 size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,

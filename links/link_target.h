@@ -39,10 +39,15 @@ enum class TargetKind : uint8_t {
 // refuses) does not exist.
 // `known_file`, when given, names paths already known to be existing files (the files a run
 // has processed): a plain target that it knows is taken without a lookup on disk.
+// `site_root`, when not empty, is the folder where a value beginning with "/" starts, as a
+// web server serves the site (a relative `site_root` is taken against the current folder):
+// "/css/site.css" is site_root + "css/site.css", and ".." steps never lead above it. Empty,
+// such a value starts at the file system's root.
 // Preconditions: `targets` is not null.
 using KnownFile = std::function<bool(const std::string& path)>;
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets, const KnownFile& known_file = {});
+                         std::vector<std::string>* targets, const KnownFile& known_file = {},
+                         std::string_view site_root = {});
 
 // Appends the existing files named by `patterns`, a comma-separated list of paths (empty
 // items are skipped), to `*list` and returns how many were appended. A relative item is

@@ -138,6 +138,41 @@ TEST_F(LinkTargetTest, RelativePathsResolveAgainstTheLinkingFilesFolder) {
   EXPECT_EQ(targets_, std::vector<std::string>{absolute});
 }
 
+TEST_F(LinkTargetTest, ASiteRootTakesTheValuesThatBeginWithASlash) {
+  const auto resolve_rooted = [&](std::string_view value, const std::string& root,
+                                  const char* linking = "sub/a.htm") {
+    targets_.clear();
+    return ResolveTarget(RealFileSystem(), value, Path(linking), &targets_, {}, root);
+  };
+  struct Case {
+    const char* value;
+    const char* expected;  // nullptr: not found
+  };
+  for (const std::string& root : {site_.path(), site_.path() + "/"}) {
+    for (const Case& c : {
+             Case{"/page.htm", "page.htm"},
+             Case{"/sub/b.htm#top", "sub/b.htm"},
+             Case{"/../../page.htm", "page.htm"},  // never above the root, as on a server
+             Case{"/sub/", "sub/.hidden"},  // the folder's first file
+             Case{"/my%20page.htm", nullptr},
+             Case{"b.htm", "sub/b.htm"},  // relative values are not touched
+             Case{"/absent.htm", nullptr},
+         }) {
+      SCOPED_TRACE(std::string(c.value) + " under " + root);
+      const TargetKind kind = resolve_rooted(c.value, root);
+      if (c.expected == nullptr) {
+        EXPECT_EQ(kind, TargetKind::trNotFound);
+        continue;
+      }
+      ASSERT_EQ(kind, TargetKind::trFound);
+      EXPECT_EQ(targets_.front(), Path(c.expected));
+    }
+  }
+  // Without a root, "/page.htm" is a path from the file system's root.
+  EXPECT_EQ(Resolve("/page.htm"), TargetKind::trNotFound);
+  ASSERT_EQ(resolve_rooted(Path("page.htm"), ""), TargetKind::trFound);
+}
+
 TEST_F(LinkTargetTest, AFolderStandsForItsFilesInNameOrder) {
   const std::vector<std::string> files = {Path("sub/.hidden"), Path("sub/a.htm"),
                                           Path("sub/b.htm")};

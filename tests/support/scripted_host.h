@@ -35,6 +35,7 @@ class ScriptedHost : public RunHost {
   std::vector<Shown> shown;
   std::vector<std::string> opened_files;
   std::vector<std::string> would_write;
+  std::vector<std::string> shallow_work_trees;
   int last_percent = -1;
   int events_processed = 0;
   int unscripted_questions = 0;
@@ -67,6 +68,9 @@ class ScriptedHost : public RunHost {
   void HideProgress() override { ++progress_hidden; }
   void WouldWrite(const std::string& file_name) override { would_write.push_back(file_name); }
   void OpenWrittenFile(const std::string& file_name) override { opened_files.push_back(file_name); }
+  void HistoryIsShallow(const std::string& work_tree) override {
+    shallow_work_trees.push_back(work_tree);
+  }
 };
 
 }  // namespace zelvora::testing
