@@ -20,6 +20,8 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
         line.save_settings = true;
       } else if (arg == "--dry-run") {
         line.dry_run = true;
+      } else if (arg == "--check") {
+        line.check = true;
       } else if (arg == "--set") {
         if (i + 1 >= args.size()) return Status::Error("--set needs NAME=VALUE");
         line.overrides.push_back(args[++i]);
@@ -35,6 +37,10 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (line.show_help || line.show_version) return line;
   const bool settings_only = line.show_settings || line.save_settings;
+  if (settings_only && line.check) {
+    return Status::Error(std::string(line.save_settings ? "--save-settings" : "--show-settings") +
+                         " cannot go with --check");
+  }
   if (settings_only && line.file) {
     return Status::Error(std::string(line.save_settings ? "--save-settings" : "--show-settings") +
                          " takes no FILE");

@@ -1,5 +1,5 @@
 // The arguments of zelvora-stamp (the options and their texts are listed in cli/usage.h):
-//   zelvora-stamp [--set NAME=VALUE]... [--dry-run] [--] FILE
+//   zelvora-stamp [--set NAME=VALUE]... [--dry-run | --check] [--] FILE
 //   zelvora-stamp [--set NAME=VALUE]... --show-settings
 //   zelvora-stamp [--set NAME=VALUE]... --save-settings [--show-settings]
 #pragma once
@@ -18,14 +18,16 @@ struct CommandLine {
   bool show_settings = false;
   bool save_settings = false;
   bool dry_run = false;
+  bool check = false;  // a trial run whose exit status tells whether any page would be written
   std::vector<std::string> overrides;  // NAME=VALUE, in the order given
   std::optional<std::string> file;     // may be present and empty
 };
 
 // Parses `args` (without the program name). Fails with a one-line explanation when an option
 // is unknown, --set lacks its value, the file is missing or given twice, or a file is given
-// with --show-settings or --save-settings. "--" ends the options, so a file name may begin
-// with "-". --help and --version win over everything else but an unknown option.
+// with --show-settings or --save-settings (which --check cannot go with either). "--" ends the
+// options, so a file name may begin with "-". --help and --version win over everything else but an
+// unknown option.
 Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args);
 
 }  // namespace zelvora

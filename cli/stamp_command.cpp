@@ -105,10 +105,11 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   TerminalHost host(io.in, io.out, io.err, can_ask, io.error_is_terminal);
   RunSession session(live, host, FileSystemOf(io));
   session.log().SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
-  session.context().dry_run = line.dry_run;
+  session.context().dry_run = line.dry_run || line.check;
   host.WatchInterrupts(session.context().state);
   const RunOutcome outcome = session.Run(*line.file);
-  return outcome == RunOutcome::kFinished ? kExitFinished : kExitAborted;
+  if (outcome != RunOutcome::kFinished) return kExitAborted;
+  return line.check && host.would_write_count() > 0 ? kExitWouldWrite : kExitFinished;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace zelvora {
 inline constexpr int kExitFinished = 0;
 inline constexpr int kExitAborted = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitWouldWrite = 3;  // --check: the run would write at least one page
 
 // Where the command reads and writes. The streams are not owned.
 struct StampCommandIo {

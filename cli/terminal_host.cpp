@@ -4,6 +4,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 #include "platform/paths.h"
 #include "platform/terminal.h"
@@ -109,10 +110,21 @@ void TerminalHost::ShowMessage(const std::string& text, MessageIcon icon) {
 }
 
 void TerminalHost::WouldWrite(const std::string& file_name) {
+  ++would_write_count_;
   ClearProgress();
   err_.flush();
   out_ << file_name << '\n';
   out_.flush();
+}
+
+void TerminalHost::HistoryIsShallow(const std::string& work_tree) {
+  if (std::exchange(warned_shallow_, true)) return;
+  ClearProgress();
+  err_ << "zelvora-stamp: warning: " << work_tree
+       << " is a shallow clone: files last changed beyond its visible history are dated by "
+          "their last-write times (the log names them); fetch the whole history with "
+          "\"git fetch --unshallow\"\n";
+  err_.flush();
 }
 
 void TerminalHost::ShowProgress(const std::string& root_name) {

@@ -37,6 +37,10 @@ class TerminalHost : public RunHost {
   Answer Ask(const std::string& text, Question kind) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   void WouldWrite(const std::string& file_name) override;
+  void HistoryIsShallow(const std::string& work_tree) override;
+
+  // The pages a trial run found it would write.
+  int would_write_count() const { return would_write_count_; }
   void ShowProgress(const std::string& root_name) override;
   void HideProgress() override;
 
@@ -58,6 +62,8 @@ class TerminalHost : public RunHost {
   int percent_ = 0;       // the current file's gauge
   int root_percent_ = 0;  // the root file's gauge
   bool progress_shown_ = false;
+  int would_write_count_ = 0;
+  bool warned_shallow_ = false;  // the shallow-history warning is given once per command
   std::chrono::steady_clock::time_point last_drawn_;
 };
 

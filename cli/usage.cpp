@@ -10,7 +10,7 @@ constexpr std::string_view kProgram = "zelvora-stamp";
 constexpr std::string_view kSummary = "write last-updated dates into local HTML pages";
 
 constexpr std::string_view kSynopsis[] = {
-    "zelvora-stamp [--set NAME=VALUE]... [--dry-run] [--] FILE",
+    "zelvora-stamp [--set NAME=VALUE]... [--dry-run | --check] [--] FILE",
     "zelvora-stamp [--set NAME=VALUE]... --show-settings",
     "zelvora-stamp [--set NAME=VALUE]... --save-settings [--show-settings]",
 };
@@ -28,6 +28,12 @@ constexpr std::string_view kDescription[] = {
     "when standard input and standard error are both terminals. Otherwise the question is "
     "answered Cancel or Abort, so that the run stops, and the report says so; use --set "
     "ErrCope=1 to pass problems over, or ErrCope=0 to stop at the first.",
+    "For a site kept in git, --set UseGitDates=1 dates each file unchanged against HEAD by "
+    "the commit that last changed it, instead of by its last-write time, which a clone or "
+    "checkout sets to the moment of the checkout. In a shallow clone the files last changed "
+    "beyond the visible history keep their last-write times, and a warning says so. "
+    "SiteRoot=FOLDER makes links and date sources that begin with \"/\" start in FOLDER; "
+    "FollowAnyAnchor=1 follows every <a ... href> and <frame|iframe ... src> tag.",
 };
 
 constexpr OptionHelp kOptions[] = {
@@ -39,6 +45,10 @@ constexpr OptionHelp kOptions[] = {
     {"--dry-run", "",
      "scan as a run would, print on standard output each file that would be written, and "
      "write nothing: no page, backup, time stamp or log."},
+    {"--check", "",
+     "scan as --dry-run does, listing each page that would be written, and exit with status "
+     "3 when there is any, so that a site's automatic checks can fail when a page was not "
+     "stamped."},
     {"--show-settings", "",
      "print a line naming the settings store, then the settings in effect, one NAME=VALUE "
      "line each (the avoid list as AvoidList0=..., AvoidList1=...), and exit."},
@@ -61,6 +71,7 @@ constexpr Entry kExitStatuses[] = {
      "the run finished (errors passed over by the policy included), or the settings were "
      "shown or saved."},
     {"1", "the run was aborted, or the settings could not be saved."},
+    {"3", "with --check: the run finished and would write at least one page."},
     {"2",
      "usage error: an unknown option or setting, a bad value, no FILE, or a folder given "
      "as FILE."},

@@ -232,6 +232,31 @@ TEST_F(StampCommandTest, LogOffAndTrialRunsLeaveTheDiskAlone) {
   EXPECT_EQ(ReadBytes(LogFileName()), "old log\r\n");
 }
 
+TEST_F(StampCommandTest, CheckTellsByItsStatusWhetherAnyPageWouldBeWritten) {
+  const std::string linked = Page("linked.htm", kMarked);
+  const std::string page = Page("page.htm", std::string(kMarked) + Link("linked.htm"));
+  CommandRun run = Run({"--check", page});
+  EXPECT_EQ(run.status, kExitWouldWrite);
+  EXPECT_EQ(run.out, linked + "\n" + page + "\n終了しました。\n");
+  EXPECT_EQ(ReadBytes(page), std::string(kMarked) + Link("linked.htm"));
+  EXPECT_FALSE(PathExists(LogFileName()));
+
+  ASSERT_EQ(Run({page}).status, kExitFinished);
+  run = Run({"--check", page});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_EQ(run.out, "終了しました。\n");
+
+  // An aborted check is an aborted run, whatever it found before.
+  const std::string broken = Page("broken.htm", std::string(kMarked) + Link("missing.htm"));
+  run = Run({"--check", broken});
+  EXPECT_EQ(run.status, kExitAborted);
+
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--check"}, {"--check", "--show-settings"}, {"--check", "--save-settings"}}) {
+    EXPECT_EQ(Run(args).status, kExitUsage);
+  }
+}
+
 TEST_F(StampCommandTest, UsageErrors) {
   CommandRun run = Run({""});
   EXPECT_EQ(run.status, kExitUsage);
@@ -262,7 +287,7 @@ TEST_F(StampCommandTest, ShowSettingsPrintsTheEffectiveSettings) {
           "WriteFmtStr=yyyy/mm/dd\nKeepTimeStamp=1\nBackup=1\nEnableAvoidList=1\nLinkWrite=1\n"
           "Log=1\nOpenWriteF=0\nRestrictLinkNest=0\nUseNN=1\nBackupGenes=3\nMaxLinkNest=5\n"
           "MaxLog=50\nWriteFmtIdx=0\nAvoidList0=*.pdf\nAvoidList1=x.htm\nAssignWriteFmt=0\n"
-          "ErrCope=2\n");
+          "ErrCope=2\nUseGitDates=0\nSiteRoot=\nFollowAnyAnchor=0\n");
 }
 
 TEST_F(StampCommandTest, ReadsTheSettingsStoreWithoutChangingIt) {
