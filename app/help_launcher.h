@@ -22,6 +22,7 @@ inline constexpr char kHelpAnchorMainWindow[] = "Tsukaikata";
 inline constexpr char kHelpAnchorDateTab[] = "Hidukekinyuutab";
 inline constexpr char kHelpAnchorPreventTab[] = "Hikinyuusetteitab";
 inline constexpr char kHelpAnchorOtherTab[] = "Sonotatab";
+inline constexpr char kHelpAnchorExtendTab[] = "Kakuchoutab";
 
 // Status texts of the main window's help and web page commands.
 inline constexpr char kHelpShownStatus[] =

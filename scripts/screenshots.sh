@@ -36,6 +36,7 @@ shot question-box
 shot settings-date
 shot settings-prevent
 shot settings-other
+shot settings-extend
 
 # The file selection dialog over the made-up disk, and the about dialog.
 world="$work/world"

@@ -77,6 +77,7 @@ const std::map<std::string, Scene> kScenes = {
     {"main-window", MainWindow},           {"progress-dialog", ProgressDialogDuringRun},
     {"question-box", QuestionBox},         {"settings-date", SettingsPage(0)},
     {"settings-prevent", SettingsPage(1)}, {"settings-other", SettingsPage(2)},
+    {"settings-extend", SettingsPage(3)},
 };
 
 }  // namespace

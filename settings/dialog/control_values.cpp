@@ -70,6 +70,9 @@ ControlValues ValuesOfSetting(const TSetting& setting) {
   values.CBoxLog = setting.Log;
   values.EditMaxLogLine = std::to_string(setting.MaxLog);
   values.CBoxUseNN = setting.UseNN;
+  values.CBoxUseGitDates = setting.UseGitDates;
+  values.EditSiteRoot = setting.SiteRoot;
+  values.CBoxFollowAnyAnchor = setting.FollowAnyAnchor;
   return values;
 }
 
@@ -103,6 +106,9 @@ ControlCheck FillSetting(const ControlValues& values, TSetting& setting) {
     return *failed;
   }
   setting.UseNN = values.CBoxUseNN;
+  setting.UseGitDates = values.CBoxUseGitDates;
+  setting.SiteRoot = values.EditSiteRoot;
+  setting.FollowAnyAnchor = values.CBoxFollowAnyAnchor;
   return ControlCheck{};
 }
 

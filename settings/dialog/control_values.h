@@ -36,6 +36,10 @@ struct ControlValues {
   bool CBoxLog = false;
   std::string EditMaxLogLine;
   bool CBoxUseNN = false;
+  // Page 拡張.
+  bool CBoxUseGitDates = false;
+  std::string EditSiteRoot;
+  bool CBoxFollowAnyAnchor = false;
 
   bool operator==(const ControlValues&) const = default;
 };
@@ -61,7 +65,8 @@ struct ControlCheck {
 // AssignWriteFmt (0 when RButtonWriteFmtTmpl is checked, else 1), WriteFmtIdx, WriteFmtStr
 // (unchecked, also empty), KeepTimeStamp, LinkWrite, OpenWriteF, ErrCope (0 for
 // RButtonAbortDeal, else 1 for RButtonContinueDeal, else 2), RestrictLinkNest, MaxLinkNest,
-// EnableAvoidList, AvoidList, Backup, BackupGenes, Log, MaxLog, UseNN.
+// EnableAvoidList, AvoidList, Backup, BackupGenes, Log, MaxLog, UseNN, UseGitDates, SiteRoot
+// (unchecked, also empty), FollowAnyAnchor.
 // The three number texts go through ToWholeNumber. The first failure ends the filling:
 // - a text that is no number: its "…は数値で指定して下さい。" message; the field is unchanged;
 // - BackupGenes or MaxLog outside its range: the number is already written to `setting`,

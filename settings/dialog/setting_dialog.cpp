@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,8 +56,10 @@ TFormSetting::TFormSetting(SettingDialogServices services)
   TaDate = new DatePage(services_.store);
   TaPrevent = new PreventPage;
   TaOther = new OtherPage;
-  for (SettingPage* page : {static_cast<SettingPage*>(TaDate), static_cast<SettingPage*>(TaPrevent),
-                            static_cast<SettingPage*>(TaOther)}) {
+  TaExtend = new ExtendPage;
+  for (SettingPage* page :
+       {static_cast<SettingPage*>(TaDate), static_cast<SettingPage*>(TaPrevent),
+        static_cast<SettingPage*>(TaOther), static_cast<SettingPage*>(TaExtend)}) {
     AddPage(page);
   }
   BuildButtons();
@@ -92,6 +95,8 @@ void TFormSetting::BuildButtons() {
   connect(TaPrevent->ButtonAdd, &QPushButton::clicked, this, &TFormSetting::ButtonAddClick);
   connect(TaPrevent->ButtonRemove, &QPushButton::clicked, this, &TFormSetting::ButtonRemoveClick);
   connect(TaPrevent->ButtonBrowse, &QPushButton::clicked, this, &TFormSetting::ButtonBrowseClick);
+  connect(TaExtend->ButtonSiteRoot, &QPushButton::clicked, this,
+          &TFormSetting::ButtonSiteRootClick);
 }
 
 // The tab control, the controls of each page (only the shown page's are reached), then the
@@ -192,6 +197,9 @@ void TFormSetting::ShowValues(const ControlValues& values) {
   TaOther->CBoxLog->setChecked(values.CBoxLog);
   TaOther->EditMaxLogLine->setText(Text(values.EditMaxLogLine));
   TaOther->CBoxUseNN->setChecked(values.CBoxUseNN);
+  TaExtend->CBoxUseGitDates->setChecked(values.CBoxUseGitDates);
+  TaExtend->EditSiteRoot->setText(Text(values.EditSiteRoot));
+  TaExtend->CBoxFollowAnyAnchor->setChecked(values.CBoxFollowAnyAnchor);
 }
 
 ControlValues TFormSetting::CurrentValues() const {
@@ -217,6 +225,9 @@ ControlValues TFormSetting::CurrentValues() const {
   values.CBoxLog = TaOther->CBoxLog->isChecked();
   values.EditMaxLogLine = Bytes(TaOther->EditMaxLogLine->text());
   values.CBoxUseNN = TaOther->CBoxUseNN->isChecked();
+  values.CBoxUseGitDates = TaExtend->CBoxUseGitDates->isChecked();
+  values.EditSiteRoot = Bytes(TaExtend->EditSiteRoot->text());
+  values.CBoxFollowAnyAnchor = TaExtend->CBoxFollowAnyAnchor->isChecked();
   return values;
 }
 
@@ -342,6 +353,19 @@ void TFormSetting::ButtonBrowseClick() {
     file_sel_->SetPos(true, x(), y() + 22);
   }
   file_sel_->Show();
+}
+
+// The chosen folder replaces the text; nothing chosen leaves it as it is.
+void TFormSetting::ButtonSiteRootClick() {
+  const std::string start = Bytes(TaExtend->EditSiteRoot->text());
+  std::string chosen;
+  if (services_.choose_folder) {
+    chosen = services_.choose_folder(start);
+  } else {
+    chosen = Bytes(QFileDialog::getExistingDirectory(this, TaExtend->LabelSiteRoot->text(),
+                                                     Text(start), QFileDialog::ShowDirsOnly));
+  }
+  if (!chosen.empty()) TaExtend->EditSiteRoot->setText(Text(chosen));
 }
 
 }  // namespace zelvora::gui

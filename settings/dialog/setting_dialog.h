@@ -30,6 +30,7 @@ class QTabWidget;
 namespace zelvora::gui {
 
 class DatePage;
+class ExtendPage;
 class OtherPage;
 class PreventPage;
 class SettingPage;
@@ -42,6 +43,9 @@ struct SettingDialogServices {
   // Shows the help at an anchor (the help of the page shown); the outcome is not needed.
   std::function<void(const std::string& anchor)> show_help;
   FileSystem& fs = RealFileSystem();  // what the browse button's file dialog lists
+  // Asks for a folder, starting at `start` (the site root's browse button); an empty result
+  // means none was chosen. Unset: Qt's folder dialog. Tests answer it themselves.
+  std::function<std::string(const std::string& start)> choose_folder = {};
 };
 
 class TFormSetting : public DialogWindow, public MessageTarget {
@@ -93,6 +97,7 @@ class TFormSetting : public DialogWindow, public MessageTarget {
   void ButtonAddClick();
   void ButtonRemoveClick();
   void ButtonBrowseClick();
+  void ButtonSiteRootClick();
   void BackupRule();
   void DateFormatRule();
   void LinkDepthRule();
@@ -123,6 +128,7 @@ class TFormSetting : public DialogWindow, public MessageTarget {
   DatePage* TaDate;
   PreventPage* TaPrevent;
   OtherPage* TaOther;
+  ExtendPage* TaExtend;
   QPushButton* ButtonOK;
   QPushButton* ButtonCancel;
   QPushButton* ButtonApply;

@@ -150,4 +150,22 @@ QWidget* OtherPage::ChainKeyboardOrder(QWidget* previous) {
   return Chain(previous, {CBoxBackup, CBoxLog, EditBackupGenes, EditMaxLogLine, CBoxUseNN});
 }
 
+ExtendPage::ExtendPage() : SettingPage("TaExtend", "拡張", kHelpAnchorExtendTab) {
+  CBoxUseGitDates =
+      NewCheckBox(this, "CBoxUseGitDates",
+                  "&G・gitで管理しているファイルの日付を、最後のコミットから取る", 16, 16, 377);
+  EditSiteRoot = NewEdit(this, "EditSiteRoot", 32, 72, 257);
+  LabelSiteRoot =
+      NewLabel(this, "LabelSiteRoot", "&R・サイトのルートフォルダ（「/」で始まるリンクの起点）：",
+               16, 48, EditSiteRoot);
+  ButtonSiteRoot = NewButton(this, "ButtonSiteRoot", "&B・参照", 296, 72, 89);
+  CBoxFollowAnyAnchor =
+      NewCheckBox(this, "CBoxFollowAnyAnchor", "&E・属性の並びにかかわらず、すべてのリンクをたどる",
+                  16, 112, 377);
+}
+
+QWidget* ExtendPage::ChainKeyboardOrder(QWidget* previous) {
+  return Chain(previous, {CBoxUseGitDates, EditSiteRoot, ButtonSiteRoot, CBoxFollowAnyAnchor});
+}
+
 }  // namespace zelvora::gui

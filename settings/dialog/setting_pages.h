@@ -101,4 +101,19 @@ class OtherPage : public SettingPage {
   QCheckBox* CBoxUseNN;
 };
 
+// 拡張: dates from git history, the site's root folder, and the modern link grammar.
+class ExtendPage : public SettingPage {
+  Q_OBJECT
+
+ public:
+  ExtendPage();
+  QWidget* ChainKeyboardOrder(QWidget* previous) override;
+
+  QCheckBox* CBoxUseGitDates;
+  QLabel* LabelSiteRoot;
+  QLineEdit* EditSiteRoot;
+  QPushButton* ButtonSiteRoot;
+  QCheckBox* CBoxFollowAnyAnchor;
+};
+
 }  // namespace zelvora::gui

@@ -34,7 +34,8 @@ TEST_F(HelpPageTest, IsUtf8AndSaysSo) {
 
 TEST_F(HelpPageTest, EverySectionTheWindowsAskForAndEveryInnerLinkHasItsAnchor) {
   const std::set<std::string> ids = Matches(R"(\bid="([^"]+)\")");
-  for (const char* anchor : {"Tsukaikata", "Hidukekinyuutab", "Hikinyuusetteitab", "Sonotatab"}) {
+  for (const char* anchor :
+       {"Tsukaikata", "Hidukekinyuutab", "Hikinyuusetteitab", "Sonotatab", "Kakuchoutab"}) {
     EXPECT_EQ(ids.count(anchor), 1u) << anchor;
   }
   for (const std::string& target : Matches(R"(href="#([^"]+)\")")) {

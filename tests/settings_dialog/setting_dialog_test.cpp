@@ -67,8 +67,15 @@ class SettingDialogTest : public ::testing::Test, public MessageTarget {
   std::vector<std::string> anchors_;
   std::vector<unsigned> messages_;
   MessageBoxScript boxes_;
+  std::vector<std::string> folder_starts_;  // where the folder dialog was asked to start
+  std::string chosen_folder_;               // what it answers
   TFormSetting dialog_{SettingDialogServices{
-      store_, live_, [this](const std::string& anchor) { anchors_.push_back(anchor); }}};
+      store_, live_, [this](const std::string& anchor) { anchors_.push_back(anchor); },
+      RealFileSystem(),
+      [this](const std::string& start) {
+        folder_starts_.push_back(start);
+        return chosen_folder_;
+      }}};
 };
 
 TEST_F(SettingDialogTest, WindowHasItsPagesButtonsTemplatesAndKeyboardOrder) {
@@ -76,10 +83,11 @@ TEST_F(SettingDialogTest, WindowHasItsPagesButtonsTemplatesAndKeyboardOrder) {
   EXPECT_EQ(dialog_.windowTitle(), QString("ゼルヴォラの動作設定"));
   EXPECT_EQ(dialog_.client()->size(), QSize(537, 350));
   const auto* tabs = Find<QTabWidget>("PCSetting");
-  ASSERT_EQ(tabs->count(), 3);
+  ASSERT_EQ(tabs->count(), 4);
   EXPECT_EQ(tabs->tabText(0), QString("日付記入"));
   EXPECT_EQ(tabs->tabText(1), QString("非記入設定"));
   EXPECT_EQ(tabs->tabText(2), QString("その他"));
+  EXPECT_EQ(tabs->tabText(3), QString("拡張"));
   EXPECT_EQ(tabs->currentWidget()->objectName(), QString("TaDate"));
   const struct {
     const char* name;
@@ -109,7 +117,8 @@ TEST_F(SettingDialogTest, WindowHasItsPagesButtonsTemplatesAndKeyboardOrder) {
       "CBoxKeepTimeStamp",   "CBoxOpenWriteF",   "CBoxMaxLinkNest",     "EditMaxLinkNest",
       "LBoxAvoid",           "EditAvoid",        "ButtonBrowse",        "ButtonAdd",
       "ButtonRemove",        "CBoxAvoid",        "CBoxBackup",          "CBoxLog",
-      "EditBackupGenes",     "EditMaxLogLine",   "CBoxUseNN",           "ButtonOK",
+      "EditBackupGenes",     "EditMaxLogLine",   "CBoxUseNN",           "CBoxUseGitDates",
+      "EditSiteRoot",        "ButtonSiteRoot",   "CBoxFollowAnyAnchor", "ButtonOK",
       "ButtonCancel",        "ButtonApply",      "ButtonHelp",          "ButtonDefault"};
   QStringList chain;
   QWidget* widget = Find<QTabWidget>("PCSetting");
@@ -358,15 +367,43 @@ TEST_F(SettingDialogTest, ApplyTakesTheValuesOverAndKeepsTheDialogOpen) {
 TEST_F(SettingDialogTest, HelpOpensTheSectionOfThePageShownWhichStaysBetweenShowings) {
   Open();
   auto* tabs = Find<QTabWidget>("PCSetting");
-  for (int page = 0; page < 3; ++page) {
+  for (int page = 0; page < 4; ++page) {
     tabs->setCurrentIndex(page);
     Press("ButtonHelp");
   }
-  EXPECT_EQ(anchors_,
-            (std::vector<std::string>{"Hidukekinyuutab", "Hikinyuusetteitab", "Sonotatab"}));
+  EXPECT_EQ(anchors_, (std::vector<std::string>{"Hidukekinyuutab", "Hikinyuusetteitab", "Sonotatab",
+                                                "Kakuchoutab"}));
   Press("ButtonCancel");
   dialog_.show();
-  EXPECT_EQ(tabs->currentIndex(), 2);
+  EXPECT_EQ(tabs->currentIndex(), 3);
+}
+
+TEST_F(SettingDialogTest, TheExtendPageShowsAndTakesTheThreeNewerOptions) {
+  live_.UseGitDates = true;
+  live_.SiteRoot = "/srv/old";
+  Open();
+  EXPECT_TRUE(Check("CBoxUseGitDates")->isChecked());
+  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString("/srv/old"));
+  EXPECT_FALSE(Check("CBoxFollowAnyAnchor")->isChecked());
+
+  Find<QTabWidget>("PCSetting")->setCurrentIndex(3);
+  chosen_folder_ = "";  // the folder dialog cancelled: the text stays
+  Press("ButtonSiteRoot");
+  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString("/srv/old"));
+  chosen_folder_ = "/srv/サイト";
+  Press("ButtonSiteRoot");
+  EXPECT_EQ(folder_starts_, (std::vector<std::string>{"/srv/old", "/srv/old"}));
+  Check("CBoxUseGitDates")->click();
+  Check("CBoxFollowAnyAnchor")->click();
+  Press("ButtonOK");
+  EXPECT_FALSE(live_.UseGitDates);
+  EXPECT_EQ(live_.SiteRoot, "/srv/サイト");
+  EXPECT_TRUE(live_.FollowAnyAnchor);
+
+  dialog_.show();
+  Press("ButtonDefault");
+  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString());
+  EXPECT_FALSE(Check("CBoxFollowAnyAnchor")->isChecked());
 }
 
 TEST_F(SettingDialogTest, BrowsePutsTheChosenFileIntoTheAvoidEditBox) {
