@@ -42,7 +42,14 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 Result<std::string> RunCommandForOutput(const std::vector<std::string>& argv,
                                         const std::function<void()>& while_waiting) {
-  return CaptureOutput(argv, kGitPatience, while_waiting);
+  if (argv.empty()) return Status::Error("no program to run", EINVAL);
+  const auto program = FindProgram(argv[0]);
+  if (!program.ok()) return program.status();  // ENOENT
+  auto output = CaptureOutput(argv, kGitPatience, while_waiting);
+  if (output.ok()) return output;
+  // A failure's code is the program's exit status, which may be any number (2 is ENOENT):
+  // one code for "it ran and failed" keeps a missing program recognisable.
+  return Status::Error(output.status().message(), ECHILD);
 }
 
 namespace git_output {

@@ -28,11 +28,12 @@ namespace zelvora {
 
 // Runs `argv` (argv[0] is looked up on the PATH) and returns its standard output, calling
 // `while_waiting` now and then while it runs. Fails with ENOENT when the program is not
-// there, and fails when it ends with a status other than 0.
+// there, and with another code when it cannot be run or ends with a status other than 0.
 using CommandRunner = std::function<Result<std::string>(
     const std::vector<std::string>& argv, const std::function<void()>& while_waiting)>;
 
-// The real runner: CaptureOutput, with patience for a large repository.
+// The real runner: CaptureOutput, with patience for a large repository; any failure once the
+// program was found has the code ECHILD.
 Result<std::string> RunCommandForOutput(const std::vector<std::string>& argv,
                                         const std::function<void()>& while_waiting);
 

@@ -198,6 +198,22 @@ TEST(GitDatesMissingGitTest, AMissingGitIsReportedOnceAndTheRunGoesOnWithLastWri
   EXPECT_EQ(ReadBytes(world.dir / "site/b.htm"), Stamped("1999/01/03", ""));
 }
 
+TEST(GitDatesMissingGitTest, AWorkTreeGitCannotReadIsLoggedAndDatedByLastWriteTimes) {
+  RunWorld world;
+  world.settings.UseGitDates = true;
+  world.settings.Backup = false;
+  testing::MakeFolder(world.dir / "site/.git");  // no repository inside
+  ScopedEnvironment no_ceiling({{"GIT_CEILING_DIRECTORIES", world.dir.path().c_str()}});
+  const std::string page = world.File("site/index.htm", kMark);
+  ASSERT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
+  EXPECT_TRUE(world.host.asked.empty());
+  EXPECT_NE(world.LogText().find("◎gitで履歴を読めなかったため、最終更新日時を使います：" +
+                                 world.dir / "site/"),
+            std::string::npos)
+      << world.LogText();
+  EXPECT_EQ(ReadBytes(page), Stamped("1999/01/03", ""));
+}
+
 TEST(GitOutputTest, ReadsTheHistoryAndTheStatusAsGitWritesThem) {
   using namespace std::string_literals;
   const std::string log =
