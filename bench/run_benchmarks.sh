@@ -20,6 +20,8 @@
 #   dialogs the file dialog on Qt's offscreen platform, next to the bare folder reading:
 #           expanding a folder of 10,000 subfolders in its tree               goal < 1 s
 #           listing a folder of 20,000 files                                  goal < 0.5 s
+#   git     a trial run over the 10,000-page site committed to a git repository, with
+#           UseGitDates against without: the extra time                        goal <= 1 s
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -36,7 +38,7 @@ usage() {
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
   --only LIST      run only these comma-separated parts:
-                   first,second,scale,memory,chain,crash,faults,scan,gui,dialogs
+                   first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,git
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -55,7 +57,7 @@ build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
 fault_rounds=20 fault_probability=0.0003
-only="first,second,scale,memory,chain,crash,faults,scan,gui,dialogs"
+only="first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,git"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -232,6 +234,55 @@ if wants first || wants second; then
     ratio=$(calc "$second_wall / $cat_wall")
     report "second run $first_pages pages / cat of pages" "$ratio" "<= 1.5" "$(verdict "$ratio" 1.5)"
   fi
+fi
+
+# --- dates from git history -----------------------------------------------------------------
+
+# The site committed to a git repository (two commits, the second changing a tenth of the
+# pages) and cloned, as a new machine or a CI job gets it: every file carries the time of the
+# checkout. Trial runs over the clone with and without UseGitDates, the first of them with
+# (git then also checks the freshly written index); the difference is what reading the
+# history costs.
+if wants git; then
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  origin="$runs/git-origin" repository="$runs/git-site"
+  fresh_copy "$site" "$origin"
+  (
+    export HOME="$work/env" GIT_CONFIG_NOSYSTEM=1 GIT_CONFIG_GLOBAL=/dev/null
+    export GIT_AUTHOR_NAME=bench GIT_AUTHOR_EMAIL=bench@zelvora.invalid
+    export GIT_COMMITTER_NAME=bench GIT_COMMITTER_EMAIL=bench@zelvora.invalid
+    cd "$origin"
+    git init -q .
+    git config gc.auto 0  # packed once below, never by a background gc during a measurement
+    git add -A
+    GIT_COMMITTER_DATE="1262304000 +0900" GIT_AUTHOR_DATE="1262304000 +0900" git commit -q -m first
+    find . -name '*.html' -not -path './.git/*' | awk 'NR % 10 == 0' | while read -r page; do
+      printf '<!-- changed -->\n' >>"$page"
+    done
+    git add -A
+    GIT_COMMITTER_DATE="1293840000 +0900" GIT_AUTHOR_DATE="1293840000 +0900" git commit -q -m second
+    git gc -q
+    git clone -q --no-hardlinks "file://$origin" "$repository"
+  )
+  without_walls=() with_walls=()
+  for ((r = 1; r <= repeat; r++)); do
+    settle "$repository"
+    measure "git-with-$r" "$stamp" --set UseGitDates=1 --dry-run "$repository/index.html" \
+      >"$work/logs/git-with-$r.out" 2>"$work/logs/git-with-$r.err"
+    with_walls+=("$(field "git-with-$r" wall_s)")
+    settle "$repository"
+    measure "git-without-$r" "$stamp" --dry-run "$repository/index.html" \
+      >"$work/logs/git-without-$r.out" 2>"$work/logs/git-without-$r.err"
+    without_walls+=("$(field "git-without-$r" wall_s)")
+  done
+  without_wall=$(median "${without_walls[@]}") with_wall=$(median "${with_walls[@]}")
+  echo "trial run of the $first_pages-page repository: without git dates ${without_walls[*]} s," \
+    "with them ${with_walls[*]} s"
+  echo "pages that would be written: $(($(grep -c . "$work/logs/git-without-1.out") - 1)) without," \
+    "$(($(grep -c . "$work/logs/git-with-1.out") - 1)) with git dates"
+  extra=$(calc "$with_wall - $without_wall")
+  report "git dates, $first_pages-page repository: extra s" "$extra" "<= 1.0" "$(verdict "$extra" 1.0)"
 fi
 
 # --- scaling and memory ---------------------------------------------------------------------
