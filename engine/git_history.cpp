@@ -154,10 +154,13 @@ GitHistory::WorkTree GitHistory::ReadWorkTree(FileSystem& fs, const std::string&
     for (const std::string_view hash : Lines(*listed)) boundary.emplace(hash);
   }
 
-  const auto log = Git(root,
-                       {"-c", "log.showSignature=false", "log", "--no-renames", "--no-color",
-                        "--format=%x01%H %ct", "--name-only", "-z", "HEAD", "--"},
-                       while_waiting);
+  // Whatever the user's configuration says, the walk lists the root commit's files and no
+  // signatures, and names each path as it is (no rename pairs).
+  const auto log =
+      Git(root,
+          {"-c", "log.showSignature=false", "-c", "log.showRoot=true", "log", "--no-renames",
+           "--no-color", "--format=%x01%H %ct", "--name-only", "-z", "HEAD", "--"},
+          while_waiting);
   if (!log.ok()) return failed(log.status());
   git_output::ReadLog(*log, boundary, &tree.last_change, &tree.beyond_history);
 
