@@ -38,11 +38,11 @@ class TerminalHost : public RunHost {
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   void WouldWrite(const std::string& file_name) override;
   void HistoryIsShallow(const std::string& work_tree) override;
+  void ShowProgress(const std::string& root_name) override;
+  void HideProgress() override;
 
   // The pages a trial run found it would write.
   int would_write_count() const { return would_write_count_; }
-  void ShowProgress(const std::string& root_name) override;
-  void HideProgress() override;
 
  private:
   // Redraws the progress line, at most once per redraw interval.

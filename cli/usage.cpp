@@ -71,10 +71,10 @@ constexpr Entry kExitStatuses[] = {
      "the run finished (errors passed over by the policy included), or the settings were "
      "shown or saved."},
     {"1", "the run was aborted, or the settings could not be saved."},
-    {"3", "with --check: the run finished and would write at least one page."},
     {"2",
      "usage error: an unknown option or setting, a bad value, no FILE, or a folder given "
      "as FILE."},
+    {"3", "with --check: the run finished and would write at least one page."},
 };
 
 constexpr Entry kEnvironment[] = {
