@@ -44,7 +44,7 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   // Most links lead to pages already processed in this run: those need no lookup on disk.
   bool known_processed = false;
   const auto processed = [&context, &known_processed](const std::string& path) {
-    known_processed = context.state.VisitedFiles.ContainsExactly(path);
+    known_processed = context.state.VisitedFiles.Contains(path);
     return known_processed;
   };
   const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets, processed);

@@ -11,6 +11,7 @@
 #include "engine/page_charset.h"
 #include "links/file_date.h"
 #include "links/link_target.h"
+#include "platform/paths.h"
 
 namespace zelvora {
 namespace {
@@ -239,30 +240,49 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   // A list that yields no file leaves the mark without a source: its date area is then
   // reported as undated instead of silently taking the source of an earlier mark.
   const ReportLocation where{file_name_, mark_line};
+  const std::string base_folder(FolderPart(file_name_));
   DateTime best = 0;
   std::vector<std::string> files;
   for (const std::string_view name : SplitNames(list)) {
-    files.clear();
-    const TargetKind kind = ResolveTarget(context_.fs, name, file_name_, &files);
-    std::string cause;
-    if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
-      cause = kNameIsAddress;
-    } else if (kind == TargetKind::trJavaScript) {
-      cause = kNameIsScript;
-    } else if (kind == TargetKind::trNotFound) {
-      cause = "\"" + std::string(name) + "\"" + kNameNotFound;
-    }
-    if (!cause.empty()) {
-      if (!ReportAndAskOkCancel(context_, cause, &where)) return Flow::kAbort;
-      continue;
-    }
-    for (const std::string& file : files) {
-      std::optional<DateTime> date;
-      if (GetFileDate(context_, file, where, &date) == Flow::kAbort) return Flow::kAbort;
-      if (date && *date > best) {
-        best = *date;
-        date_source_ = file;
+    const std::string item(name);
+    const DateSourceCache::Newest* known = context_.state.DateSources.Find(base_folder, item);
+    DateSourceCache::Newest newest;
+    if (known == nullptr) {
+      files.clear();
+      const TargetKind kind =
+          ResolveTarget(context_.fs, name, file_name_, &files, {}, TargetSource::kDateSourceList);
+      std::string cause;
+      if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
+        cause = kNameIsAddress;
+      } else if (kind == TargetKind::trJavaScript) {
+        cause = kNameIsScript;
+      } else if (kind == TargetKind::trNotFound) {
+        cause = "\"" + item + "\"" + kNameNotFound;
       }
+      if (!cause.empty()) {
+        if (!ReportAndAskOkCancel(context_, cause, &where)) return Flow::kAbort;
+        continue;
+      }
+      bool every_date_read = true;
+      for (const std::string& file : files) {
+        std::optional<DateTime> date;
+        if (GetFileDate(context_, file, where, &date) == Flow::kAbort) return Flow::kAbort;
+        every_date_read = every_date_read && date.has_value();
+        if (date && *date > newest.date) {
+          newest.date = *date;
+          newest.file = file;
+        }
+      }
+      // Worked out once per run; an item whose dates could not all be read is asked again.
+      if (every_date_read && !files.empty()) {
+        context_.state.DateSources.Store(base_folder, item, std::string(FolderPart(files.front())),
+                                         newest);
+      }
+      known = &newest;
+    }
+    if (known->date > best) {
+      best = known->date;
+      date_source_ = known->file;
     }
   }
   return Flow::kContinue;

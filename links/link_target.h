@@ -24,19 +24,25 @@ enum class TargetKind : uint8_t {
   trNoPath = 250,      // only a fragment ("#...") or a query ("?...")
 };
 
+// Where a target string was written: a link (whose "?" starts a query) or a date-source
+// list (whose "?" is a wildcard character).
+enum class TargetSource { kLink, kDateSourceList };
+
 // Classifies `value` (decoded to UTF-8; a "\" in it is taken as "/") written in the file
 // `linking_file`, and appends the existing files it names to `*targets` as full paths.
 // An empty value stands for the linking file itself, appended exactly as given. Otherwise
-// the fragment and the query are cut off and the rest is resolved against the linking
-// file's folder (a relative linking file's against the current folder); a folder stands
-// for the files directly in it; a comma separates several patterns (ExpandFilePatterns).
+// the fragment (and, in a link, the query) is cut off and the rest is resolved against the
+// linking file's folder (a relative linking file's against the current folder); a folder
+// stands for the files directly in it; a comma separates several patterns
+// (ExpandFilePatterns). Whether a name exists is asked with FileSystem::Lookup.
 // Never fails: a name the system cannot take (too long, bytes it refuses) does not exist.
 // `known_file`, when given, names paths already known to be existing files (the files a run
 // has processed): a plain target that it knows is taken without a lookup on disk.
 // Preconditions: `targets` is not null.
 using KnownFile = std::function<bool(const std::string& path)>;
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets, const KnownFile& known_file = {});
+                         std::vector<std::string>* targets, const KnownFile& known_file = {},
+                         TargetSource source = TargetSource::kLink);
 
 // Appends the existing files named by `patterns`, a comma-separated list of paths (empty
 // items are skipped), to `*list` and returns how many were appended. A relative item is

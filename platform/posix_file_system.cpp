@@ -4,23 +4,37 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/uio.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/user_access.h"
 
 namespace zelvora {
 namespace {
 
 // Longest chain of symbolic links followed, as the kernel does (MAXSYMLINKS).
 constexpr int kMaxSymlinkHops = 40;
+
+// An empty temporary file younger than this may belong to a writer that has created it and
+// is about to lock it; RemoveAbandoned leaves it alone (or, when asked to wait, waits up to
+// kEmptyFileGrace for it to be locked).
+constexpr int64_t kYoungEmptySeconds = 60;
+constexpr int kEmptyFileGraceMilliseconds = 1000;
+constexpr int kEmptyFilePollMilliseconds = 10;
 
 Status SystemError(std::string_view operation, std::string_view path, int error) {
   std::string message(operation);
@@ -58,14 +72,22 @@ class ScopedFd {
   ScopedFd(const ScopedFd&) = delete;
   ScopedFd& operator=(const ScopedFd&) = delete;
   int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
 };
 
+// Takes the exclusive advisory lock of `fd`; without `wait`, fails with EWOULDBLOCK when
+// another open file holds it.
+int LockExclusive(int fd, bool wait) {
+  return RetryOnInterrupt([&] { return flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); });
+}
+
 FileKind KindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return FileKind::kRegular;
   if (S_ISDIR(mode)) return FileKind::kFolder;
+  if (S_ISLNK(mode)) return FileKind::kSymlink;
   return FileKind::kOther;
 }
 
@@ -75,6 +97,19 @@ FileTime FromStatxTime(const struct statx_timestamp& time) {
 
 FileTime FromTimespec(const struct timespec& time) {
   return FileTime{time.tv_sec, static_cast<int32_t>(time.tv_nsec)};
+}
+
+// A time for utimensat and futimens; a time not given leaves the file's time as it is.
+struct timespec ToTimespec(const std::optional<FileTime>& time) {
+  struct timespec result;
+  if (time.has_value()) {
+    result.tv_sec = static_cast<time_t>(time->seconds);
+    result.tv_nsec = time->nanoseconds;
+  } else {
+    result.tv_sec = 0;
+    result.tv_nsec = UTIME_OMIT;
+  }
+  return result;
 }
 
 FileInfo FromStat(const struct stat& info) {
@@ -110,7 +145,9 @@ FileInfo FromStatx(const struct statx& info) {
 
 class PosixWritableFile : public WritableFile {
  public:
-  PosixWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  // `mode` is the permission bits the file was created with.
+  PosixWritableFile(int fd, std::string path, uint32_t mode)
+      : fd_(fd), path_(std::move(path)), mode_(mode) {}
   ~PosixWritableFile() override {
     if (fd_ >= 0) close(fd_);
   }
@@ -134,13 +171,33 @@ class PosixWritableFile : public WritableFile {
     // The owner first: changing it clears set-user-ID bits that fchmod then restores. Only a
     // privileged process may give a file away, so a refusal is expected and not an error.
     // A file of this process's own user and group already has them.
-    if (like.owner != geteuid() || like.group != getegid()) {
+    const ProcessUser& user = CurrentUser();
+    const bool owner_changed = like.owner != user.uid || like.group != user.gid;
+    if (owner_changed) {
       (void)RetryOnInterrupt([&] { return fchown(fd_, like.owner, like.group); });
     }
+    // A file created with the very bits wanted needs no change.
+    if (!owner_changed && (like.mode & 07777) == mode_) return Status::Ok();
     if (RetryOnInterrupt([&] { return fchmod(fd_, like.mode & 07777); }) != 0) {
       return SystemError("fchmod", path_, errno);
     }
+    mode_ = like.mode & 07777;
     return Status::Ok();
+  }
+
+  Status SetTimes(std::optional<FileTime> last_access,
+                  std::optional<FileTime> last_write) override {
+    if (fd_ < 0) return SystemError("futimens", path_, EBADF);
+    const struct timespec times[2] = {ToTimespec(last_access), ToTimespec(last_write)};
+    if (futimens(fd_, times) != 0) return SystemError("futimens", path_, errno);
+    return Status::Ok();
+  }
+
+  Result<FileInfo> Info() override {
+    if (fd_ < 0) return SystemError("fstat", path_, EBADF);
+    struct stat info;
+    if (fstat(fd_, &info) != 0) return SystemError("fstat", path_, errno);
+    return FromStat(info);
   }
 
   Status Sync() override {
@@ -164,6 +221,74 @@ class PosixWritableFile : public WritableFile {
  private:
   int fd_;
   std::string path_;
+  uint32_t mode_;
+};
+
+// A scratch file: an open descriptor of a file without a name.
+class PosixScratchFile : public ScratchFile {
+ public:
+  explicit PosixScratchFile(int fd) : fd_(fd) {}
+  ~PosixScratchFile() override { close(fd_); }
+  PosixScratchFile(const PosixScratchFile&) = delete;
+  PosixScratchFile& operator=(const PosixScratchFile&) = delete;
+
+  Status WriteAt(uint64_t offset, const std::vector<std::string_view>& pieces) override {
+    std::vector<struct iovec> rest;
+    rest.reserve(pieces.size());
+    for (const std::string_view piece : pieces) {
+      if (!piece.empty()) rest.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+    return Transfer(offset, rest, /*writing=*/true);
+  }
+
+  Status ReadAt(uint64_t offset, const std::vector<std::span<char>>& pieces) override {
+    std::vector<struct iovec> rest;
+    rest.reserve(pieces.size());
+    for (const std::span<char> piece : pieces) {
+      if (!piece.empty()) rest.push_back({piece.data(), piece.size()});
+    }
+    return Transfer(offset, rest, /*writing=*/false);
+  }
+
+ private:
+  // Moves the bytes of `rest` at `offset`, a bounded number of pieces per call, going on
+  // after calls that moved only part of them.
+  Status Transfer(uint64_t offset, std::vector<struct iovec>& rest, bool writing) {
+    size_t first = 0;
+    while (first < rest.size()) {
+      const int count = static_cast<int>(std::min<size_t>(rest.size() - first, IOV_MAX));
+      const auto position = static_cast<off_t>(offset);
+      const ssize_t moved = RetryOnInterrupt([&] {
+        return writing ? pwritev(fd_, &rest[first], count, position)
+                       : preadv(fd_, &rest[first], count, position);
+      });
+      if (moved < 0) return SystemError(writing ? "pwritev" : "preadv", "scratch file", errno);
+      if (moved == 0) {
+        return SystemError(writing ? "pwritev" : "preadv", "scratch file", writing ? ENOSPC : EIO);
+      }
+      offset += static_cast<uint64_t>(moved);
+      auto left = static_cast<size_t>(moved);
+      while (left > 0 && left >= rest[first].iov_len) left -= rest[first++].iov_len;
+      if (left > 0) {
+        rest[first].iov_base = static_cast<char*>(rest[first].iov_base) + left;
+        rest[first].iov_len -= left;
+      }
+    }
+    return Status::Ok();
+  }
+
+  int fd_;
+};
+
+class PosixHeldLock : public HeldLock {
+ public:
+  explicit PosixHeldLock(int fd) : fd_(fd) {}
+  ~PosixHeldLock() override { close(fd_); }
+  PosixHeldLock(const PosixHeldLock&) = delete;
+  PosixHeldLock& operator=(const PosixHeldLock&) = delete;
+
+ private:
+  int fd_;
 };
 
 Result<std::string> ReadLink(const std::string& path) {
@@ -193,22 +318,61 @@ std::string CanonicalFolder(const std::string& path) {
   return result;
 }
 
-// Reads the rest of `fd` straight into the string: `expected_size` bytes first, and more if
-// the file has grown since it was measured. A read of a regular file returns fewer bytes than
-// asked for only at its end, so a file that has not grown takes a single read.
-Result<std::string> ReadAll(int fd, const std::string& path, size_t expected_size) {
-  std::string content(expected_size + 1, '\0');
+// Reads `fd`, a regular file of `size` bytes, straight into the string. A read may return
+// fewer bytes than asked for before the end of the file (a signal, a network file system), so
+// reading goes on until all `size` bytes are there; one byte more is asked for each time, so
+// that a file that has grown since it was measured is noticed. A file that ends early or
+// turns out longer changed while it was read: EAGAIN, for the caller to treat as a read
+// failure. Reading stops without a further read once the size is reached by a read that
+// returned less than it was asked for: the file's end.
+Result<std::string> ReadAll(int fd, const std::string& path, size_t size) {
+  std::string content(size + 1, '\0');
   size_t filled = 0;
   for (;;) {
-    if (filled == content.size()) content.resize(content.size() * 2);
     const size_t wanted = content.size() - filled;
     const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
     if (got < 0) return SystemError("read", path, errno);
+    if (got == 0) break;
     filled += static_cast<size_t>(got);
-    if (got == 0 || static_cast<size_t>(got) < wanted) break;
+    if (filled > size) return SystemError("read (the file grew while it was read)", path, EAGAIN);
+    if (filled == size && static_cast<size_t>(got) < wanted) break;
   }
-  content.resize(filled);
+  if (filled != size) return SystemError("read (the file shrank while it was read)", path, EAGAIN);
+  content.resize(size);
   return content;
+}
+
+// Opens `path` for reading without waiting (a named pipe without a writer, a device) and
+// checks that it is a regular file; `*info` receives its fstat.
+Result<int> OpenRegularFile(const std::string& path, struct stat* info) {
+  ScopedFd fd(RetryOnInterrupt(
+      [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+  if (fd.get() < 0) return SystemError("open", path, errno);
+  if (fstat(fd.get(), info) != 0) return SystemError("fstat", path, errno);
+  if (S_ISDIR(info->st_mode)) return SystemError("read", path, EISDIR);
+  if (!S_ISREG(info->st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+  return fd.release();
+}
+
+bool OlderThan(const struct stat& info, int64_t seconds) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec - info.st_ctim.tv_sec > seconds;
+}
+
+void SleepMilliseconds(int milliseconds) {
+  struct timespec pause {
+    0, milliseconds * 1000000L
+  };
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
+// The folder for scratch files: $TMPDIR when it is set and absolute, else /tmp.
+std::string ScratchFolder() {
+  const char* configured = std::getenv("TMPDIR");
+  if (configured != nullptr && configured[0] == '/') return configured;
+  return "/tmp";
 }
 
 class PosixFileSystem : public FileSystem {
@@ -231,17 +395,21 @@ class PosixFileSystem : public FileSystem {
     return FromStat(info);
   }
 
+  Result<FileInfo> LinkStat(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
+    struct stat info;
+    if (RetryOnInterrupt([&] { return lstat(path.c_str(), &info); }) != 0) {
+      return SystemError("lstat", path, errno);
+    }
+    return FromStat(info);
+  }
+
   Result<std::string> ReadFile(const std::string& path, FileInfo* file_info) override {
     if (HoldsNul(path)) return NulInPath();
-    // O_NONBLOCK so that a named pipe or a device cannot hang the open; such files are
-    // refused below. It has no effect on regular files.
-    const ScopedFd fd(RetryOnInterrupt(
-        [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
-    if (fd.get() < 0) return SystemError("open", path, errno);
     struct stat info;
-    if (fstat(fd.get(), &info) != 0) return SystemError("fstat", path, errno);
-    if (S_ISDIR(info.st_mode)) return SystemError("read", path, EISDIR);
-    if (!S_ISREG(info.st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+    auto opened = OpenRegularFile(path, &info);
+    if (!opened.ok()) return opened.status();
+    const ScopedFd fd(*opened);
     if (file_info != nullptr) *file_info = FromStat(info);
     try {
       return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size));
@@ -250,6 +418,29 @@ class PosixFileSystem : public FileSystem {
     } catch (const std::length_error&) {
       return SystemError("read", path, EFBIG);
     }
+  }
+
+  Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
+                                   uint64_t* file_size) override {
+    if (HoldsNul(path)) return NulInPath();
+    struct stat info;
+    auto opened = OpenRegularFile(path, &info);
+    if (!opened.ok()) return opened.status();
+    const ScopedFd fd(*opened);
+    const auto size = static_cast<uint64_t>(info.st_size);
+    if (file_size != nullptr) *file_size = size;
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(size, max_bytes));
+    std::string tail(wanted, '\0');
+    size_t filled = 0;
+    while (filled < wanted) {
+      const auto position = static_cast<off_t>(size - wanted + filled);
+      const ssize_t got = RetryOnInterrupt(
+          [&] { return pread(fd.get(), tail.data() + filled, wanted - filled, position); });
+      if (got < 0) return SystemError("pread", path, errno);
+      if (got == 0) return SystemError("read (the file shrank while it was read)", path, EAGAIN);
+      filled += static_cast<size_t>(got);
+    }
+    return tail;
   }
 
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override {
@@ -274,19 +465,31 @@ class PosixFileSystem : public FileSystem {
       }
       const std::string_view name = entry->d_name;
       if (name == "." || name == "..") continue;
-      entries.push_back({std::string(name), IsFolderEntry(dirfd(folder), *entry)});
+      entries.push_back(
+          {std::string(name), IsFolderEntry(dirfd(folder), *entry), entry->d_type == DT_LNK});
     }
     closedir(folder);
     if (error != 0) return SystemError("readdir", path, error);
     return entries;
   }
 
-  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override {
+  using FileSystem::NewWritableFile;
+  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path,
+                                                        uint32_t mode) override {
     if (HoldsNul(path)) return NulInPath();
-    const int fd = RetryOnInterrupt(
-        [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); });
-    if (fd < 0) return SystemError("create", path, errno);
-    return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd, path));
+    ScopedFd fd(RetryOnInterrupt(
+        [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0777); }));
+    if (fd.get() < 0) return SystemError("create", path, errno);
+    // Locked before anything is written: an empty unlocked file is all another run can see of
+    // it before then, and RemoveAbandoned leaves such a file alone.
+    if (LockExclusive(fd.get(), /*wait=*/true) != 0) {
+      const int error = errno;
+      (void)unlink(path.c_str());
+      return SystemError("flock", path, error);
+    }
+    const uint32_t created_mode = mode & 0777 & ~CurrentUser().umask;
+    return std::unique_ptr<WritableFile>(
+        std::make_unique<PosixWritableFile>(fd.release(), path, created_mode));
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
@@ -319,20 +522,45 @@ class PosixFileSystem : public FileSystem {
     return Status::Ok();
   }
 
+  Status RemoveAbandoned(const std::string& path, bool wait) override {
+    if (HoldsNul(path)) return NulInPath();
+    const ScopedFd fd(RetryOnInterrupt(
+        [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW); }));
+    if (fd.get() < 0) return SystemError("open", path, errno);
+    for (int waited = 0;; waited += kEmptyFilePollMilliseconds) {
+      if (LockExclusive(fd.get(), /*wait=*/false) != 0) {
+        if (errno != EWOULDBLOCK) return SystemError("flock", path, errno);
+        if (!wait) return SystemError("remove (in use)", path, EBUSY);
+        if (LockExclusive(fd.get(), /*wait=*/true) != 0) return SystemError("flock", path, errno);
+      }
+      // Locked now. Its writer may have finished and renamed it away meanwhile: then the name
+      // is free, or belongs to another file, which is not this call's to remove.
+      struct stat held;
+      struct stat named;
+      if (fstat(fd.get(), &held) != 0) return SystemError("fstat", path, errno);
+      if (lstat(path.c_str(), &named) != 0) {
+        if (errno == ENOENT) return Status::Ok();
+        return SystemError("lstat", path, errno);
+      }
+      if (named.st_dev != held.st_dev || named.st_ino != held.st_ino) {
+        return wait ? Status::Ok() : SystemError("remove (in use)", path, EBUSY);
+      }
+      const bool maybe_unlocked_yet = held.st_size == 0 && !OlderThan(held, kYoungEmptySeconds);
+      if (maybe_unlocked_yet && (!wait || waited < kEmptyFileGraceMilliseconds)) {
+        if (!wait) return SystemError("remove (may be in use)", path, EBUSY);
+        (void)flock(fd.get(), LOCK_UN);
+        SleepMilliseconds(kEmptyFilePollMilliseconds);
+        continue;
+      }
+      if (unlink(path.c_str()) != 0) return SystemError("unlink", path, errno);
+      return Status::Ok();
+    }
+  }
+
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override {
     if (HoldsNul(path)) return NulInPath();
-    struct timespec times[2];
-    const std::optional<FileTime> given[2] = {last_access, last_write};
-    for (int i = 0; i < 2; ++i) {
-      if (given[i].has_value()) {
-        times[i].tv_sec = static_cast<time_t>(given[i]->seconds);
-        times[i].tv_nsec = given[i]->nanoseconds;
-      } else {
-        times[i].tv_sec = 0;
-        times[i].tv_nsec = UTIME_OMIT;
-      }
-    }
+    const struct timespec times[2] = {ToTimespec(last_access), ToTimespec(last_write)};
     if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
       return SystemError("utimensat", path, errno);
     }
@@ -345,6 +573,29 @@ class PosixFileSystem : public FileSystem {
     if (fd.get() < 0) return SystemError("open", path, errno);
     if (syncfs(fd.get()) != 0) return SystemError("syncfs", path, errno);
     return Status::Ok();
+  }
+
+  Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override {
+    if (HoldsNul(lock_path)) return NulInPath();
+    ScopedFd fd(RetryOnInterrupt(
+        [&] { return open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600); }));
+    if (fd.get() < 0) return SystemError("open", lock_path, errno);
+    if (LockExclusive(fd.get(), /*wait=*/true) != 0) return SystemError("flock", lock_path, errno);
+    return std::unique_ptr<HeldLock>(std::make_unique<PosixHeldLock>(fd.release()));
+  }
+
+  Result<std::unique_ptr<ScratchFile>> NewScratchFile() override {
+    const std::string folder = ScratchFolder();
+    int fd = RetryOnInterrupt(
+        [&] { return open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
+    if (fd < 0) {
+      // File systems without unnamed files: a named one, removed at once.
+      std::string name = folder + "/zelvora-scratch-XXXXXX";
+      fd = mkostemp(name.data(), O_CLOEXEC);
+      if (fd < 0) return SystemError("create a scratch file in", folder, errno);
+      (void)unlink(name.c_str());
+    }
+    return std::unique_ptr<ScratchFile>(std::make_unique<PosixScratchFile>(fd));
   }
 
   Result<std::string> ResolveSymlinks(const std::string& path) override {

@@ -155,24 +155,9 @@ Status WriteField(const RegistryKey& key, const SettingField& field, const TSett
 // a - b with 32-bit wrap-around, so that absurd stored positions cannot overflow.
 int32_t Difference(int32_t a, int32_t b) { return static_cast<int32_t>(int64_t{a} - b); }
 
-}  // namespace
-
-Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
-                    ProgressOffset& progress_offset) {
-  const Status status = ReadStore(store, setting, exit_state, progress_offset);
-  if (!status.ok()) {
-    exit_state.MWLeft = 0;
-    exit_state.MWTop = 0;
-    exit_state.FileSelFolder = ProgramFolder();
-    setting = TSetting();
-  }
-  ClampSetting(setting);
-  return status;
-}
-
-Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
-                    const ProgressOffset& progress_offset,
-                    std::optional<WindowPosition> progress_dialog) {
+Status WriteStore(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
+                  const ProgressOffset& progress_offset,
+                  std::optional<WindowPosition> progress_dialog) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
   const ProgressOffset offset =
@@ -194,6 +179,36 @@ Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitSta
     if (!status.ok()) return status;
   }
   return Status::Ok();
+}
+
+}  // namespace
+
+Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
+                    ProgressOffset& progress_offset) {
+  // One reading of the store for every value; the keys that opening creates are written in
+  // one change at the end.
+  RegistryStore::Batch batch(store);
+  Status status = ReadStore(store, setting, exit_state, progress_offset);
+  const Status created = batch.Commit();
+  if (status.ok()) status = created;
+  if (!status.ok()) {
+    exit_state.MWLeft = 0;
+    exit_state.MWTop = 0;
+    exit_state.FileSelFolder = ProgramFolder();
+    setting = TSetting();
+  }
+  ClampSetting(setting);
+  return status;
+}
+
+Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
+                    const ProgressOffset& progress_offset,
+                    std::optional<WindowPosition> progress_dialog) {
+  // The whole record in one locked replace of the store.
+  RegistryStore::Batch batch(store);
+  const Status status = WriteStore(store, setting, exit_state, progress_offset, progress_dialog);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
 }
 
 }  // namespace zelvora

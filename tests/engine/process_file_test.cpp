@@ -48,15 +48,21 @@ TEST_F(ProcessFileTest, UpToDatePageIsNotWrittenNorTouched) {
   EXPECT_EQ(world.log.LogList().back(), "◎日付を記入する必要はありませんでした：" + page + "\n");
 }
 
-TEST_F(ProcessFileTest, EachFileIsProcessedOnceRegardlessOfLetterCase) {
+TEST_F(ProcessFileTest, EachFileIsProcessedOnceUnderWhateverNameButNamesInOtherCaseAreOtherFiles) {
   const std::string page = world.File("Page.htm", kMarked);
+  const std::string other_case = world.File("page.htm", kMarked);
+  ASSERT_EQ(link(page.c_str(), (world.dir / "hard.htm").c_str()), 0);
+  ASSERT_EQ(symlink("Page.htm", (world.dir / "soft.htm").c_str()), 0);
   ASSERT_TRUE(Process(page));
+  ASSERT_TRUE(Process(other_case));
+  EXPECT_EQ(ReadBytes(other_case), kStamped);
   const size_t entries = world.log.LogList().size();
-  std::string upper = page;
-  upper.replace(upper.size() - 8, 8, "PAGE.HTM");
-  EXPECT_TRUE(Process(upper));
-  EXPECT_TRUE(Process(page));
+  for (const char* alias : {"hard.htm", "soft.htm", "sub/../Page.htm", "Page.htm"}) {
+    testing::MakeFolder(world.dir / "sub");
+    EXPECT_TRUE(Process(world.dir / alias)) << alias;
+  }
   EXPECT_EQ(world.log.LogList().size(), entries);
+  EXPECT_TRUE(world.host.asked.empty());
 }
 
 TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource) {
@@ -67,9 +73,9 @@ TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource)
   // between the two never leaves the new text with the time of the write.
   std::vector<FsOp> order;
   for (const auto& call : world.fs.calls()) {
-    if (call.op == FsOp::kSetFileTimes || call.op == FsOp::kRename) order.push_back(call.op);
+    if (call.op == FsOp::kSetTimes || call.op == FsOp::kRename) order.push_back(call.op);
   }
-  EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetFileTimes, FsOp::kRename}));
+  EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetTimes, FsOp::kRename}));
 
   world.File("news.htm", "n", testing::k2024_05_06_120406);
   const std::string listed = world.File("listed.htm", "<!--#ZELV# news.htm-->\r\n");
@@ -227,9 +233,15 @@ TEST_F(ProcessFileTest, WaitingPagesSetTheirTextAsideAndReadItAgain) {
     EXPECT_EQ(ReadBytes(pages[i]), kStamped + next + kStamped);
   }
   EXPECT_EQ(world.host.asked.size(), 1u);  // the missing p5.htm
+  // The texts set aside went to one scratch file and came back from it: each page was read
+  // from the site once.
+  EXPECT_EQ(world.fs.CallCount(FsOp::kNewScratchFile), 1);
+  EXPECT_EQ(world.fs.CallCount(FsOp::kReadFile), 5);
 }
 
 TEST_F(ProcessFileTest, AWaitingPageThatCannotBeReadAgainIsLeftAsItIs) {
+  // Without a scratch file, a waiting page reads its own file again.
+  world.fs.Inject(testing::FailEvery(FsOp::kNewScratchFile, ENOSPC));
   world.context.held_text_budget = 0;
   const std::string root =
       world.File("root.htm", std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
