@@ -1,5 +1,8 @@
 #include "engine/page_write.h"
 
+#include <optional>
+#include <utility>
+
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
@@ -30,7 +33,8 @@ Result<std::string> Locate(FileSystem& fs, const std::string& file_name, FileInf
   }
   auto data_path = fs.ResolveSymlinks(file_name);
   if (!data_path.ok()) return data_path.status();
-  auto target = fs.Stat(*data_path);
+  // Asked of the disk, not of what the run remembers: the point is to see a change.
+  auto target = fs.LinkStat(*data_path);
   if (!target.ok()) return target.status();
   *now = *target;
   return data_path;
@@ -69,35 +73,38 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   // A renamed file would replace a page that the user may not write (the folder is what a
   // rename needs): such a page is reported as not writable, as writing it in place would be.
   if (!MayWrite(page.before)) return AnswerWriteFailure(context, page);
-  FileInfo now;
-  auto data_path = Locate(fs, page.file_name, &now);
-  if (!StillAsRead(data_path, now, page.before)) return AnswerChangedPage(context, page);
 
-  // Another run writing the same page at the same time holds its temporary file; this run
-  // waits for it, and then finds the page changed.
-  bool waited = false;
-  auto pending = PendingFile::Create(fs, *data_path, page.before.mode & 0777, &waited);
-  if (!pending.ok()) return AnswerWriteFailure(context, page);
-  PendingFile file = std::move(pending).value();
-  if (waited) {
+  // The temporary file is made first: another run writing the same page holds it until its
+  // page is in place, so the check below sees what that run did. It lies where the page's
+  // text lies, which is elsewhere when the page is a symbolic link.
+  std::optional<PendingFile> file;
+  std::string temporary_for;
+  FileInfo now;
+  Result<std::string> data_path = page.file_name;
+  while (data_path.ok() && temporary_for != *data_path) {
+    file.reset();
+    temporary_for = *data_path;
+    auto pending = PendingFile::Create(fs, temporary_for, page.before.mode & 0777);
+    if (!pending.ok()) return AnswerWriteFailure(context, page);
+    file.emplace(std::move(pending).value());
     data_path = Locate(fs, page.file_name, &now);
-    if (!StillAsRead(data_path, now, page.before)) {
-      file.Discard();
-      return AnswerChangedPage(context, page);
-    }
+  }
+  if (!StillAsRead(data_path, now, page.before)) {
+    file.reset();
+    return AnswerChangedPage(context, page);
   }
   // Not flushed page by page: that doubled the time of a run that writes a whole site. The
   // atomic rename keeps every page whole against a killed process, and the run flushes the
   // file system once at its end.
-  if (!file.Write(page.text, &page.before, false).ok()) return AnswerWriteFailure(context, page);
-  if (context.settings.KeepTimeStamp) KeepTimeStamps(file, page);
+  if (!file->Write(page.text, &page.before, false).ok()) return AnswerWriteFailure(context, page);
+  if (context.settings.KeepTimeStamp) KeepTimeStamps(*file, page);
   // The page is a new file once written: reached again under another name, it is known.
-  const auto written = file.Info();
+  const auto written = file->Info();
 
   BackupRotation rotation;
   if (RotateBackups(context, page.file_name, *data_path, &rotation) == Flow::kAbort) return false;
-  const Status committed = file.Commit();
-  if (!file.committed()) {
+  const Status committed = file->Commit();
+  if (!file->committed()) {
     // The page keeps its old text, and its generations are put back as they were.
     rotation.Undo(fs);
     return AnswerWriteFailure(context, page);
