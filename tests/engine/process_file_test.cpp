@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
+
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "tests/support/run_world.h"
@@ -265,6 +267,34 @@ TEST_F(ProcessFileTest, TrialRunWritesNothing) {
   EXPECT_EQ(world.fs.CallCount(FsOp::kNewWritableFile), 0);
   EXPECT_EQ(world.fs.CallCount(FsOp::kRemove), 0);
   EXPECT_EQ(world.host.would_write, std::vector<std::string>{page});
+}
+
+TEST_F(ProcessFileTest, AFoldersNewestDateIsWorkedOutOnceAndForgottenWhenTheRunWritesThere) {
+  world.settings.KeepTimeStamp = false;    // a page written now takes the time of the write
+  world.settings.EnableAvoidList = false;  // which would list the folder too
+  const std::string news = world.File("news/a.htm", kMarked);
+  const std::string mark = "<!--#ZELV# news-->";
+  // A date area is filled in at the tag after its mark.
+  const std::string page =
+      world.File("page.htm",
+                 mark + "\r\n" + mark + "<br>\r\n<a href=\"news/a.htm\">a</a>\r\n" + mark + "\r\n");
+  ASSERT_TRUE(Process(page));
+  const time_t written = static_cast<time_t>(ModifiedTime(news));
+  char today[16];
+  std::strftime(today, sizeof today, "%Y/%m/%d", std::localtime(&written));
+  const auto area = [&](const std::string& date) {
+    return mark + "<!-- #ZELV#($BEGIN) -->" + date + "<!-- #ZELV#($END) -->";
+  };
+  EXPECT_EQ(ReadBytes(page), area("1999/01/03") + "\r\n" + area(today) +
+                                 "<br>\r\n<a href=\"news/a.htm\">a</a>\r\n" + area(today) + "\r\n");
+  // The folder is listed for the first mark, by the sweep when its page is opened, and again
+  // for the last mark, after the write: the second mark took the newest file that the first
+  // one had worked out.
+  int listings_of_news = 0;
+  for (const auto& call : world.fs.calls()) {
+    if (call.op == FsOp::kListFolder && call.path.ends_with("news/")) ++listings_of_news;
+  }
+  EXPECT_EQ(listings_of_news, 3);
 }
 
 }  // namespace

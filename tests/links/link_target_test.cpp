@@ -82,6 +82,18 @@ TEST_F(LinkTargetTest, FragmentAndQueryAreCutOff) {
   }
 }
 
+TEST_F(LinkTargetTest, InADateSourceListAQuestionMarkIsAWildcardNotAQuery) {
+  targets_.clear();
+  ASSERT_EQ(ResolveTarget(RealFileSystem(), "sub/?.htm", Path("index.htm"), &targets_, {},
+                          TargetSource::kDateSourceList),
+            TargetKind::trFound);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("sub/a.htm"), Path("sub/b.htm")}));
+  // In a link it starts a query: what is left is the folder "sub/".
+  EXPECT_EQ(Resolve("sub/?.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_,
+            (std::vector<std::string>{Path("sub/.hidden"), Path("sub/a.htm"), Path("sub/b.htm")}));
+}
+
 TEST_F(LinkTargetTest, RelativePathsResolveAgainstTheLinkingFilesFolder) {
   struct Case {
     const char* value;
