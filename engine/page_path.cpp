@@ -6,6 +6,13 @@
 #include <utility>
 
 namespace zelvora {
+namespace {
+
+// The most text the scratch file holds: beyond it, pages read their own files again rather
+// than fill the folder for temporary files.
+constexpr uint64_t kMaxScratchBytes = uint64_t{1} << 30;
+
+}  // namespace
 
 void PagePath::Push(std::unique_ptr<PageTask> task) {
   held_ += task->scan.held_text_size();
@@ -49,8 +56,12 @@ void PagePath::SetWaitingTextAside() {
 
   std::vector<std::string_view> texts;
   texts.reserve(end - first_holding_);
-  for (size_t i = first_holding_; i < end; ++i) texts.push_back(pages_[i]->scan.held_text());
-  ScratchFile* scratch = Scratch();
+  uint64_t batch_bytes = 0;
+  for (size_t i = first_holding_; i < end; ++i) {
+    texts.push_back(pages_[i]->scan.held_text());
+    batch_bytes += texts.back().size();
+  }
+  ScratchFile* scratch = scratch_end_ + batch_bytes <= kMaxScratchBytes ? Scratch() : nullptr;
   const bool kept = scratch != nullptr && scratch->WriteAt(scratch_end_, texts).ok();
   for (size_t i = first_holding_; i < end; ++i) {
     PageTask& page = *pages_[i];

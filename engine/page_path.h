@@ -6,8 +6,9 @@
 // aside, a batch at a time, into one scratch file of the run; when the walk comes back to them
 // their text is read back, again a batch at a time. So a page is read from the site once, and
 // setting text aside costs a few large reads and writes rather than a read per page. Where no
-// scratch file can be had, a page sets its text aside without a copy and reads its own file
-// again when its scan goes on, provided the file has not changed since.
+// scratch file can be had (or it holds a gigabyte already), a page sets its text aside
+// without a copy and reads its own file again when its scan goes on, provided the file has
+// not changed since.
 #pragma once
 
 #include <cstdint>
