@@ -10,6 +10,9 @@
 #   crash   runs killed at random moments (3,000 pages, 50 rounds) lose nothing
 #   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat     goal <= 1.5
 #           (50 MB over 5 MB; cache effects alone give ~1.3 here, a quadratic scan 10)
+#   dialogs the file dialog on Qt's offscreen platform, next to the bare folder reading:
+#           expanding a folder of 10,000 subfolders in its tree               goal < 1 s
+#           listing a folder of 20,000 files                                  goal < 0.5 s
 #   syscalls  system calls (strace -c -f) of the 10,000-page site: per written page of a
 #           first stamp                                                         goal <= 12
 #           and per page of a second run with nothing to write                  goal <= 5
@@ -33,7 +36,7 @@ usage() {
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
   --only LIST      run only these comma-separated parts: first,second,scale,memory,chain,crash,
-                   scan,syscalls,ratios,startup,bigfolder
+                   scan,dialogs,syscalls,ratios,startup,bigfolder
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -49,7 +52,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
-only="first,second,scale,memory,chain,crash,scan,syscalls,ratios,startup,bigfolder"
+only="first,second,scale,memory,chain,crash,scan,dialogs,syscalls,ratios,startup,bigfolder"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -84,6 +87,9 @@ if [ "$do_build" -eq 1 ]; then
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=OFF >/dev/null
   cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
     zelvora-measure zelvora-crash-test zelvora-scan-benchmark >/dev/null
+  if wants dialogs; then
+    cmake --build "$build" -j "$(nproc)" --target zelvora-gui-benchmark >/dev/null
+  fi
 fi
 stamp=${ZELVORA_STAMP:-$build/zelvora-stamp}
 generator="$build/bench/zelvora-site-generator"
@@ -279,6 +285,19 @@ if wants scan; then
   awk -F, '/^"BM_StampScan/ { gsub(/"/, "", $1); printf "%s: %.3f ns per byte\n", $1, 1e9 / $6 }' "$csv"
   flatness=$(awk -F, '/^"BM_StampScan/ { v[++n] = 1e9 / $6 } END { printf "%.2f", v[n] / v[1] }' "$csv")
   report "scan time per byte, 50 MB / 5 MB page" "$flatness" "<= 1.5" "$(verdict "$flatness" 1.5)"
+fi
+
+# --- the dialog components -------------------------------------------------------------------
+
+if wants dialogs; then
+  status=0
+  QT_QPA_PLATFORM=offscreen "$build/bench/zelvora-gui-benchmark" --work "$work" \
+    --repeat "$([ "$quick" -eq 1 ] && echo 1 || echo 5)" >"$work/logs/dialogs.txt" \
+    2>"$work/logs/dialogs.err" || status=$?
+  grep -v '^result ' "$work/logs/dialogs.txt" || echo "zelvora-gui-benchmark failed (exit $status)"
+  while read -r _ job seconds _ goal verdict; do
+    report "dialogs: ${job#job=}" "${seconds#seconds=} s" "< ${goal#goal_s=} s" "${verdict#verdict=}"
+  done < <(grep '^result ' "$work/logs/dialogs.txt")
 fi
 
 # --- system calls per page; the first stamp against perl, the second run against cat ---------

@@ -2,21 +2,6 @@
 
 namespace zelvora {
 
-const char kUsageText[] =
-    "usage: zelvora-stamp [--set NAME=VALUE]... [--dry-run] FILE\n"
-    "       zelvora-stamp --show-settings [--set NAME=VALUE]...\n"
-    "\n"
-    "Stamps FILE and the local pages it links to with their last-updated dates, using the\n"
-    "settings saved by Zelvora.\n"
-    "\n"
-    "  --set NAME=VALUE  use VALUE for setting NAME in this run only (never saved);\n"
-    "                    switches take 0 or 1, AvoidList takes a comma-separated list\n"
-    "  --dry-run         list the files that would be written, and write nothing\n"
-    "  --show-settings   print the settings in effect, one NAME=VALUE per line\n"
-    "  --help            print this text\n"
-    "\n"
-    "Exit status: 0 the run finished, 1 the run was aborted, 2 usage error.\n";
-
 Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   bool options_ended = false;
@@ -27,8 +12,12 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
         options_ended = true;
       } else if (arg == "--help" || arg == "-h") {
         line.show_help = true;
+      } else if (arg == "--version") {
+        line.show_version = true;
       } else if (arg == "--show-settings") {
         line.show_settings = true;
+      } else if (arg == "--save-settings") {
+        line.save_settings = true;
       } else if (arg == "--dry-run") {
         line.dry_run = true;
       } else if (arg == "--set") {
@@ -44,11 +33,13 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
     if (line.file) return Status::Error("only one FILE can be stamped per run");
     line.file = arg;
   }
-  if (line.show_help) return line;
-  if (line.show_settings && line.file) {
-    return Status::Error("--show-settings takes no FILE");
+  if (line.show_help || line.show_version) return line;
+  const bool settings_only = line.show_settings || line.save_settings;
+  if (settings_only && line.file) {
+    return Status::Error(std::string(line.save_settings ? "--save-settings" : "--show-settings") +
+                         " takes no FILE");
   }
-  if (!line.show_settings && !line.file) return Status::Error("FILE is missing");
+  if (!settings_only && !line.file) return Status::Error("FILE is missing");
   return line;
 }
 

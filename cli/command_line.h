@@ -1,6 +1,7 @@
-// The arguments of zelvora-stamp:
-//   zelvora-stamp [--set NAME=VALUE]... [--dry-run] FILE
-//   zelvora-stamp --show-settings [--set NAME=VALUE]...
+// The arguments of zelvora-stamp (the options and their texts are listed in cli/usage.h):
+//   zelvora-stamp [--set NAME=VALUE]... [--dry-run] [--] FILE
+//   zelvora-stamp [--set NAME=VALUE]... --show-settings
+//   zelvora-stamp [--set NAME=VALUE]... --save-settings [--show-settings]
 #pragma once
 
 #include <optional>
@@ -13,18 +14,18 @@ namespace zelvora {
 
 struct CommandLine {
   bool show_help = false;
+  bool show_version = false;
   bool show_settings = false;
+  bool save_settings = false;
   bool dry_run = false;
   std::vector<std::string> overrides;  // NAME=VALUE, in the order given
   std::optional<std::string> file;     // may be present and empty
 };
 
-// The usage text printed for --help and after a usage error.
-extern const char kUsageText[];
-
 // Parses `args` (without the program name). Fails with a one-line explanation when an option
-// is unknown, --set lacks its value, or the file is missing or given twice. "--" ends the
-// options, so a file name may begin with "-".
+// is unknown, --set lacks its value, the file is missing or given twice, or a file is given
+// with --show-settings or --save-settings. "--" ends the options, so a file name may begin
+// with "-". --help and --version win over everything else but an unknown option.
 Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args);
 
 }  // namespace zelvora

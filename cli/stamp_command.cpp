@@ -4,6 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
+#include "cli/usage.h"
 #include "engine/run.h"
 #include "platform/caching_file_system.h"
 #include "platform/regional_settings.h"
@@ -15,20 +16,48 @@ namespace zelvora {
 namespace {
 
 int UsageError(const StampCommandIo& io, const std::string& message) {
-  io.err << "zelvora-stamp: " << message << "\n\n" << kUsageText;
+  io.err << "zelvora-stamp: " << message << "\n\n" << StampUsageReminder();
   return kExitUsage;
 }
 
-// The live settings as the main window loads them, with this run's overrides on top.
-Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
+FileSystem& FileSystemOf(const StampCommandIo& io) {
+  return io.fs != nullptr ? *io.fs : RealFileSystem();
+}
+
+// The settings store, and whether its file is there.
+struct Store {
+  std::string path;  // empty when no home folder is known
+  bool exists = false;
+};
+
+Store FindStore(const StampCommandIo& io) {
+  Store store;
+  store.path = DefaultRegistryPath();
+  store.exists = !store.path.empty() && !IsNotFound(FileSystemOf(io).Stat(store.path).status());
+  return store;
+}
+
+// The live settings as the main window loads them: a store that cannot be read completely
+// gives the defaults. A person who wrote the store by hand is told why nothing took effect.
+TSetting StoredSettings(const Store& store, const StampCommandIo& io) {
   TSetting settings;
-  // The front end reads the store and never changes it: the GUI's window state and
-  // histories live there too.
-  ReadOnlyRegistryStore store(DefaultRegistryPath());
+  // Read only: the GUI's window state and histories live in the store too.
+  ReadOnlyRegistryStore reader(store.path);
   ExitState ignored_exit_state;
   ProgressOffset ignored_offset;
-  // As at the main window's start, a store that cannot be read gives the defaults.
-  (void)LoadSettings(store, settings, ignored_exit_state, ignored_offset);
+  const Status loaded = LoadSettings(reader, settings, ignored_exit_state, ignored_offset);
+  if (!loaded.ok() && store.exists) {
+    io.err << "zelvora-stamp: warning: the settings store " << store.path
+           << " could not be read completely (" << loaded.message()
+           << "); every setting takes its default\n";
+  }
+  return settings;
+}
+
+// The stored settings with the command's overrides on top.
+Result<TSetting> EffectiveSettings(const Store& store, const std::vector<std::string>& overrides,
+                                   const StampCommandIo& io) {
+  TSetting settings = StoredSettings(store, io);
   for (const std::string& assignment : overrides) {
     const Status applied = ApplySettingOverride(settings, assignment);
     if (!applied.ok()) return applied;
@@ -37,17 +66,50 @@ Result<TSetting> EffectiveSettings(const std::vector<std::string>& overrides) {
   return settings;
 }
 
+// Writes the options as closing the main window does; of the window's own values, only those
+// missing are added, so the GUI finds its position and file names as it left them.
+int SaveToStore(const Store& store, const TSetting& settings, const StampCommandIo& io) {
+  if (store.path.empty()) {
+    io.err << "zelvora-stamp: the settings cannot be saved: no home folder is known "
+              "(ZELVORA_REGISTRY can name the store)\n";
+    return kExitAborted;
+  }
+  RegistryStore writer(store.path);
+  Status saved = AddMissingExitState(writer);
+  if (saved.ok()) saved = SaveOptions(writer, settings);
+  if (!saved.ok()) {
+    io.err << "zelvora-stamp: the settings could not be saved to " << store.path << ": "
+           << saved.message() << "\n";
+    return kExitAborted;
+  }
+  return kExitFinished;
+}
+
+void ShowSettings(const Store& store, const TSetting& settings, const StampCommandIo& io) {
+  io.out << "# settings store: "
+         << (store.path.empty() ? "none, no home folder is known" : store.path)
+         << (store.exists || store.path.empty() ? "" : " (not there yet: the defaults)") << '\n';
+  for (const std::string& text : DescribeSettings(settings)) io.out << text << '\n';
+}
+
 int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   if (line.file->empty()) {
     io.err << kNoFileNameMessage << '\n';
     return kExitUsage;
   }
-  TerminalHost host(io.in, io.out, io.err, io.input_is_terminal, io.error_is_terminal);
+  const auto named = FileSystemOf(io).Stat(*line.file);
+  if (named.ok() && named->kind == FileKind::kFolder) {
+    return UsageError(io, "\"" + *line.file + "\" is a folder; name a page in it, such as \"" +
+                              *line.file + (line.file->ends_with('/') ? "" : "/") + "index.htm\"");
+  }
+  // A question needs someone to read it (stderr) and to answer it (stdin).
+  const bool can_ask = io.input_is_terminal && io.error_is_terminal;
+  TerminalHost host(io.in, io.out, io.err, can_ask, io.error_is_terminal);
   RunLog log;
   log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
   const RegionalSettings region = ReadRegionalSettings();
   // One run per process: what the run learns about files is remembered for all of it.
-  CachingFileSystem fs(io.fs != nullptr ? *io.fs : RealFileSystem());
+  CachingFileSystem fs(FileSystemOf(io));
   RunContext context(live, host, fs, log, region);
   context.dry_run = line.dry_run;
   host.WatchInterrupts(context.state);
@@ -61,15 +123,23 @@ int RunStampCommand(const std::vector<std::string>& args, const StampCommandIo& 
   const auto line = ParseCommandLine(args);
   if (!line.ok()) return UsageError(io, line.status().message());
   if (line->show_help) {
-    io.out << kUsageText;
+    io.out << StampHelpText({DefaultRegistryPath(), LogFileName()});
     return kExitFinished;
   }
-  auto settings = EffectiveSettings(line->overrides);
+  if (line->show_version) {
+    io.out << "zelvora-stamp " << ZELVORA_VERSION << '\n';
+    return kExitFinished;
+  }
+  Store store = FindStore(io);
+  auto settings = EffectiveSettings(store, line->overrides, io);
   if (!settings.ok()) return UsageError(io, settings.status().message());
-  if (line->show_settings) {
-    for (const std::string& text : DescribeSettings(*settings)) io.out << text << '\n';
-    return kExitFinished;
+  if (line->save_settings) {
+    const int saved = SaveToStore(store, *settings, io);
+    if (saved != kExitFinished) return saved;
+    store.exists = true;
   }
+  if (line->show_settings) ShowSettings(store, *settings, io);
+  if (line->show_settings || line->save_settings) return kExitFinished;
   TSetting& live = LiveSettings();
   live = std::move(settings).value();
   return Stamp(*line, live, io);

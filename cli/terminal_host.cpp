@@ -5,12 +5,11 @@
 #include <optional>
 #include <ostream>
 
+#include "platform/paths.h"
 #include "platform/terminal.h"
 
 namespace zelvora {
 namespace {
-
-constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 constexpr char kOkCancelPrompt[] = "[o] OK（続行） / [c] キャンセル（中止）: ";
 constexpr char kAbortRetryIgnorePrompt[] = "[a] 中止 / [r] 再試行 / [i] 無視: ";
@@ -36,8 +35,13 @@ Answer StoppingAnswer(Question kind) {
 }  // namespace
 
 TerminalHost::TerminalHost(std::istream& in, std::ostream& out, std::ostream& err, bool interactive,
-                           bool draw_progress)
-    : in_(in), out_(out), err_(err), interactive_(interactive), draw_progress_(draw_progress) {}
+                           bool draw_progress, std::chrono::milliseconds redraw_interval)
+    : in_(in),
+      out_(out),
+      err_(err),
+      interactive_(interactive),
+      draw_progress_(draw_progress),
+      redraw_interval_(redraw_interval) {}
 
 void TerminalHost::EchoLogEntry(const std::string& entry) {
   ClearProgress();
@@ -50,14 +54,19 @@ void TerminalHost::EchoLogEntry(const std::string& entry) {
 void TerminalHost::SetStatus(const std::string& text) { (void)text; }
 
 void TerminalHost::SetCurrentFile(const std::string& file_name) {
+  if (root_file_.empty()) root_file_ = file_name;
   if (file_name == current_file_) return;
   current_file_ = file_name;
   DrawProgress();
 }
 
 void TerminalHost::SetPercent(int percent) {
-  if (percent == percent_) return;
+  // The root gauge follows only while the root file is the one scanned; names that differ in
+  // letter case name the same file, as everywhere in a run.
+  const bool at_root = AsciiLower(current_file_) == AsciiLower(root_file_);
+  if (percent == percent_ && (!at_root || percent == root_percent_)) return;
   percent_ = percent;
+  if (at_root) root_percent_ = percent;
   DrawProgress();
 }
 
@@ -106,14 +115,22 @@ void TerminalHost::WouldWrite(const std::string& file_name) {
   out_.flush();
 }
 
+void TerminalHost::ShowProgress(const std::string& root_name) {
+  (void)root_name;  // the run names its root file as a full path when its scan begins
+  root_file_.clear();
+  current_file_.clear();
+  percent_ = 0;
+  root_percent_ = 0;
+}
+
 void TerminalHost::HideProgress() { ClearProgress(); }
 
 void TerminalHost::DrawProgress() {
   if (!draw_progress_) return;
   const auto now = std::chrono::steady_clock::now();
-  if (progress_shown_ && now - last_drawn_ < kProgressInterval) return;
+  if (progress_shown_ && now - last_drawn_ < redraw_interval_) return;
   last_drawn_ = now;
-  err_ << "\r\033[K" << percent_ << "% " << current_file_;
+  err_ << "\r\033[K全体 " << root_percent_ << "%  ファイル " << percent_ << "%  " << current_file_;
   err_.flush();
   progress_shown_ = true;
 }

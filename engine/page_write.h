@@ -4,6 +4,7 @@
 // text), and the temporary file then replaces the page in one atomic rename.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/run_context.h"
@@ -17,16 +18,17 @@ struct StampedPage {
   std::string referrer;   // the linking page, empty for the run's root file
   int line = 0;           // the line of the link in `referrer`
   FileInfo before;        // the page's permissions and times before the run touched it
-  std::string text;       // the new content, CR LF line ends
-  DateTime newest_date = 0;
+  std::string text;       // the new content: the text as read, with its date areas rewritten
+  // The exact last-write time of the newest date source written into the page.
+  std::optional<FileTime> kept_time;
 };
 
 // Writes `page` and returns true when the run goes on: the page was written, or it could
 // not be and the answer to the write-failure report was OK. Returns false when the answer
 // was Cancel or the backup rotation was aborted. A failed write leaves the page and its
 // generations untouched. With KeepTimeStamp on, the page gets back its last-access time and
-// takes the newest date written into it as its last-write time (when that date has a DOS
-// form); the creation time cannot be set on this system.
+// takes `kept_time` as its last-write time, to the nanosecond and whatever the year; the
+// creation time cannot be set on this system.
 bool WriteStampedPage(RunContext& context, const StampedPage& page);
 
 }  // namespace zelvora

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/error_report.h"
-#include "engine/line_model.h"
 #include "engine/page_path.h"
 #include "engine/page_write.h"
 #include "engine/stamp_scan.h"
@@ -114,8 +113,8 @@ bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer
   page.referrer = referrer;
   page.line = task.line;
   page.before = task.before;
-  page.text = WithCrLfLineEnds(scan.TakeText());
-  page.newest_date = scan.newest_date();
+  page.text = scan.TakeText();
+  page.kept_time = scan.kept_time();
   return WriteStampedPage(context, page);
 }
 

@@ -33,22 +33,22 @@ bool MentionsErrors(const RunContext& context) {
 }
 
 void ShowSummary(RunContext& context, bool completed) {
+  // A trial run saves no log, so its summary points to none.
+  const std::string see_the_log =
+      context.dry_run ? "" : "\nエラーの詳細についてはログをご覧下さい。";
   std::string message;
   if (completed) {
     context.host.SetPercent(100);
     context.host.SetStatus("更新日の記入が終了しました。");
     message = "終了しました。";
     if (MentionsErrors(context)) {
-      message +=
-          "\n\n記入中にエラーが " + std::to_string(context.state.ErrorCount) +
-          " 回発生しましたが無視して続行しました。\nエラーの詳細についてはログをご覧下さい。";
+      message += "\n\n記入中にエラーが " + std::to_string(context.state.ErrorCount) +
+                 " 回発生しましたが無視して続行しました。" + see_the_log;
     }
   } else {
     context.host.SetStatus("更新日の記入を中止しました。");
     message = "中止しました。";
-    if (MentionsErrors(context)) {
-      message += "\n\n記入中にエラーが発生しました。\nエラーの詳細についてはログをご覧下さい。";
-    }
+    if (MentionsErrors(context)) message += "\n\n記入中にエラーが発生しました。" + see_the_log;
   }
   context.host.ShowMessage(message,
                            completed ? MessageIcon::kInformation : MessageIcon::kExclamation);
@@ -63,7 +63,8 @@ RunOutcome StartRun(RunContext& context, const std::string& name, const std::str
   }
   context.host.RunStarting(name);
   ResetRunState(context);
-  context.log.OpenLog(context.fs, log_path);
+  // A trial run neither loads nor saves the log: its entries are only shown as they are made.
+  if (!context.dry_run) context.log.OpenLog(context.fs, log_path);
   context.log.AddLogEntry(kSeparatorEntry);
   context.log.AddLogEntry("★日付記入開始：" + name + "," + LogTimeStamp(NowLocal()) + "\n");
   context.host.ShowProgress(name);

@@ -20,8 +20,9 @@ inline constexpr char kNoFileNameMessage[] = "記入ファイル名を入力し�
 
 // Runs one stamp run on `name` (as typed; a relative name is taken against the process's
 // current folder). All the run's questions, messages and window steps go through
-// context.host; the log is saved to `log_path` (normally LogFileName()) unless Log is off or
-// the run is a trial run.
+// context.host; the log is loaded from and saved to `log_path` (normally LogFileName()),
+// unless the run is a trial run, which neither loads nor saves it (nor names it in its
+// summary); with Log off it is loaded but not saved.
 RunOutcome StartRun(RunContext& context, const std::string& name, const std::string& log_path);
 
 }  // namespace zelvora

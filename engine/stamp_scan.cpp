@@ -237,11 +237,11 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   source_is_page_ = list.empty();
   date_source_.clear();
   if (source_is_page_) return Flow::kContinue;
-  // A list that yields no file leaves the mark without a source: its date area is then
-  // reported as undated instead of silently taking the source of an earlier mark.
+  // A list that yields no file leaves the mark without a source: each name has been reported
+  // here, and the date area is left as it is (never dated from an earlier mark's source).
   const ReportLocation where{file_name_, mark_line};
   const std::string base_folder(FolderPart(file_name_));
-  DateTime best = 0;
+  std::optional<FileTime> best;
   std::vector<std::string> files;
   for (const std::string_view name : SplitNames(list)) {
     const std::string item(name);
@@ -265,11 +265,11 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
       }
       bool every_date_read = true;
       for (const std::string& file : files) {
-        std::optional<DateTime> date;
-        if (GetFileDate(context_, file, where, &date) == Flow::kAbort) return Flow::kAbort;
-        every_date_read = every_date_read && date.has_value();
-        if (date && *date > newest.date) {
-          newest.date = *date;
+        std::optional<FileTime> last_write;
+        if (GetFileDate(context_, file, where, &last_write) == Flow::kAbort) return Flow::kAbort;
+        every_date_read = every_date_read && last_write.has_value();
+        if (last_write && (!newest.last_write || *last_write > *newest.last_write)) {
+          newest.last_write = last_write;
           newest.file = file;
         }
       }
@@ -280,8 +280,8 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
       }
       known = &newest;
     }
-    if (known->date > best) {
-      best = known->date;
+    if (known->last_write && (!best || *known->last_write > *best)) {
+      best = known->last_write;
       date_source_ = known->file;
     }
   }
@@ -289,19 +289,24 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
 }
 
 Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
-  std::optional<DateTime> date;
+  // A date-source list that named no usable file was reported name by name when its mark was
+  // read: the date area keeps its text, without a second report about a nameless file.
+  if (!source_is_page_ && date_source_.empty()) return Flow::kContinue;
+  std::optional<FileTime> source_time;
   const ReportLocation where{file_name_, report_line};
   if (source_is_page_ && own_last_write_) {
-    date = FileTimeToLocalDosDateTime(*own_last_write_);
-  } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where, &date) ==
-             Flow::kAbort) {
+    source_time = own_last_write_;
+  } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where,
+                         &source_time) == Flow::kAbort) {
     return Flow::kAbort;
   }
   // Without a readable source the date area keeps its old text.
-  if (!date) return Flow::kContinue;
+  if (!source_time) return Flow::kContinue;
 
+  // The text shows the date at the 2-second reading; the kept time stamp is exact.
+  const DateTime date = FileTimeToLocalDosDateTime(*source_time);
   const std::string date_text = EncodeForPage(
-      FormatDate(CurrentDateFormat(context_.settings), *date, context_.region), charset_);
+      FormatDate(CurrentDateFormat(context_.settings), date, context_.region), charset_);
   if (mode == Insertion::kWholePair) {
     std::string marker;
     marker.reserve(kBeginMark.size() + date_text.size() + kEndMark.size());
@@ -314,7 +319,7 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
     Replace(insert_pos_, date_area_end, date_text);
   }
   changed_ = true;
-  newest_date_ = std::max(newest_date_, *date);
+  if (!kept_time_ || *kept_time_ < *source_time) kept_time_ = source_time;
   return Flow::kContinue;
 }
 

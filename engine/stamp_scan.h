@@ -56,8 +56,9 @@ class StampScan {
 
   // True when a date area received a different text or a stamp marker was inserted.
   bool changed() const { return changed_; }
-  // The newest date written into a changed date area; 0 when none.
-  DateTime newest_date() const { return newest_date_; }
+  // The exact last-write time of the newest date source written into a changed date area
+  // (the page's kept time stamp); empty when none.
+  const std::optional<FileTime>& kept_time() const { return kept_time_; }
   const std::string& file_name() const { return file_name_; }
   // The rewritten text. Preconditions: Run() returned kFinished; call once.
   std::string TakeText();
@@ -123,9 +124,9 @@ class StampScan {
   State state_ = State::kIdle;
   size_t insert_pos_ = 0;        // offset in original_ just after the last keyword or begin mark
   bool source_is_page_ = false;  // the next date area takes the page's own date...
-  std::string date_source_;      // ...or the last-write time of this file
+  std::string date_source_;      // ...or the last-write time of this file (none when empty)
   bool changed_ = false;
-  DateTime newest_date_ = 0;
+  std::optional<FileTime> kept_time_;
 
   std::vector<Edit> edits_;
   long length_shift_ = 0;  // bytes added minus bytes removed by the edits so far

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/date_time.h"
@@ -14,8 +15,8 @@ namespace zelvora {
 class DateSourceCache {
  public:
   struct Newest {
-    DateTime date = 0;
-    std::string file;  // the first file in the item's order with that date
+    std::optional<FileTime> last_write;  // the newest last-write time among the item's files
+    std::string file;                    // the first file in the item's order with that time
   };
 
   // What is known of the item `name` as written in a page of folder `base_folder`.

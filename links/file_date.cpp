@@ -7,11 +7,11 @@ std::string FileDateFailureCause(const std::string& path) {
 }
 
 Flow GetFileDate(RunContext& context, const std::string& path, const ReportLocation& where,
-                 std::optional<DateTime>* date) {
-  date->reset();
+                 std::optional<FileTime>* last_write) {
+  last_write->reset();
   auto info = context.fs.Stat(path);
   if (info.ok() && info->kind != FileKind::kFolder) {
-    *date = FileTimeToLocalDosDateTime(info->last_write);
+    *last_write = info->last_write;
     return Flow::kContinue;
   }
   return ReportAndAskOkCancel(context, FileDateFailureCause(path), &where) ? Flow::kContinue

@@ -1,4 +1,4 @@
-// The last-write date of a file, the date that a stamp writes, with the error report the run
+// The last-write time of a file, the time that a stamp writes, with the error report the run
 // makes when it cannot be read.
 #pragma once
 
@@ -15,11 +15,12 @@ namespace zelvora {
 // The cause text of the report made when the date of `path` cannot be read.
 std::string FileDateFailureCause(const std::string& path);
 
-// Sets `*date` to the last-write time of `path` as local time at DOS resolution (seconds
-// rounded down to even). A missing file, a folder or any failure to read the time is
-// reported at `where` (logged, counted and asked OK/Cancel under the error policy): OK
-// gives kContinue with `*date` empty, Cancel kAbort. Preconditions: `date` is not null.
+// Sets `*last_write` to the exact last-write time of `path`. The date text is made from it at
+// DOS resolution (FileTimeToLocalDosDateTime); a kept time stamp takes it as it is. A missing
+// file, a folder or any failure to read the time is reported at `where` (logged, counted and
+// asked OK/Cancel under the error policy): OK gives kContinue with `*last_write` empty, Cancel
+// kAbort. Preconditions: `last_write` is not null.
 Flow GetFileDate(RunContext& context, const std::string& path, const ReportLocation& where,
-                 std::optional<DateTime>* date);
+                 std::optional<FileTime>* last_write);
 
 }  // namespace zelvora

@@ -1,6 +1,7 @@
 #include "links/link_target.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
@@ -9,25 +10,78 @@
 namespace zelvora {
 namespace {
 
-// Scheme texts, tested in this order on the upper-cased value. "HTTPS:" is a web address as
-// much as "HTTP:"; without it every secure external link would be reported as a missing file.
+// The schemes that have a kind of their own; any other scheme is a web address.
 struct SchemeKind {
-  std::string_view text;
+  std::string_view name;  // upper case, without the ":"
   TargetKind kind;
 };
 constexpr SchemeKind kSchemes[] = {
-    {"HTTP:", TargetKind::trWebLink},  {"HTTPS:", TargetKind::trWebLink},
-    {"MAILTO:", TargetKind::trMailto}, {"JAVASCRIPT:", TargetKind::trJavaScript},
-    {"TEL:", TargetKind::trTel},
+    {"HTTP", TargetKind::trWebLink},  {"HTTPS", TargetKind::trWebLink},
+    {"MAILTO", TargetKind::trMailto}, {"JAVASCRIPT", TargetKind::trJavaScript},
+    {"TEL", TargetKind::trTel},
 };
 
-// True when `text` holds `upper_word` (upper case) in any letter case; looks in place.
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view upper_word) {
-  const auto same = [](char a, char b) {
-    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - ('a' - 'A')) : a) == b;
-  };
-  return std::search(text.begin(), text.end(), upper_word.begin(), upper_word.end(), same) !=
-         text.end();
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool SameIgnoringAsciiCase(std::string_view text, std::string_view upper) {
+  return text.size() == upper.size() &&
+         std::equal(text.begin(), text.end(), upper.begin(), [](char a, char b) {
+           return (a >= 'a' && a <= 'z' ? static_cast<char>(a - ('a' - 'A')) : a) == b;
+         });
+}
+
+// The kind of `value` when it is an address: when it begins (after blanks, which browsers
+// ignore too) with "//", a host's address without its scheme, or with a scheme: a letter,
+// then letters, digits, "+", "-" or ".", then ":", two characters at least before the ":" so
+// that a drive letter is no scheme. A ":" or "//" further on, in a name, a query or a
+// fragment, leaves the value a local path.
+std::optional<TargetKind> AddressKind(std::string_view value) {
+  while (!value.empty() && static_cast<unsigned char>(value.front()) <= 0x20)
+    value.remove_prefix(1);
+  if (value.starts_with("//")) return TargetKind::trWebLink;
+  if (value.empty() || !IsAsciiLetter(value.front())) return std::nullopt;
+  size_t end = 1;
+  while (end < value.size() && (IsAsciiLetter(value[end]) || IsAsciiDigit(value[end]) ||
+                                value[end] == '+' || value[end] == '-' || value[end] == '.')) {
+    ++end;
+  }
+  if (end < 2 || end >= value.size() || value[end] != ':') return std::nullopt;
+  const std::string_view scheme = value.substr(0, end);
+  for (const SchemeKind& known : kSchemes) {
+    if (SameIgnoringAsciiCase(scheme, known.name)) return known.kind;
+  }
+  return TargetKind::trWebLink;
+}
+
+int HexDigitValue(char c) {
+  if (IsAsciiDigit(c)) return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// `path` with each "%XX" (two hexadecimal digits) turned into its byte, as a browser reads a
+// link; a "%" without two digits stays as it is. Nothing when `path` holds no such escape, or
+// when one stands for a NUL byte, which no file name holds.
+std::optional<std::string> DecodePercentEscapes(std::string_view path) {
+  std::string decoded;
+  bool escaped = false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const int high = path[i] == '%' && i + 2 < path.size() ? HexDigitValue(path[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigitValue(path[i + 2]) : -1;
+    if (low < 0) {
+      decoded += path[i];
+      continue;
+    }
+    const char byte = static_cast<char>(high * 16 + low);
+    if (byte == '\0') return std::nullopt;
+    decoded += byte;
+    escaped = true;
+    i += 2;
+  }
+  if (!escaped) return std::nullopt;
+  return decoded;
 }
 
 std::string_view CutAt(std::string_view text, char mark) { return text.substr(0, text.find(mark)); }
@@ -78,35 +132,9 @@ size_t AppendIfFile(FileSystem& fs, const std::string& path, std::vector<std::st
   return 1;
 }
 
-}  // namespace
-
-TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
-                         std::vector<std::string>* targets, const KnownFile& known_file,
-                         TargetSource source) {
-  std::string_view target = value;
-  std::string with_slashes;  // a copy only for the rare value written with "\"
-  if (value.find('\\') != std::string_view::npos) {
-    with_slashes = value;
-    std::replace(with_slashes.begin(), with_slashes.end(), '\\', '/');
-    target = with_slashes;
-  }
-
-  for (const SchemeKind& scheme : kSchemes) {
-    if (ContainsIgnoringAsciiCase(target, scheme.text)) return scheme.kind;
-  }
-
-  // The linking file itself, under the very name it was processed by, so that the run
-  // recognises it as visited; its name is not split at commas nor expanded as a pattern.
-  if (target.empty()) {
-    const std::string self(linking_file);
-    return AppendIfFile(fs, self, targets) == 0 ? TargetKind::trNotFound : TargetKind::trFound;
-  }
-
-  std::string_view rest = CutAt(target, '#');
-  if (source == TargetSource::kLink) rest = CutAt(rest, '?');
-  if (rest.empty()) return TargetKind::trNoPath;
-  const std::string base_folder = BaseFolderOf(linking_file);
-  if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
+// Resolves the local path `rest` (fragment and query cut off) against `base_folder`.
+TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::string& base_folder,
+                            std::vector<std::string>* targets, const KnownFile& known_file) {
   std::string path = ResolvePath(base_folder, rest);
   const bool plain = path.find(',') == std::string::npos && !HasWildcard(NamePart(path));
   if (plain && known_file && known_file(path)) {
@@ -126,6 +154,41 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
   }
   return ExpandFilePatterns(fs, path, base_folder, targets) == 0 ? TargetKind::trNotFound
                                                                  : TargetKind::trFound;
+}
+
+}  // namespace
+
+TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
+                         std::vector<std::string>* targets, const KnownFile& known_file,
+                         TargetSource source) {
+  std::string_view target = value;
+  std::string with_slashes;  // a copy only for the rare value written with "\"
+  if (value.find('\\') != std::string_view::npos) {
+    with_slashes = value;
+    std::replace(with_slashes.begin(), with_slashes.end(), '\\', '/');
+    target = with_slashes;
+  }
+
+  if (const auto address = AddressKind(target)) return *address;
+
+  // The linking file itself, under the very name it was processed by, so that the run
+  // recognises it as visited; its name is not split at commas nor expanded as a pattern.
+  if (target.empty()) {
+    const std::string self(linking_file);
+    return AppendIfFile(fs, self, targets) == 0 ? TargetKind::trNotFound : TargetKind::trFound;
+  }
+
+  std::string_view rest = CutAt(target, '#');
+  if (source == TargetSource::kLink) rest = CutAt(rest, '?');
+  if (rest.empty()) return TargetKind::trNoPath;
+  const std::string base_folder = BaseFolderOf(linking_file);
+  if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
+  const TargetKind kind = ResolveLocalPath(fs, rest, base_folder, targets, known_file);
+  if (kind != TargetKind::trNotFound) return kind;
+  // Written as an address would be, "my%20page.htm" names "my page.htm"; a file whose name
+  // holds the "%" itself was looked for first.
+  const auto decoded = DecodePercentEscapes(rest);
+  return decoded ? ResolveLocalPath(fs, *decoded, base_folder, targets, known_file) : kind;
 }
 
 size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,

@@ -17,7 +17,7 @@ namespace zelvora {
 enum class TargetKind : uint8_t {
   trFound = 1,         // at least one existing file was appended to the list
   trNotFound = 255,    // nothing exists for the target
-  trWebLink = 246,     // a web address ("http:" or "https:" anywhere, in any letter case)
+  trWebLink = 246,     // a web address: "http:", "https:", another scheme, or "//"
   trMailto = 247,      // a mail address ("mailto:")
   trJavaScript = 248,  // a script ("javascript:")
   trTel = 249,         // a telephone number ("tel:")
@@ -30,12 +30,17 @@ enum class TargetSource { kLink, kDateSourceList };
 
 // Classifies `value` (decoded to UTF-8; a "\" in it is taken as "/") written in the file
 // `linking_file`, and appends the existing files it names to `*targets` as full paths.
-// An empty value stands for the linking file itself, appended exactly as given. Otherwise
-// the fragment (and, in a link, the query) is cut off and the rest is resolved against the
-// linking file's folder (a relative linking file's against the current folder); a folder
-// stands for the files directly in it; a comma separates several patterns
-// (ExpandFilePatterns). Whether a name exists is asked with FileSystem::Lookup.
-// Never fails: a name the system cannot take (too long, bytes it refuses) does not exist.
+// A value is an address only when it begins with its scheme (any letter case; "http:",
+// "https:", "mailto:", "javascript:" and "tel:" have kinds of their own, any other scheme of
+// two or more characters is a web address) or with "//"; "page.htm?from=http://x" is a
+// local page. An empty value stands for the linking file itself, appended exactly as given.
+// Otherwise the fragment (and, in a link, the query) is cut off and the rest is resolved
+// against the linking file's folder (a relative linking file's against the current folder); a
+// folder stands for the files directly in it; a comma separates several patterns
+// (ExpandFilePatterns). When that finds nothing and the rest holds "%XX" escapes, it is
+// resolved once more with the escapes decoded ("my%20page.htm" is "my page.htm"), so a name
+// that exists as written wins. Whether a name exists is asked with FileSystem::Lookup. Never
+// fails: a name the system cannot take (too long, bytes it refuses) does not exist.
 // `known_file`, when given, names paths already known to be existing files (the files a run
 // has processed): a plain target that it knows is taken without a lookup on disk.
 // Preconditions: `targets` is not null.

@@ -48,8 +48,8 @@ TagKind ClassifyPeek(std::string_view peek) {
 
 // The value in `rest` (the trimmed text after "="), by the quoting rules of GetAttributeValue.
 std::string_view ValueOf(std::string_view rest) {
-  if (!rest.empty() && rest.front() == '"') {
-    const size_t closing = rest.find('"', 1);
+  if (!rest.empty() && (rest.front() == '"' || rest.front() == '\'')) {
+    const size_t closing = rest.find(rest.front(), 1);
     return closing == std::string_view::npos ? std::string_view() : rest.substr(1, closing - 1);
   }
   const size_t blank = rest.find(' ');

@@ -48,11 +48,10 @@ TagToken NextTag(std::string_view text, size_t from);
 // the first occurrence of `attribute` anywhere in the tag, ignoring ASCII letter case (for
 // "SRC" that may be inside another name or value). The text after it, trimmed of bytes
 // 0x00-0x20, must contain "="; the text after that "=", trimmed again, is the rest:
-//  - a rest that begins with a double quote gives the text up to the next double quote, or
-//    an empty value when there is none;
+//  - a rest that begins with a double or a single quote gives the text up to the next quote
+//    of the same kind, or an empty value when there is none;
 //  - otherwise the value runs up to the first blank (0x20 only: tab, CR and LF do not end
-//    it, and single quotes are kept), or is the rest without its last byte (the ">") when it
-//    holds no blank.
+//    it), or is the rest without its last byte (the ">") when it holds no blank.
 // Returns false, leaving `*value` untouched, when the attribute or the "=" is missing; true
 // with `*value` set otherwise (an empty value is a success). The value is raw page bytes:
 // no decoding of escapes, entities or charset. Linear in the tag's length. `value` must not

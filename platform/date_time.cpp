@@ -116,33 +116,4 @@ DateTime FileTimeToLocalDosDateTime(FileTime time) {
   return EncodeDateTime(civil);
 }
 
-bool HasDosForm(DateTime value) {
-  if (std::isnan(value)) return false;
-  const int year = DecodeDateTime(value).year;
-  return year >= 1980 && year <= 2099;
-}
-
-std::optional<FileTime> LocalDosDateTimeToFileTime(DateTime value) {
-  if (!HasDosForm(value)) return std::nullopt;
-  const CivilTime civil = DecodeDateTime(value);
-  struct tm fields {};
-  fields.tm_year = civil.year - 1900;
-  fields.tm_mon = civil.month - 1;
-  fields.tm_mday = civil.day;
-  fields.tm_hour = civil.hour;
-  fields.tm_min = civil.minute;
-  fields.tm_sec = civil.second - civil.second % 2;
-  fields.tm_isdst = -1;
-  const struct tm wanted = fields;
-  const time_t clock = mktime(&fields);
-  if (clock == static_cast<time_t>(-1)) return std::nullopt;
-  // mktime moves a time that falls into a daylight-saving gap; such a time does not exist.
-  if (fields.tm_year != wanted.tm_year || fields.tm_mon != wanted.tm_mon ||
-      fields.tm_mday != wanted.tm_mday || fields.tm_hour != wanted.tm_hour ||
-      fields.tm_min != wanted.tm_min || fields.tm_sec != wanted.tm_sec) {
-    return std::nullopt;
-  }
-  return FileTime{static_cast<int64_t>(clock), 0};
-}
-
 }  // namespace zelvora

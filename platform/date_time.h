@@ -30,7 +30,7 @@ struct CivilTime {
 struct FileTime {
   int64_t seconds = 0;
   int32_t nanoseconds = 0;
-  bool operator==(const FileTime&) const = default;
+  auto operator<=>(const FileTime&) const = default;  // earlier times compare less
 };
 
 // Builds a DateTime from calendar fields (proleptic Gregorian calendar). Fields outside their
@@ -49,12 +49,5 @@ DateTime NowLocal();
 // rounded down to an even number and the sub-second part dropped. Dates outside the DOS range
 // are converted all the same.
 DateTime FileTimeToLocalDosDateTime(FileTime time);
-
-// True when `value` lies in the years 1980 to 2099, the range that a DOS date-time can hold.
-bool HasDosForm(DateTime value);
-
-// The file time of a local DateTime at DOS resolution (seconds rounded down to even), or
-// nothing when the value has no DOS form (HasDosForm) or the local time does not exist.
-std::optional<FileTime> LocalDosDateTimeToFileTime(DateTime value);
 
 }  // namespace zelvora

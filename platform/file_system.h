@@ -131,6 +131,12 @@ class FileSystem {
   // The entries of folder `path`, hidden ones included, in no particular order.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;
 
+  // Whether folder `path` holds at least one subfolder (a hidden one, or a symbolic link to a
+  // folder, counts). Reads the folder only until the first subfolder is found, so probing a
+  // big folder costs little. This version lists the whole folder; file systems that can stop
+  // early override it.
+  virtual Result<bool> HasSubfolder(const std::string& path);
+
   // Creates `path`, which must not exist yet, for writing with permission bits `mode` (as far
   // as the process's umask lets them), and locks it (see WritableFile).
   virtual Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path,

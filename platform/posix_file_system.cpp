@@ -178,33 +178,24 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override {
-    if (HoldsNul(path)) return NulInPath();
-    const int fd =
-        RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
-    if (fd < 0) return SystemError("open folder", path, errno);
-    DIR* folder = fdopendir(fd);
-    if (folder == nullptr) {
-      const int error = errno;
-      close(fd);
-      return SystemError("fdopendir", path, error);
-    }
     std::vector<FolderEntry> entries;
-    int error = 0;
-    for (;;) {
-      errno = 0;
-      const struct dirent* entry = readdir(folder);
-      if (entry == nullptr) {
-        error = errno;
-        break;
-      }
-      const std::string_view name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      entries.push_back(
-          {std::string(name), IsFolderEntry(dirfd(folder), *entry), entry->d_type == DT_LNK});
-    }
-    closedir(folder);
-    if (error != 0) return SystemError("readdir", path, error);
+    Status status =
+        ReadFolder(path, [&entries](std::string_view name, bool is_folder, bool is_symlink) {
+          entries.push_back({std::string(name), is_folder, is_symlink});
+          return true;
+        });
+    if (!status.ok()) return status;
     return entries;
+  }
+
+  Result<bool> HasSubfolder(const std::string& path) override {
+    bool found = false;
+    Status status = ReadFolder(path, [&found](std::string_view, bool is_folder, bool) {
+      found = is_folder;
+      return !found;
+    });
+    if (!status.ok()) return status;
+    return found;
   }
 
   using FileSystem::NewWritableFile;
@@ -293,6 +284,37 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  // Calls `visit(name, is_folder, is_symlink)` for each entry of folder `path` but "." and
+  // "..", in the order the system lists them, until `visit` returns false.
+  template <typename Visit>
+  static Status ReadFolder(const std::string& path, Visit visit) {
+    if (HoldsNul(path)) return NulInPath();
+    const int fd =
+        RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (fd < 0) return SystemError("open folder", path, errno);
+    DIR* folder = fdopendir(fd);
+    if (folder == nullptr) {
+      const int error = errno;
+      close(fd);
+      return SystemError("fdopendir", path, error);
+    }
+    int error = 0;
+    for (;;) {
+      errno = 0;
+      const struct dirent* entry = readdir(folder);
+      if (entry == nullptr) {
+        error = errno;
+        break;
+      }
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      if (!visit(name, IsFolderEntry(dirfd(folder), *entry), entry->d_type == DT_LNK)) break;
+    }
+    closedir(folder);
+    if (error != 0) return SystemError("readdir", path, error);
+    return Status::Ok();
+  }
+
   // Entries whose type the listing does not tell, and symbolic links, are judged by what
   // they point at; a link that points nowhere is not a folder.
   static bool IsFolderEntry(int folder_fd, const struct dirent& entry) {
@@ -324,6 +346,13 @@ Status RenameNoReplaceByLink(const std::string& from, const std::string& to) {
   if (errno != ENOENT) return SystemError("lstat", to, errno);
   if (rename(from.c_str(), to.c_str()) != 0) return SystemError("rename", both, errno);
   return Status::Ok();
+}
+
+Result<bool> FileSystem::HasSubfolder(const std::string& path) {
+  auto entries = ListFolder(path);
+  if (!entries.ok()) return entries.status();
+  return std::any_of(entries->begin(), entries->end(),
+                     [](const FolderEntry& entry) { return entry.is_folder; });
 }
 
 bool SameFileVersion(const FileInfo& a, const FileInfo& b) {

@@ -44,6 +44,7 @@ Status MissingValue(std::string_view key, std::string_view name) {
 }
 
 Status WrongType(std::string_view key, std::string_view name, std::string_view wanted) {
+  if (key.starts_with('\\')) key.remove_prefix(1);  // named as MissingValue names it
   return Status::Error("registry value \"" + std::string(name) + "\" of key \\" + std::string(key) +
                            " is not " + std::string(wanted),
                        kRegistryWrongType);
@@ -110,13 +111,17 @@ struct RegistryStore::BatchState {
   std::vector<Change> changes;
 };
 
-RegistryStore::Batch::Batch(RegistryStore& store) : store_(store) {
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store), owner_(!store.batch_) {
+  if (!owner_) return;  // inside another batch, which reads and writes for both
   store_.batch_ = std::make_unique<BatchState>(BatchState{ReadRegistryFile(store_.file_path_), {}});
 }
 
-RegistryStore::Batch::~Batch() { store_.batch_.reset(); }
+RegistryStore::Batch::~Batch() {
+  if (owner_) store_.batch_.reset();
+}
 
 Status RegistryStore::Batch::Commit() {
+  if (!owner_) return Status::Ok();
   std::vector<Change> changes = std::move(store_.batch_->changes);
   store_.batch_->changes.clear();
   if (changes.empty()) return Status::Ok();

@@ -94,7 +94,8 @@ class RegistryStore {
   // the file, and every change is applied to that reading and remembered; Commit() writes
   // them in one locked read-modify-write, applied to the file as it is then, so that values
   // another process wrote meanwhile survive. Changes not committed are dropped when the
-  // Batch ends. One Batch at a time per store.
+  // Batch ends. A Batch made while another one is open joins it: the outer one reads and
+  // writes for both.
   class Batch {
    public:
     explicit Batch(RegistryStore& store);
@@ -106,6 +107,7 @@ class RegistryStore {
 
    private:
     RegistryStore& store_;
+    bool owner_;
   };
 
  private:

@@ -5,7 +5,9 @@
 #include "engine/run_host.h"
 #include "platform/atomic_file.h"
 #include "platform/encoding.h"
+#include "platform/paths.h"
 #include "platform/program_folder.h"
+#include "platform/user_folders.h"
 #include "settings/setting.h"
 
 namespace zelvora {
@@ -65,7 +67,14 @@ std::string FileForm(const std::deque<std::string>& entries) {
 
 }  // namespace
 
-std::string LogFileName() { return ProgramFolder() + kLogFileBaseName; }
+std::string LogFileName() {
+  // A copy of the program in the user's own folder (or a build folder) keeps its log beside
+  // it; an installed program's folder belongs to the system, so its users' logs go to their
+  // own state folders.
+  const std::string program_folder = ProgramFolder();
+  if (CanCreateFilesIn(program_folder)) return program_folder + kLogFileBaseName;
+  return UserStateFolder() + kLogFileBaseName;
+}
 
 std::string LogTimeStamp(DateTime time) {
   const CivilTime civil = DecodeDateTime(time);
@@ -106,6 +115,9 @@ void RunLog::CloseLog(FileSystem& fs, const std::string& path, bool completed, D
     host.ShowMessage(std::string("ログをファイルに保存することができません。\n") + kLogFileBaseName,
                      MessageIcon::kExclamation);
   };
+  // The state folder is made at the first save; a folder that cannot be made shows up as the
+  // failed save below.
+  (void)CreateFolders(std::string(FolderPart(path)));
   // Without the lock (a folder where it cannot be made) the save still replaces the file in
   // one step; only another run's entries could then be missed.
   const auto lock = fs.Lock(path + ".lock");

@@ -29,7 +29,8 @@ inline constexpr char kLogLoadFailedNotice[] =
 // The bare name of the log file.
 inline constexpr char kLogFileBaseName[] = "Zelvora.log";
 
-// Full path of the log file: the program folder followed by "Zelvora.log".
+// Full path of the log file: "Zelvora.log" in the program folder when this process may create
+// files there, otherwise in the user's state folder (UserStateFolder()).
 std::string LogFileName();
 
 // "yyyy/mm/dd hh:mm:ss" of a local date-time, the time stamp of the log's run entries.
@@ -54,14 +55,15 @@ class RunLog {
   void AddLogEntry(const std::string& text);
 
   // Ends the run's log when settings.Log is on, and does nothing otherwise: adds the end
-  // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"); then,
-  // under the log's lock, reads the file again, puts this run's entries after its entries,
-  // removes the oldest entries until at most MaxLog / 2 remain, and replaces the file at
-  // `path` with the list (CP932, "?" for characters without a CP932 form, CR LF after every
-  // entry; written to a temporary file and renamed, so a failed save leaves the old file
-  // whole). When the file exists but cannot be read, or the save fails, the file is left as
-  // it is and "ログをファイルに保存することができません。\nZelvora.log" is shown through
-  // `host` with the exclamation icon.
+  // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"); creates
+  // the folder of `path` when it is missing (0700, on the real disk); then, under the log's
+  // lock, reads the file again, puts this run's entries after its entries, removes the oldest
+  // entries until at most MaxLog / 2 remain, and replaces the file at `path` with the list
+  // (CP932, "?" for characters without a CP932 form, CR LF after every entry; written to a
+  // temporary file and renamed, so a failed save leaves the old file whole). When the file
+  // exists but cannot be read, or the save fails, the file is left as it is and
+  // "ログをファイルに保存することができません。\nZelvora.log" is shown through `host` with the
+  // exclamation icon.
   void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
                 const TSetting& settings, RunHost& host);
 

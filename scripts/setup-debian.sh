@@ -11,6 +11,11 @@ packages=(
   xvfb xauth xdg-utils desktop-file-utils
   # fault injection for the crash and hardening tests, system-call counts for the benchmarks
   libfiu-dev fiu-utils strace
+  # checking the manual page zelvora-stamp.1
+  groff-base
+  # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
+  # non-root test install it into a throw-away root
+  dpkg-dev fakeroot
 )
 
 missing=()

@@ -25,6 +25,9 @@ template <typename... Handlers>
 struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
+// clang 14 does not deduce an aggregate's template arguments by itself.
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 struct SettingField {
   std::string_view name;  // the field's name, also its name in the store

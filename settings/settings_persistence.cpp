@@ -1,6 +1,7 @@
 #include "settings/settings_persistence.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -155,9 +156,19 @@ Status WriteField(const RegistryKey& key, const SettingField& field, const TSett
 // a - b with 32-bit wrap-around, so that absurd stored positions cannot overflow.
 int32_t Difference(int32_t a, int32_t b) { return static_cast<int32_t>(int64_t{a} - b); }
 
-Status WriteStore(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
-                  const ProgressOffset& progress_offset,
-                  std::optional<WindowPosition> progress_dialog) {
+Status WriteOptions(RegistryStore& store, const TSetting& setting) {
+  const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
+  if (!preference_key.ok()) return preference_key.status();
+  for (const SettingField& field : SettingFields()) {
+    const Status status = WriteField(*preference_key, field, setting);
+    if (!status.ok()) return status;
+  }
+  return Status::Ok();
+}
+
+Status WriteExitStateAndOptions(RegistryStore& store, const TSetting& setting,
+                                const ExitState& exit_state, const ProgressOffset& progress_offset,
+                                std::optional<WindowPosition> progress_dialog) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
   const ProgressOffset offset =
@@ -172,13 +183,32 @@ Status WriteStore(RegistryStore& store, const TSetting& setting, const ExitState
   if (status.ok()) status = exit_key->WriteInteger("PWTop", offset.PWTop);
   if (!status.ok()) return status;
 
-  const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
-  if (!preference_key.ok()) return preference_key.status();
-  for (const SettingField& field : SettingFields()) {
-    status = WriteField(*preference_key, field, setting);
-    if (!status.ok()) return status;
-  }
-  return Status::Ok();
+  return WriteOptions(store, setting);
+}
+
+Status AddMissingExitStateValues(RegistryStore& store) {
+  const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
+  if (!exit_key.ok()) return exit_key.status();
+  ExitState first_start;
+  first_start.FileSelFolder = ProgramFolder();
+  const ProgressOffset first_offset;
+  const auto add = [&](std::string_view name, const auto& value) -> Status {
+    const auto exists = exit_key->ValueExists(name);
+    if (!exists.ok()) return exists.status();
+    if (*exists) return Status::Ok();
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+      return exit_key->WriteString(name, value);
+    } else {
+      return exit_key->WriteInteger(name, value);
+    }
+  };
+  Status status = add("MWLeft", first_start.MWLeft);
+  if (status.ok()) status = add("MWTop", first_start.MWTop);
+  if (status.ok()) status = add("WriteFName", first_start.WriteFName);
+  if (status.ok()) status = add("FileSelFolder", first_start.FileSelFolder);
+  if (status.ok()) status = add("PWLeft", first_offset.PWLeft);
+  if (status.ok()) status = add("PWTop", first_offset.PWTop);
+  return status;
 }
 
 }  // namespace
@@ -204,9 +234,25 @@ Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_sta
 Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
                     const ProgressOffset& progress_offset,
                     std::optional<WindowPosition> progress_dialog) {
-  // The whole record in one locked replace of the store.
+  // The whole record in one locked replace of the store: what was written before a failure
+  // still reaches it.
   RegistryStore::Batch batch(store);
-  const Status status = WriteStore(store, setting, exit_state, progress_offset, progress_dialog);
+  const Status status =
+      WriteExitStateAndOptions(store, setting, exit_state, progress_offset, progress_dialog);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
+}
+
+Status SaveOptions(RegistryStore& store, const TSetting& setting) {
+  RegistryStore::Batch batch(store);
+  const Status status = WriteOptions(store, setting);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
+}
+
+Status AddMissingExitState(RegistryStore& store) {
+  RegistryStore::Batch batch(store);
+  const Status status = AddMissingExitStateValues(store);
   const Status written = batch.Commit();
   return status.ok() ? written : status;
 }

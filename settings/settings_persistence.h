@@ -64,4 +64,15 @@ Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitSta
                     const ProgressOffset& progress_offset,
                     std::optional<WindowPosition> progress_dialog);
 
+// Writes the options alone, as SaveSettings writes them after the exit state: the Preference
+// values in declared order, then stale AvoidListN values deleted. Stops at the first failure,
+// which it returns.
+Status SaveOptions(RegistryStore& store, const TSetting& setting);
+
+// Adds to `store` the exit-state values and the progress offset that it lacks, with the values
+// of a first start (main window at 0, 0, no file name, the file dialog in ProgramFolder(),
+// progress offset 0, 22), so that loading the store finds them. A value that exists, whatever
+// its type, is left as it is. Stops at the first failure, which it returns.
+Status AddMissingExitState(RegistryStore& store);
+
 }  // namespace zelvora

@@ -9,7 +9,9 @@
 
 #include "platform/encoding.h"
 #include "platform/program_folder.h"
+#include "platform/registry_store.h"
 #include "records/run_log.h"
+#include "settings/settings_persistence.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/run_world.h"
 #include "tests/support/temp_dir.h"
@@ -31,7 +33,10 @@ struct CommandRun {
 
 class StampCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::RemoveTree(LogFileName()); }
+  void SetUp() override {
+    testing::RemoveTree(LogFileName());
+    testing::RemoveTree(store);
+  }
 
   CommandRun Run(std::vector<std::string> args, FileSystem* fs = nullptr) {
     std::istringstream in;
@@ -75,6 +80,7 @@ class StampCommandTest : public ::testing::Test {
   }
 
   testing::TempDir site{"site"};
+  const std::string store = std::getenv("ZELVORA_REGISTRY");
 };
 
 TEST_F(StampCommandTest, FollowsLinksDepthFirstWritingLinkedPagesFirst) {
@@ -127,6 +133,37 @@ TEST_F(StampCommandTest, MissingLinkTargetUnderEachPolicy) {
   EXPECT_NE(run.err.find("→ 質問に答える端末がないため、キャンセルとして扱いました。"),
             std::string::npos);
   EXPECT_EQ(run.out, "中止しました。\n");
+}
+
+TEST_F(StampCommandTest, LinksAreReadAsUsersWriteThemAlsoInACp932Page) {
+  const auto cp932 = [](const std::string& utf8) { return *ConvertText(utf8, kUtf8, kCp932); };
+  const std::string index = Page(
+      "index.htm", cp932("<p>更新：<!--#ZELV#--></p>\r\n"
+                         "<a href='p3.htm'>three</a>\r\n"
+                         "<A HREF=\"query.htm?from=http://example.com/\">q</A>\r\n"
+                         "<a href=\"fragment.htm#mailto:x\">f</a>\r\n"
+                         "<a href=\"my%20page.htm\">m</a>\r\n"
+                         "<a href=\"%E6%97%A5%E8%A8%98.htm\">d</a>\r\n"
+                         "<a href=\"表.htm\">t</a>\r\n"
+                         "<a href=\"//example.com/x.htm\">x</a><a href=\"ftp://example.com/\">y</a>"
+                         "<a href=\"HTTPS://example.com/\">z</a>\r\n"
+                         "<a href=\"gone.htm?ref=http://example.com/\">g</a>\r\n"));
+  const std::vector<std::string> followed = {
+      Page("p3.htm", kMarked),      Page("query.htm", kMarked), Page("fragment.htm", kMarked),
+      Page("my page.htm", kMarked), Page("日記.htm", kMarked),  Page("表.htm", kMarked),
+  };
+  const CommandRun run = Run({"--set", "ErrCope=1", index});
+  EXPECT_EQ(run.status, kExitFinished);
+  std::vector<std::string> expected = followed;
+  expected.push_back(index);
+  EXPECT_EQ(WrittenInOrder(run.err), expected);
+  // The one link reported is the missing page, even with an address in its query.
+  EXPECT_NE(run.err.find("次のファイルが見つかりません。\ngone.htm?ref=http://example.com/\n\n"
+                         "【エラー発生箇所】\nファイル名：" +
+                         index + "\n行番号：9\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("エラーが 1 回発生しました"), std::string::npos);
 }
 
 TEST_F(StampCommandTest, MissingRootFileAborts) {
@@ -218,15 +255,17 @@ TEST_F(StampCommandTest, ShowSettingsPrintsTheEffectiveSettings) {
   const CommandRun run =
       Run({"--show-settings", "--set", "MaxLog=10", "--set", "AvoidList=*.pdf,x.htm"});
   EXPECT_EQ(run.status, kExitFinished);
-  EXPECT_EQ(run.out,
-            "WriteFmtStr=yyyy/mm/dd\nKeepTimeStamp=1\nBackup=1\nEnableAvoidList=1\nLinkWrite=1\n"
-            "Log=1\nOpenWriteF=0\nRestrictLinkNest=0\nUseNN=1\nBackupGenes=3\nMaxLinkNest=5\n"
-            "MaxLog=50\nWriteFmtIdx=0\nAvoidList0=*.pdf\nAvoidList1=x.htm\nAssignWriteFmt=0\n"
-            "ErrCope=2\n");
+  EXPECT_EQ(
+      run.out,
+      "# settings store: " + store +
+          " (not there yet: the defaults)\n"
+          "WriteFmtStr=yyyy/mm/dd\nKeepTimeStamp=1\nBackup=1\nEnableAvoidList=1\nLinkWrite=1\n"
+          "Log=1\nOpenWriteF=0\nRestrictLinkNest=0\nUseNN=1\nBackupGenes=3\nMaxLinkNest=5\n"
+          "MaxLog=50\nWriteFmtIdx=0\nAvoidList0=*.pdf\nAvoidList1=x.htm\nAssignWriteFmt=0\n"
+          "ErrCope=2\n");
 }
 
 TEST_F(StampCommandTest, ReadsTheSettingsStoreWithoutChangingIt) {
-  const std::string store = std::getenv("ZELVORA_REGISTRY");
   const std::string stored =
       "Windows Registry Editor Version 5.00\r\n\r\n"
       "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n"
@@ -237,6 +276,116 @@ TEST_F(StampCommandTest, ReadsTheSettingsStoreWithoutChangingIt) {
   EXPECT_NE(run.out.find("WriteFmtIdx=0\n"), std::string::npos);
   Run({Page("page.htm", kMarked)});
   EXPECT_EQ(ReadBytes(store), stored);
+}
+
+TEST_F(StampCommandTest, AStoreThatCannotBeLoadedCompletelyIsNamedWithTheValueThatFailed) {
+  const auto warning = [this](const std::string& why) {
+    return "zelvora-stamp: warning: the settings store " + store +
+           " could not be read completely (" + why + "); every setting takes its default\n";
+  };
+  // No store yet: the defaults, without a word.
+  EXPECT_EQ(Run({"--show-settings"}).err, "");
+
+  // A complete store, then one value taken out.
+  ASSERT_EQ(Run({"--save-settings", "--set", "WriteFmtIdx=4"}).status, kExitFinished);
+  EXPECT_EQ(Run({"--show-settings"}).err, "");
+  ASSERT_TRUE(RegistryStore(store).DeleteValue(kPreferenceKey, "ErrCope").ok());
+  CommandRun run = Run({"--show-settings"});
+  EXPECT_EQ(run.err, warning("registry value \"ErrCope\" of key "
+                             "\\Software\\MORVID\\Zelvora\\Preference does not exist"));
+  EXPECT_NE(run.out.find("\nWriteFmtIdx=0\n"), std::string::npos);
+  EXPECT_TRUE(run.out.starts_with("# settings store: " + store + "\n"));
+
+  // A store written by hand without the window's values, and one with a mistyped value.
+  testing::WriteBytes(store,
+                      "Windows Registry Editor Version 5.00\r\n\r\n"
+                      "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n"
+                      "\"WriteFmtIdx\"=dword:00000004\r\n");
+  run = Run({Page("page.htm", kMarked)});
+  EXPECT_TRUE(run.err.starts_with(warning(
+      "registry value \"MWLeft\" of key \\Software\\MORVID\\Zelvora\\ExitState does not exist")))
+      << run.err;
+  ASSERT_EQ(Run({"--save-settings"}).status, kExitFinished);
+  ASSERT_TRUE(RegistryStore(store).WriteString(kPreferenceKey, "MaxLog", "1000").ok());
+  run = Run({"--show-settings"});
+  EXPECT_EQ(run.err, warning("registry value \"MaxLog\" of key "
+                             "\\Software\\MORVID\\Zelvora\\Preference is not a number"));
+}
+
+TEST_F(StampCommandTest, SaveSettingsKeepsTheWindowsValuesAndAFreshProcessReadsThem) {
+  // What the GUI left behind, a position of the wrong type included: all of it stays.
+  const std::string exit_state = "\\Software\\MORVID\\Zelvora\\ExitState";
+  testing::WriteBytes(
+      store,
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState]\r\n"
+      "\"MWLeft\"=dword:00000078\r\n"
+      "\"MWTop\"=\"oops\"\r\n"
+      "\"WriteFName\"=\"/home/me/www/index.htm\"\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState\\HistWriteFName]\r\n"
+      "\"0\"=\"/home/me/www/index.htm\"\r\n");
+  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " ";
+  const std::string to_files = " >" + (site / "out.txt") + " 2>" + (site / "err.txt");
+  ASSERT_EQ(
+      std::system(
+          (command + "--save-settings --set WriteFmtIdx=4 --set AvoidList='*.pdf,*.zip'" + to_files)
+              .c_str()),
+      0);
+  // The stored MWTop is no number: loading falls back to the defaults, and says so.
+  EXPECT_NE(ReadBytes(site / "err.txt").find("registry value \"MWTop\""), std::string::npos);
+
+  RegistryStore saved(store);
+  EXPECT_EQ(*saved.ReadInteger(exit_state, "MWLeft"), 120);
+  EXPECT_EQ(*saved.ReadString(exit_state, "MWTop"), "oops");
+  EXPECT_EQ(*saved.ReadString(exit_state, "WriteFName"), "/home/me/www/index.htm");
+  EXPECT_EQ(*saved.ReadString(exit_state + "\\HistWriteFName", "0"), "/home/me/www/index.htm");
+  // The missing ones are added as a first start would have them.
+  EXPECT_EQ(*saved.ReadString(exit_state, "FileSelFolder"), ProgramFolder());
+  EXPECT_EQ(*saved.ReadInteger(exit_state, "PWLeft"), 0);
+  EXPECT_EQ(*saved.ReadInteger(exit_state, "PWTop"), 22);
+
+  // With MWTop mended, the saved options are what a fresh process reads.
+  ASSERT_TRUE(saved.WriteInteger(exit_state, "MWTop", 40).ok());
+  ASSERT_EQ(std::system((command + "--show-settings" + to_files).c_str()), 0);
+  EXPECT_EQ(ReadBytes(site / "err.txt"), "");
+  const std::string shown = ReadBytes(site / "out.txt");
+  EXPECT_TRUE(shown.starts_with("# settings store: " + store + "\n")) << shown;
+  EXPECT_NE(shown.find("\nWriteFmtIdx=4\nAvoidList0=*.pdf\nAvoidList1=*.zip\nAssignWriteFmt=0\n"),
+            std::string::npos)
+      << shown;
+}
+
+TEST_F(StampCommandTest, TrialRunNeitherLoadsNorMentionsTheLog) {
+  const std::string page = Page("page.htm", kMarked + Link("gone.htm"));
+  const CommandRun run = Run({"--dry-run", "--set", "ErrCope=1", page});
+  EXPECT_EQ(run.status, kExitFinished);
+  EXPECT_EQ(run.err.find("ログ"), std::string::npos) << run.err;
+  EXPECT_EQ(
+      run.out,
+      page + "\n終了しました。\n\n記入中にエラーが 1 回発生しましたが無視して続行しました。\n");
+  EXPECT_FALSE(PathExists(LogFileName()));
+}
+
+TEST_F(StampCommandTest, AFolderNamedAsFileIsReportedAsAFolder) {
+  const CommandRun run = Run({site.path()});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_TRUE(run.err.starts_with("zelvora-stamp: \"" + site.path() +
+                                  "\" is a folder; name a page in it, such as \"" + site.path() +
+                                  "/index.htm\"\n"))
+      << run.err;
+  EXPECT_FALSE(PathExists(LogFileName()));
+}
+
+TEST_F(StampCommandTest, HelpNamesTheStoreAndTheLogOfThisMachineAndVersion) {
+  for (const char* help : {"--help", "-h"}) {
+    const CommandRun shown = Run({help});
+    EXPECT_EQ(shown.status, kExitFinished);
+    EXPECT_NE(shown.out.find("  settings store      " + store + "\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("  log file            " + LogFileName() + "\n"), std::string::npos);
+  }
+  const CommandRun version = Run({"--version"});
+  EXPECT_EQ(version.status, kExitFinished);
+  EXPECT_EQ(version.out, std::string("zelvora-stamp ") + ZELVORA_VERSION + "\n");
 }
 
 TEST(StampBinaryTest, ExitStatusAndStreamsOfTheRealProgram) {

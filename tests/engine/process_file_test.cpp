@@ -32,13 +32,39 @@ class ProcessFileTest : public ::testing::Test {
   RunWorld world;
 };
 
-TEST_F(ProcessFileTest, WritesAChangedPageWithCrLfAndLogsIt) {
-  const std::string page = world.File("page.htm", "<p><!--#ZELV#--></p>\nend\rlast");
-  ASSERT_TRUE(Process(page));
-  EXPECT_EQ(ReadBytes(page),
-            "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) --></p>\r\n"
-            "end\r\nlast\r\n");
-  EXPECT_EQ(world.LogText(), "◎日付記入開始：" + page + "\n|◎日付を記入しました：" + page + "\n|");
+TEST_F(ProcessFileTest, OnlyTheDateAreasChangeEveryOtherByteIsKept) {
+  const std::string nul(1, '\0');
+  struct Case {
+    const char* what;
+    std::string before;  // "@" stands where the date area goes
+  };
+  const Case cases[] = {
+      {"LF line ends", "<html>\n<p><!--#ZELV#-->@</p>\n</html>\n"},
+      {"lone CR line ends", "<html>\r<p><!--#ZELV#-->@</p>\r</html>\r"},
+      {"mixed line ends", "a\r\nb\nc\r<!--#ZELV#-->@\r\n\n\r\r\nd"},
+      {"no final line end", "<p><!--#ZELV#-->@</p>"},
+      {"NUL bytes", nul + "a" + nul + "\n<!--#ZELV#-->@" + nul + "\r\nc" + nul},
+      {"an old date area", "x\n<!--#ZELV#--><!-- #ZELV#($BEGIN) -->@<!-- #ZELV#($END) -->\ny"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunWorld run;
+    const size_t at = c.before.find('@');
+    std::string before = c.before;
+    std::string after = c.before;
+    if (before.find("($BEGIN)") != std::string::npos) {
+      before.replace(at, 1, "2002/01/12");
+      after.replace(at, 1, "1999/01/03");
+    } else {
+      before.erase(at, 1);
+      after.replace(at, 1, "<!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) -->");
+    }
+    const std::string page = run.File("page.htm", before);
+    ASSERT_TRUE(ProcessFile(run.context, page, "", 0));
+    EXPECT_EQ(ReadBytes(page), after);
+    EXPECT_EQ(ReadBytes(run.dir / "page_Bak1.bak"), before);
+    EXPECT_EQ(run.LogText(), "◎日付記入開始：" + page + "\n|◎日付を記入しました：" + page + "\n|");
+  }
 }
 
 TEST_F(ProcessFileTest, UpToDatePageIsNotWrittenNorTouched) {
@@ -67,10 +93,54 @@ TEST_F(ProcessFileTest, EachFileIsProcessedOnceUnderWhateverNameButNamesInOtherC
   EXPECT_TRUE(world.host.asked.empty());
 }
 
-TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource) {
-  const std::string own = world.File("own.htm", kMarked, testing::k1999_01_03_140730 + 1);
+// The exact last-write time of `path`.
+FileTime LastWrite(const std::string& path) { return RealFileSystem().Stat(path)->last_write; }
+
+void SetLastWrite(const std::string& path, FileTime time) {
+  ASSERT_TRUE(RealFileSystem().SetFileTimes(path, std::nullopt, time).ok()) << path;
+}
+
+TEST_F(ProcessFileTest, KeptTimeIsTheExactTimeOfTheNewestSourceAndASecondRunWritesNothing) {
+  struct Case {
+    const char* what;
+    FileTime time;
+    const char* date_text;  // in JST, from the 2-second reading
+  };
+  const Case cases[] = {
+      {"an odd second and a fraction",
+       {testing::k1999_01_03_140730 + 1, 250'000'000},
+       "1999/01/03"},
+      {"1979-12-31 23:59:59.999999999", {315500399, 999'999'999}, "1979/12/31"},
+      {"2100-01-01 00:00:01.5", {4102412401, 500'000'000}, "2100/01/01"},
+      {"the epoch", {0, 0}, "1970/01/01"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunWorld first;
+    // One page dated by itself, one by a list whose newest file has the time.
+    const std::string own = first.File("own.htm", kMarked);
+    SetLastWrite(own, c.time);
+    first.File("old.txt", "o", -86400);
+    SetLastWrite(first.File("new.txt", "n"), c.time);
+    const std::string listed = first.File("listed.htm", "<!--#ZELV# old.txt,new.txt-->\n");
+    ASSERT_TRUE(ProcessFile(first.context, own, "", 0));
+    ASSERT_TRUE(ProcessFile(first.context, listed, "", 0));
+    EXPECT_NE(ReadBytes(own).find(std::string(">") + c.date_text + "<"), std::string::npos);
+    EXPECT_NE(ReadBytes(listed).find(std::string(">") + c.date_text + "<"), std::string::npos);
+    EXPECT_EQ(LastWrite(own), c.time);
+    EXPECT_EQ(LastWrite(listed), c.time);
+
+    RunWorld second;
+    ASSERT_TRUE(ProcessFile(second.context, own, "", 0));
+    ASSERT_TRUE(ProcessFile(second.context, listed, "", 0));
+    EXPECT_EQ(second.fs.CallCount(FsOp::kNewWritableFile), 0);
+    EXPECT_TRUE(second.host.asked.empty());
+  }
+}
+
+TEST_F(ProcessFileTest, KeptTimesAreSetBeforeTheReplaceAndOnlyWithKeepTimeStamp) {
+  const std::string own = world.File("own.htm", kMarked);
   ASSERT_TRUE(Process(own));
-  EXPECT_EQ(ModifiedTime(own), testing::k1999_01_03_140730);  // 2-second resolution
   // The times are set on the new text before it replaces the page, so that a run killed
   // between the two never leaves the new text with the time of the write.
   std::vector<FsOp> order;
@@ -79,23 +149,10 @@ TEST_F(ProcessFileTest, KeepTimeStampKeepsThePagesOwnDateOrTakesTheNewestSource)
   }
   EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetTimes, FsOp::kRename}));
 
-  world.File("news.htm", "n", testing::k2024_05_06_120406);
-  const std::string listed = world.File("listed.htm", "<!--#ZELV# news.htm-->\r\n");
-  ASSERT_TRUE(Process(listed));
-  EXPECT_EQ(ModifiedTime(listed), testing::k2024_05_06_120406);
-
   world.settings.KeepTimeStamp = false;
   const std::string plain = world.File("plain.htm", kMarked);
   ASSERT_TRUE(Process(plain));
   EXPECT_GT(ModifiedTime(plain), testing::k2024_05_06_120406);
-}
-
-TEST_F(ProcessFileTest, BytesAfterANulAreKept) {
-  const std::string nul_line = std::string("a\0b", 3);
-  const std::string page = world.File("nul.htm", "<!--#ZELV#-->" + nul_line + "\nc");
-  ASSERT_TRUE(Process(page));
-  EXPECT_EQ(ReadBytes(page), "<!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) -->" +
-                                 nul_line + "\r\nc\r\n");
 }
 
 TEST_F(ProcessFileTest, MissingFileIsReportedOnceHoweverOftenItIsRetried) {

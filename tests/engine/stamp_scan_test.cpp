@@ -27,7 +27,7 @@ class StampScanTest : public ::testing::Test {
     ScanEvent event;
     bool changed;
     std::string text;
-    DateTime newest;
+    std::optional<FileTime> kept_time;
   };
 
   void SetUp() override { world.settings.LinkWrite = false; }
@@ -37,7 +37,7 @@ class StampScanTest : public ::testing::Test {
     page = world.File("page.htm", text);
     StampScan scan(world.context, page, text);
     const ScanEvent event = scan.Run();
-    Outcome outcome{event, scan.changed(), "", scan.newest_date()};
+    Outcome outcome{event, scan.changed(), "", scan.kept_time()};
     if (event == ScanEvent::kFinished) outcome.text = scan.TakeText();
     return outcome;
   }
@@ -64,7 +64,7 @@ TEST_F(StampScanTest, KeywordMarkGainsAWholeStampMarkerWithThePagesDate) {
 TEST_F(StampScanTest, UpToDateAreasReportNoChange) {
   const Outcome outcome = Scan("<!--#ZELV#-->" + Pair("1999/01/03") + "\r\n");
   EXPECT_FALSE(outcome.changed);
-  EXPECT_EQ(outcome.newest, 0);
+  EXPECT_FALSE(outcome.kept_time.has_value());
 }
 
 TEST_F(StampScanTest, DateAreaIsReplacedWholeMarkupIncluded) {
@@ -73,7 +73,7 @@ TEST_F(StampScanTest, DateAreaIsReplacedWholeMarkupIncluded) {
   EXPECT_TRUE(outcome.changed);
   EXPECT_EQ(outcome.text,
             "<!-- #ZELV# --><!-- ($BEGIN) #ZELV# -->1999/01/03<!--#ZELV#($END)-->\r\n");
-  EXPECT_GT(outcome.newest, 0);
+  EXPECT_EQ(outcome.kept_time, (FileTime{testing::k1999_01_03_140730, 0}));
 }
 
 TEST_F(StampScanTest, LowerCaseKeywordIsAnOrdinaryComment) {
@@ -132,10 +132,10 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
   world.File("news/a.txt", "a", testing::k2002_01_12_100000);
   world.File("news/b.txt", "b", testing::k2024_05_06_120406);
   world.File("a.htm", "a", testing::k2002_01_12_100000);
-  const Outcome outcome = Scan("x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->\r\n");
-  EXPECT_EQ(outcome.text,
-            "x\r\n<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top -->" + Pair("2024/05/06") + "\r\n");
-  ASSERT_EQ(world.host.asked.size(), 2u);
+  const std::string mark = "<!--#ZELV# a.htm, b.htm,,news,mailto:x@y,#top,//example.com/ -->";
+  const Outcome outcome = Scan("x\r\n" + mark + "\r\n");
+  EXPECT_EQ(outcome.text, "x\r\n" + mark + Pair("2024/05/06") + "\r\n");
+  ASSERT_EQ(world.host.asked.size(), 3u);
   // The blank after the comma belongs to the second name, which names no file.
   EXPECT_EQ(world.host.asked[0].text,
             Report("\" b.htm\" の正しいファイル名（フルパスのファイル名）が取得できません。\n"
@@ -143,18 +143,30 @@ TEST_F(StampScanTest, DateSourceListTakesTheNewestFileAndReportsBadNames) {
                    page, 2));
   EXPECT_EQ(world.host.asked[1].text,
             Report("ファイル名がＵＲＬで記述されています。\n\n", page, 2));
+  EXPECT_EQ(world.host.asked[2].text, world.host.asked[1].text);
 }
 
-TEST_F(StampScanTest, UnreadableSourceKeepsTheOldDateArea) {
-  const std::string text = "<!--#ZELV# gone.htm-->" + Pair("2002/01/12") + "\r\n<!--#ZELV#-->" +
+TEST_F(StampScanTest, ListWithoutAFileIsReportedOnceAndLeavesItsDateAreaAlone) {
+  // A date area from an earlier run stays as it is; the page's other pair is still dated.
+  const std::string text = "<!--#ZELV#-->" + Pair("2002/01/12") + "\r\n<!--#ZELV# gone.htm-->" +
                            Pair("2002/01/12") + "\r\n";
-  const Outcome outcome = Scan(text);
-  EXPECT_TRUE(outcome.changed);  // the second pair changed
-  EXPECT_EQ(outcome.text, "<!--#ZELV# gone.htm-->" + Pair("2002/01/12") + "\r\n<!--#ZELV#-->" +
-                              Pair("1999/01/03") + "\r\n");
-  ASSERT_EQ(world.host.asked.size(), 2u);
-  EXPECT_EQ(world.host.asked[1].text,
-            Report("次のファイルの日付が取得できません。\n\n\n", page, 1));
+  Outcome outcome = Scan(text);
+  EXPECT_TRUE(outcome.changed);
+  EXPECT_EQ(outcome.text, "<!--#ZELV#-->" + Pair("1999/01/03") + "\r\n<!--#ZELV# gone.htm-->" +
+                              Pair("2002/01/12") + "\r\n");
+  const std::string not_found =
+      "\"gone.htm\" の正しいファイル名（フルパスのファイル名）が取得できません。\n"
+      "ファイルが存在しない可能性があります。\n\n";
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text, Report(not_found, page, 2));
+  EXPECT_EQ(world.context.state.ErrorCount, 1);
+
+  // On its first run such a mark gains no date area, and the page is not changed.
+  world.host.asked.clear();
+  outcome = Scan("<p>\r\n<!--#ZELV# gone.htm-->\r\n");
+  EXPECT_FALSE(outcome.changed);
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text, Report(not_found, page, 2));
 }
 
 TEST_F(StampScanTest, LineNumbersCountLinesOfTheTextAsRewritten) {

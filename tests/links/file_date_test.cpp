@@ -35,18 +35,16 @@ class FileDateTest : public ::testing::Test {
   RegionalSettings region_;
   RunContext context_{settings_, host_, fs_, log_, region_};
   ReportLocation where_{"/site/index.htm", 12};
-  std::optional<DateTime> date_ = 1.0;
+  std::optional<FileTime> date_ = FileTime{1, 0};
 };
 
-TEST_F(FileDateTest, LastWriteTimeAsLocalTimeAtTwoSecondResolution) {
+TEST_F(FileDateTest, ExactLastWriteTime) {
   const std::string path = dir_ / "news.htm";
   testing::WriteBytes(path, "x");
-  testing::SetModifiedTime(path, 1704164645);  // 2024-01-02 03:04:05 UTC, 12:04:05 in JST
+  const FileTime odd_second{1704164645, 250'000'000};  // 2024-01-02 03:04:05.25 UTC
+  ASSERT_TRUE(RealFileSystem().SetFileTimes(path, std::nullopt, odd_second).ok());
   ASSERT_EQ(Get(path), Flow::kContinue);
-  ASSERT_TRUE(date_.has_value());
-  EXPECT_EQ(
-      *date_,
-      EncodeDateTime({.year = 2024, .month = 1, .day = 2, .hour = 12, .minute = 4, .second = 4}));
+  EXPECT_EQ(date_, odd_second);
   EXPECT_TRUE(host_.asked.empty());
   EXPECT_EQ(context_.state.ErrorCount, 0);
 }
@@ -72,7 +70,7 @@ TEST_F(FileDateTest, FailureIsReportedLoggedCountedAndAnsweredByThePolicy) {
     host_ = testing::ScriptedHost();
     host_.answers = c.answers;
     context_.state.ErrorCount = 0;
-    date_ = 1.0;
+    date_ = FileTime{1, 0};
 
     EXPECT_EQ(Get(missing), c.flow);
     EXPECT_FALSE(date_.has_value());

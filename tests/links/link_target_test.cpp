@@ -42,7 +42,7 @@ class LinkTargetTest : public ::testing::Test {
   std::vector<std::string> targets_;
 };
 
-TEST_F(LinkTargetTest, SchemesAreRecognisedAnywhereInOrder) {
+TEST_F(LinkTargetTest, AValueIsAnAddressOnlyWhenItBeginsWithItsScheme) {
   struct Case {
     const char* value;
     TargetKind kind;
@@ -50,24 +50,59 @@ TEST_F(LinkTargetTest, SchemesAreRecognisedAnywhereInOrder) {
   const Case cases[] = {
       {"http://example.com/", TargetKind::trWebLink},
       {"HTTP://EXAMPLE.COM/", TargetKind::trWebLink},
-      {"https://example.com/page.htm", TargetKind::trWebLink},
-      {"Https://example.com/", TargetKind::trWebLink},
-      {"redirect.cgi?to=http://example.com/", TargetKind::trWebLink},
+      {"Https://example.com/page.htm", TargetKind::trWebLink},
       {"mailto:someone@example.com", TargetKind::trMailto},
-      {"MailTo:someone@example.com", TargetKind::trMailto},
-      {"javascript:void(0)", TargetKind::trJavaScript},
+      {"MailTo:a@b?body=http://x", TargetKind::trMailto},
+      {"javascript:location='mailto:a@b'", TargetKind::trJavaScript},
       {"tel:+81-3-0000-0000", TargetKind::trTel},
-      // Earlier tests win when several scheme texts occur.
-      {"mailto:a@b?body=http://x", TargetKind::trWebLink},
-      {"javascript:location='mailto:a@b'", TargetKind::trMailto},
-      {"tel:javascript:", TargetKind::trJavaScript},
-      // Other schemes are local paths that do not exist.
-      {"ftp://example.com/page.htm", TargetKind::trNotFound},
-      {"file:///page.htm", TargetKind::trNotFound},
+      {" http://example.com/", TargetKind::trWebLink},  // browsers skip the blank too
+      // Any other scheme, and an address without one, is an address as well.
+      {"ftp://example.com/page.htm", TargetKind::trWebLink},
+      {"file:///page.htm", TargetKind::trWebLink},
+      {"svn+ssh://host/x", TargetKind::trWebLink},
+      {"//example.com/page.htm", TargetKind::trWebLink},
+      {"\\\\server\\share", TargetKind::trWebLink},
+      // A scheme text further on leaves a local path; so does a drive letter.
+      {"page.htm?from=http://example.com/", TargetKind::trFound},
+      {"page.htm#mailto:x", TargetKind::trFound},
+      {"sub/../page.htm?javascript:void(0)", TargetKind::trFound},
+      {"C:/page.htm", TargetKind::trNotFound},
+      {"1st:page.htm", TargetKind::trNotFound},
+      {"no-colon.htm", TargetKind::trNotFound},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Resolve(c.value), c.kind) << c.value;
-    EXPECT_TRUE(targets_.empty()) << c.value;
+    EXPECT_EQ(targets_.empty(), c.kind != TargetKind::trFound) << c.value;
+  }
+}
+
+TEST_F(LinkTargetTest, PercentEscapesAreDecodedWhenTheNameAsWrittenDoesNotExist) {
+  WriteBytes(site_ / "my page.htm", "x");
+  WriteBytes(site_ / "日記.htm", "x");
+  WriteBytes(site_ / "100%.htm", "x");
+  WriteBytes(site_ / "a%41.htm", "x");
+  WriteBytes(site_ / "aA.htm", "x");
+  struct Case {
+    const char* value;
+    const char* expected;  // nullptr: not found
+  };
+  const Case cases[] = {
+      {"my%20page.htm#top", "my page.htm"},
+      {"%E6%97%A5%e8%a8%98.htm?x=%20", "日記.htm"},
+      {"100%.htm", "100%.htm"},  // a "%" without two digits stays
+      {"a%41.htm", "a%41.htm"},  // the name as written exists, and wins
+      {"sub%2Fa.htm", "sub/a.htm"},
+      {"my%2520page.htm", nullptr},  // decoded once only
+      {"page.htm%00.txt", nullptr},  // no name holds a NUL
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    if (c.expected == nullptr) {
+      EXPECT_EQ(Resolve(c.value), TargetKind::trNotFound);
+      continue;
+    }
+    ASSERT_EQ(Resolve(c.value), TargetKind::trFound);
+    EXPECT_EQ(targets_, std::vector<std::string>{Path(c.expected)});
   }
 }
 

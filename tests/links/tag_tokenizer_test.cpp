@@ -35,7 +35,13 @@ TEST(TagTokenizerTest, ClassifiesTagsAndReadsTheirLinkValue) {
       {"<A HREF=index.htm TARGET=_top>", TagKind::tkAnchor, true, "index.htm"},
       {R"(<A HREF = "a.htm" >)", TagKind::tkAnchor, true, "a.htm"},
       {R"(<A HREF="a.htm>)", TagKind::tkAnchor, true, ""},
-      {"<A HREF='a.htm'>", TagKind::tkAnchor, true, "'a.htm'"},
+      // Single quotes are quotes too, and each kind of quote may hold the other.
+      {"<A HREF='p3.htm'>", TagKind::tkAnchor, true, "p3.htm"},
+      {"<A HREF = 'my page.htm' TARGET=_top>", TagKind::tkAnchor, true, "my page.htm"},
+      {R"(<A HREF='say "hi".htm'>)", TagKind::tkAnchor, true, R"(say "hi".htm)"},
+      {R"(<A HREF="it's.htm">)", TagKind::tkAnchor, true, "it's.htm"},
+      {"<A HREF='a.htm>", TagKind::tkAnchor, true, ""},
+      {"<A HREF=it's.htm>", TagKind::tkAnchor, true, "it's.htm"},
       {"<A HREF=>", TagKind::tkAnchor, true, ""},
       {"<A HREF>", TagKind::tkAnchor, false, ""},
       // Only a blank ends an unquoted value.

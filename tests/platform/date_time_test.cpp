@@ -4,16 +4,13 @@
 #include <time.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <string>
 
 namespace zelvora {
 namespace {
 
 // The tests run with TZ=JST-9: local time is UTC + 9 hours, without daylight saving.
 constexpr int64_t k19990103At140731Jst = 915340051;
-constexpr int64_t k19800101At000000Jst = 315500400;
 
 CivilTime Civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                 int millisecond = 0) {
@@ -37,30 +34,6 @@ void ExpectCivil(const CivilTime& actual, const CivilTime& expected) {
   EXPECT_EQ(actual.second, expected.second);
   EXPECT_EQ(actual.millisecond, expected.millisecond);
 }
-
-// Sets TZ for the lifetime of the guard and restores the previous zone afterwards.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* zone) {
-    const char* old = std::getenv("TZ");
-    had_old_ = old != nullptr;
-    if (had_old_) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (had_old_) {
-      setenv("TZ", old_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  bool had_old_ = false;
-  std::string old_;
-};
 
 TEST(DateTimeTest, EncodesDaysSince18991230WithTheTimeAsFraction) {
   struct Case {
@@ -124,36 +97,6 @@ TEST(DateTimeTest, FileTimesBecomeLocalTimeWithEvenSeconds) {
   // Outside the DOS range the conversion is made all the same.
   ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({0, 0})), Civil(1970, 1, 1, 9));
   ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({-86400 * 365, 0})), Civil(1969, 1, 1, 9));
-}
-
-TEST(DateTimeTest, DosRangeIsTheYears1980To2099) {
-  EXPECT_FALSE(HasDosForm(EncodeDateTime(Civil(1979, 12, 31, 23, 59, 59))));
-  EXPECT_TRUE(HasDosForm(EncodeDateTime(Civil(1980, 1, 1))));
-  EXPECT_TRUE(HasDosForm(EncodeDateTime(Civil(2099, 12, 31, 23, 59, 58))));
-  EXPECT_FALSE(HasDosForm(EncodeDateTime(Civil(2100, 1, 1))));
-  EXPECT_FALSE(HasDosForm(std::numeric_limits<double>::quiet_NaN()));
-}
-
-TEST(DateTimeTest, LocalDosTimeConvertsBackToAFileTime) {
-  auto file_time = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1999, 1, 3, 14, 7, 31, 700)));
-  ASSERT_TRUE(file_time.has_value());
-  EXPECT_EQ(*file_time, (FileTime{k19990103At140731Jst - 1, 0}));
-
-  file_time = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1980, 1, 1)));
-  ASSERT_TRUE(file_time.has_value());
-  EXPECT_EQ(file_time->seconds, k19800101At000000Jst);
-
-  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(1979, 12, 31, 23, 59, 58))));
-  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2100, 1, 1))));
-}
-
-TEST(DateTimeTest, LocalTimeInADaylightSavingGapHasNoFileTime) {
-  const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
-  // On 2021-03-28 clocks in this zone jumped from 02:00 to 03:00.
-  EXPECT_FALSE(LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2021, 3, 28, 2, 30))));
-  const auto after = LocalDosDateTimeToFileTime(EncodeDateTime(Civil(2021, 3, 28, 3, 30)));
-  ASSERT_TRUE(after.has_value());
-  EXPECT_EQ(after->seconds, 1616895000);  // 01:30 UTC
 }
 
 TEST(DateTimeTest, NowLiesBetweenTheClockReadingsAroundIt) {

@@ -153,6 +153,29 @@ TEST_F(PosixFileSystemTest, ListFolderIncludesHiddenEntriesAndJudgesLinksByTarge
   EXPECT_EQ(fs_.ListFolder(dir_ / "a.htm").status().code(), ENOTDIR);
 }
 
+TEST_F(PosixFileSystemTest, HasSubfolderCountsHiddenFoldersAndLinksToFoldersButNotFiles) {
+  testing::MakeFolder(dir_ / "files");
+  WriteBytes(dir_ / "files/a.htm", "");
+  ASSERT_EQ(symlink("a.htm", (dir_ / "files/link").c_str()), 0);
+  testing::MakeFolder(dir_ / "hidden/.git");
+  testing::MakeFolder(dir_ / "linked/target");
+  ASSERT_EQ(symlink("target", (dir_ / "linked/via").c_str()), 0);
+  testing::MakeFolder(dir_ / "empty");
+
+  for (const char* folder : {"hidden", "linked"}) {
+    auto found = fs_.HasSubfolder(dir_ / folder);
+    ASSERT_TRUE(found.ok()) << folder;
+    EXPECT_TRUE(*found) << folder;
+  }
+  for (const char* folder : {"files", "empty"}) {
+    auto found = fs_.HasSubfolder(dir_ / folder);
+    ASSERT_TRUE(found.ok()) << folder;
+    EXPECT_FALSE(*found) << folder;
+  }
+  EXPECT_TRUE(IsNotFound(fs_.HasSubfolder(dir_ / "missing").status()));
+  EXPECT_EQ(fs_.HasSubfolder(dir_ / "files/a.htm").status().code(), ENOTDIR);
+}
+
 TEST_F(PosixFileSystemTest, NewWritableFileCreatesExclusivelyAndPrivately) {
   const std::string path = dir_ / "new";
   auto file = fs_.NewWritableFile(path);

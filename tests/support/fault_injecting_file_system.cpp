@@ -20,6 +20,8 @@ const char* OperationName(FsOp op) {
       return "ReadFileTail";
     case FsOp::kListFolder:
       return "ListFolder";
+    case FsOp::kHasSubfolder:
+      return "HasSubfolder";
     case FsOp::kNewWritableFile:
       return "NewWritableFile";
     case FsOp::kRename:
@@ -260,6 +262,11 @@ Result<std::string> FaultInjectingFileSystem::ReadFileTail(const std::string& pa
 Result<std::vector<FolderEntry>> FaultInjectingFileSystem::ListFolder(const std::string& path) {
   if (auto failure = Check(FsOp::kListFolder, path)) return *failure;
   return inner_.ListFolder(path);
+}
+
+Result<bool> FaultInjectingFileSystem::HasSubfolder(const std::string& path) {
+  if (auto failure = Check(FsOp::kHasSubfolder, path)) return *failure;
+  return inner_.HasSubfolder(path);
 }
 
 Result<std::unique_ptr<WritableFile>> FaultInjectingFileSystem::NewWritableFile(

@@ -30,6 +30,7 @@ enum class FsOp {
   kReadFile,
   kReadFileTail,
   kListFolder,
+  kHasSubfolder,
   kNewWritableFile,
   kRename,
   kRenameNoReplace,
@@ -112,6 +113,7 @@ class FaultInjectingFileSystem : public FileSystem {
   Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
                                    uint64_t* file_size) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
+  Result<bool> HasSubfolder(const std::string& path) override;
   using FileSystem::NewWritableFile;
   Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path,
                                                         uint32_t mode) override;

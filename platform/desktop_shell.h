@@ -1,0 +1,61 @@
+// The desktop's shell services that the program asks for: the browser for HTML pages,
+// starting that browser on a page, and opening a file or address with the program the
+// desktop associates with it. An interface, so that tests can put a fake in its place.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "platform/desktop_entry.h"
+#include "platform/status.h"
+
+namespace zelvora {
+
+// The program that shows HTML pages.
+struct BrowserProgram {
+  DesktopEntry entry;  // its desktop entry
+  std::string path;    // the full path of the program its Exec line starts
+};
+
+class DesktopShell {
+ public:
+  virtual ~DesktopShell() = default;
+
+  // The browser for HTML pages. Fails when the desktop names none, or the named entry is
+  // missing or has an unusable Exec line.
+  virtual Result<BrowserProgram> HtmlBrowser() = 0;
+
+  // Starts `browser` on `argument` (a file URL or an address) through its Exec line. OK when
+  // the program started.
+  virtual Status StartBrowser(const BrowserProgram& browser, const std::string& argument) = 0;
+
+  // Opens `target` (a path or an address) with the program associated with it. OK when the
+  // request was accepted: the opener started and did not report a failure.
+  virtual Status Open(const std::string& target) = 0;
+};
+
+// The shell services of a freedesktop.org desktop:
+// - the browser is the desktop entry that `xdg-mime query default text/html` names, looked
+//   up in ApplicationFolders();
+// - the browser is started detached, without a shell, with ExecCommandLine's words;
+// - Open runs `xdg-open target` and waits up to `patience` for its verdict. xdg-open outside
+//   a known desktop runs the viewer in the foreground, so an opener still running when
+//   patience runs out has started its viewer and counts as accepted.
+class XdgDesktopShell : public DesktopShell {
+ public:
+  // `while_waiting` (may be empty) is called every few hundredths of a second while a
+  // helper program (xdg-mime, xdg-open) is awaited, so that a window can keep repainting.
+  explicit XdgDesktopShell(std::function<void()> while_waiting = {},
+                           std::chrono::milliseconds patience = std::chrono::seconds(3));
+
+  Result<BrowserProgram> HtmlBrowser() override;
+  Status StartBrowser(const BrowserProgram& browser, const std::string& argument) override;
+  Status Open(const std::string& target) override;
+
+ private:
+  std::function<void()> while_waiting_;
+  std::chrono::milliseconds patience_;
+};
+
+}  // namespace zelvora

@@ -1,0 +1,44 @@
+// Starting other programs without a shell: detached ones that run on by themselves (a
+// browser, a viewer, xdg-open), and short helpers whose output is read (xdg-mime).
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace zelvora {
+
+// The full path of `program`: `program` itself when it holds a "/", otherwise the first
+// executable regular file of that name in the folders of $PATH (when PATH is unset,
+// /usr/local/bin:/usr/bin:/bin). Fails with ENOENT when there is none.
+Result<std::string> FindProgram(const std::string& program);
+
+// Starts argv[0] (found with FindProgram) with the arguments argv[1..], each passed as it
+// is (no shell, no word splitting), and returns as soon as the program has been loaded: OK
+// then, otherwise a Status with the errno of the failure (ENOENT, EACCES, ENOEXEC...).
+// The program gets stdin from /dev/null and a session of its own, and is not a child of
+// this process: it never needs to be waited for and outlives this process.
+// Precondition: `argv` is not empty.
+Status StartDetached(const std::vector<std::string>& argv);
+
+// Starts `argv` as StartDetached does and then waits up to `patience` for it to end, calling
+// `while_waiting` (when given) every few hundredths of a second meanwhile. OK when it ends
+// with exit status 0, or when it is still running as patience runs out (a launcher such as
+// xdg-open may stay with the program it opened); otherwise a failure, whose code() is the
+// exit status, or the errno of a failed start.
+Status RunDetachedForVerdict(const std::vector<std::string>& argv,
+                             std::chrono::milliseconds patience,
+                             const std::function<void()>& while_waiting = {});
+
+// Runs `argv` (found with FindProgram) with stdin from /dev/null and stderr discarded, and
+// returns what it wrote to stdout, calling `while_waiting` (when given) every few hundredths
+// of a second meanwhile. Fails when it cannot be started, ends with a status other than 0,
+// or has not ended within `timeout` (it is then killed).
+Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
+                                  std::chrono::milliseconds timeout,
+                                  const std::function<void()>& while_waiting = {});
+
+}  // namespace zelvora

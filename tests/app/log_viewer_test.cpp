@@ -1,0 +1,104 @@
+#include "app/log_viewer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "components/message_box.h"
+#include "platform/encoding.h"
+#include "records/run_log.h"
+#include "tests/support/fake_shell.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvora::gui {
+namespace {
+
+using Words = std::vector<std::string>;
+
+uint32_t PermissionBits(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0xffffffff;
+}
+
+class LogViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::RemoveTree(LogFileName()); }
+  void TearDown() override { testing::RemoveTree(LogFileName()); }
+
+  bool Show() {
+    return ShowLog(
+        shell, RealFileSystem(), [this](const std::string& text) { statuses.push_back(text); },
+        nullptr);
+  }
+
+  testing::TempDir runtime{"runtime"};
+  testing::ScopedEnvironment environment{{"XDG_RUNTIME_DIR", runtime.path().c_str()}};
+  testing::FakeShell shell;
+  MessageBoxScript boxes;
+  Words statuses;
+};
+
+TEST_F(LogViewerTest, TheViewerGetsAPrivateUtf8CopyMadeAfreshEachTime) {
+  const std::string log = *ConvertText("★日付記入開始：/site/表.htm\r\n\r\n", kUtf8, kCp932);
+  testing::WriteBytes(LogFileName(), log);
+  ASSERT_TRUE(Show());
+  const std::string copy = runtime / "zelvora/Zelvora.log";
+  EXPECT_EQ(shell.opened, (Words{copy}));
+  EXPECT_EQ(testing::ReadBytes(copy), "★日付記入開始：/site/表.htm\n\n");
+  EXPECT_EQ(PermissionBits(copy), 0600u);
+  EXPECT_EQ(PermissionBits(runtime / "zelvora"), 0700u);
+  EXPECT_EQ(testing::ReadBytes(LogFileName()), log);  // the log itself stays CP932
+  EXPECT_EQ(statuses, (Words{"ログを表示しました。"}));
+  EXPECT_TRUE(boxes.shown.empty());
+
+  testing::WriteBytes(LogFileName(), "second run\r\n");
+  chmod(copy.c_str(), 0644);
+  ASSERT_TRUE(Show());
+  EXPECT_EQ(testing::ReadBytes(copy), "second run\n");
+  EXPECT_EQ(PermissionBits(copy), 0600u);
+}
+
+TEST_F(LogViewerTest, NoLogYetGivesTheStatusAndTheBox) {
+  EXPECT_FALSE(Show());
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(statuses, (Words{"ログを表示できません。"}));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text,
+            "ログを表示できません。まだログファイルが存在しない可能性があります。\n"
+            "存在する場合は、メモ帳で\n\"Zelvora.log\"\nをご覧下さい。");
+  EXPECT_EQ(boxes.shown[0].caption, "ゼルヴォラ");
+  EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kExclamation);
+  EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
+}
+
+TEST_F(LogViewerTest, AViewerThatFailsGivesTheStatusAndTheBox) {
+  testing::WriteBytes(LogFileName(), "log\r\n");
+  shell.opens = false;
+  EXPECT_FALSE(Show());
+  EXPECT_EQ(statuses, (Words{"ログを表示できません。"}));
+  EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(LogViewerTest, WithoutAPlaceForTheCopyTheLogItselfIsShown) {
+  testing::WriteBytes(runtime / "blocked", "a file where a folder should be");
+  environment.Set("XDG_RUNTIME_DIR", runtime / "blocked");
+  testing::WriteBytes(LogFileName(), "log\r\n");
+  ASSERT_TRUE(Show());
+  EXPECT_EQ(shell.opened, (Words{LogFileName()}));
+}
+
+TEST_F(LogViewerTest, ACopyNeverReplacesTheLogItself) {
+  // A program folder that is also the scratch folder: the log is shown as it is.
+  environment.Set("XDG_RUNTIME_DIR", nullptr);
+  environment.Set("XDG_CACHE_HOME", runtime.path());
+  environment.Set("ZELVORA_PROGRAM_DIR", runtime / "zelvora");
+  testing::MakeFolder(runtime / "zelvora");
+  const std::string log = *ConvertText("表\r\n", kUtf8, kCp932);
+  testing::WriteBytes(LogFileName(), log);
+  ASSERT_TRUE(Show());
+  EXPECT_EQ(shell.opened, (Words{runtime / "zelvora/Zelvora.log"}));
+  EXPECT_EQ(testing::ReadBytes(LogFileName()), log);
+}
+
+}  // namespace
+}  // namespace zelvora::gui
