@@ -370,11 +370,22 @@ fi
 
 if wants startup; then
   store="$work/env/avoid-2000.reg"
+  # A complete store, as the settings window saves it, so that loading reads the whole list.
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState]\r\n'
+    printf '"%s"=dword:00000000\r\n' MWLeft MWTop PWLeft PWTop
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n'
+    printf '"WriteFmtStr"="yyyy/mm/dd"\r\n'
+    printf '"%s"=dword:00000001\r\n' KeepTimeStamp Backup EnableAvoidList LinkWrite Log UseNN
+    printf '"%s"=dword:00000000\r\n' OpenWriteF RestrictLinkNest WriteFmtIdx AssignWriteFmt
+    printf '"BackupGenes"=dword:00000003\r\n"MaxLinkNest"=dword:00000005\r\n'
+    printf '"MaxLog"=dword:000001f4\r\n"ErrCope"=dword:00000002\r\n'
     for ((i = 0; i < 2000; i++)); do printf '"AvoidList%d"="*.x%d"\r\n' "$i" "$i"; done
   } >"$store"
+  if ! env ZELVORA_REGISTRY="$store" "$stamp" --show-settings 2>&1 | grep -q '^AvoidList1999='; then
+    echo "the store with 2,000 avoid-list entries was not read whole"
+  fi
   startup_walls=()
   for ((r = 1; r <= repeat; r++)); do
     measure "startup-$r" env ZELVORA_REGISTRY="$store" "$stamp" --show-settings >/dev/null
