@@ -78,7 +78,7 @@ void PagePath::SetWaitingTextAside() {
 
 bool PagePath::RestoreFromScratch() {
   // The top page and the pages just below it whose texts lie one after another in the
-  // scratch file, as they were set aside, up to half the budget.
+  // scratch file, as they were set aside, as far as the budget allows.
   size_t low = pages_.size() - 1;
   size_t total = pages_[low]->spilled->size;
   while (low > 0) {
@@ -86,7 +86,7 @@ bool PagePath::RestoreFromScratch() {
     const bool adjacent =
         below.scan.text_set_aside() && below.spilled &&
         below.spilled->offset + below.spilled->size == pages_[low]->spilled->offset;
-    if (!adjacent || total + below.spilled->size > budget_ / 2) break;
+    if (!adjacent || held_ + total + below.spilled->size > budget_) break;
     total += below.spilled->size;
     --low;
   }

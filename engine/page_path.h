@@ -66,8 +66,8 @@ class PagePath {
   // Sets the text of the waiting pages nearest the root aside until they hold at most half
   // the budget.
   void SetWaitingTextAside();
-  // Gives the top page and the pages just below it their text back from the scratch file, up
-  // to half the budget; false when it cannot be read.
+  // Gives the top page and the pages just below it their text back from the scratch file, as
+  // far as the budget allows; false when it cannot be read.
   bool RestoreFromScratch();
   // Gives the top page its text back from its own file.
   bool RestoreFromPage();

@@ -12,6 +12,8 @@
 namespace zelvora {
 namespace {
 
+constexpr int kMaxLocateAttempts = 3;
+
 bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
   return ReportFileFailure(context, "次のファイルに書き込めませんでした。\n" + page.file_name,
                            page.referrer, page.line);
@@ -82,8 +84,10 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   std::string temporary_for;
   FileInfo now;
   Result<std::string> data_path = page.file_name;
-  while (data_path.ok() && temporary_for != *data_path) {
+  // A link that keeps changing its target while this runs ends as a changed page.
+  for (int attempt = 0; data_path.ok() && temporary_for != *data_path; ++attempt) {
     file.reset();
+    if (attempt == kMaxLocateAttempts) return AnswerChangedPage(context, page);
     temporary_for = *data_path;
     auto pending = PendingFile::Create(fs, temporary_for, page.before.mode & 0777);
     if (!pending.ok()) return AnswerWriteFailure(context, page);

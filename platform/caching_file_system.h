@@ -27,7 +27,7 @@ namespace zelvora {
 class CachingFileSystem : public FileSystem {
  public:
   static constexpr size_t kDefaultMaxRemembered = 16384;
-  static constexpr size_t kDefaultMaxListed = size_t{1} << 17;
+  static constexpr size_t kDefaultMaxListed = size_t{1} << 15;
 
   // `inner` is not owned and must outlive this file system.
   explicit CachingFileSystem(FileSystem& inner, size_t max_remembered = kDefaultMaxRemembered,
