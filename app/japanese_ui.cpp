@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStringList>
@@ -24,7 +25,11 @@ void SetUpJapaneseUi(QApplication& application) {
   const QString family = JapaneseUiFontFamily();
   if (!family.isEmpty()) {
     QFont font(family);
-    font.setPixelSize(kUiFontPixelSize);
+    // A pixel size sets the em; the characters with their ascent and descent stand higher.
+    for (int size = kUiFontHeight; size > 1; --size) {
+      font.setPixelSize(size);
+      if (QFontMetrics(font).height() <= kUiFontHeight) break;
+    }
     QApplication::setFont(font);
   }
   // The translator lives as long as the application, which owns it.

@@ -8,10 +8,12 @@ class QApplication;
 
 namespace zelvora::gui {
 
-// The pixel size of the user-interface font on the original platform's windows.
-inline constexpr int kUiFontPixelSize = 13;
+// The character height of the user-interface font, in pixels: the font's ascent plus its
+// descent, as the windows' layouts assume it.
+inline constexpr int kUiFontHeight = 13;
 
-// Sets the application font to a Japanese sans-serif family at kUiFontPixelSize pixels and
+// Sets the application font to a Japanese sans-serif family whose characters are
+// kUiFontHeight pixels high (the largest pixel size that keeps them within it) and
 // loads Qt's Japanese translation (qtbase_ja.qm), so standard buttons read "キャンセル",
 // "中止", "再試行", "無視". Missing fonts or translations leave Qt's defaults; the program
 // still runs. Call once, after the QApplication is made.

@@ -1,6 +1,8 @@
 #include "bench/crash_check.h"
 
+#include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace zelvora::bench {
 namespace {
@@ -56,6 +58,53 @@ SiteCheck CheckTree(const ExpectedSite& expected, const TreeSnapshot& now, PageC
     if (!now.contains(path)) check.violations.push_back("missing: " + path);
   }
   return check;
+}
+
+// The generation number of a name that BackupOwner accepted ("a/b_Bak3.bak" -> 3).
+int GenerationNumber(const std::string& path) { return path[path.size() - 5] - '0'; }
+
+// The age of `bytes` in the history of `page` (0 stamped, 1 generated, 2 the older generation
+// 1, ...), or -1 when the page never held them.
+int AgeInHistory(const ExpectedSite& expected, const TreeSnapshot& older, const std::string& page,
+                 const std::string& bytes) {
+  if (bytes == expected.reference.at(page).bytes) return 0;
+  if (bytes == expected.pristine.at(page).bytes) return 1;
+  const std::string stem = page.substr(0, page.size() - (sizeof kPageSuffix - 1));
+  for (int n = 1; n <= 9; ++n) {
+    const auto generation = older.find(stem + "_Bak" + std::to_string(n) + ".bak");
+    if (generation != older.end() && generation->second.bytes == bytes) return n + 1;
+  }
+  return -1;
+}
+
+// The number of texts in the history of `page`.
+int HistoryLength(const TreeSnapshot& older, const std::string& page) {
+  const std::string stem = page.substr(0, page.size() - (sizeof kPageSuffix - 1));
+  int length = 2;
+  for (int n = 1; n <= 9; ++n) length += older.contains(stem + "_Bak" + std::to_string(n) + ".bak");
+  return length;
+}
+
+// Judges the generations of one page whose own text has age `page_age`: by generation
+// number, strictly older texts, and every text older than the page's present.
+void CheckGenerationOrder(const std::string& page, int page_age, const std::map<int, int>& ages,
+                          int history_length, SiteCheck& check) {
+  int last = page_age;
+  for (const auto& [number, age] : ages) {
+    if (age <= last) {
+      check.violations.push_back(
+          "generation " + std::to_string(number) + " of " + page +
+          (age == page_age ? " holds the page's own text" : " is out of order or held twice"));
+    }
+    last = std::max(last, age);
+  }
+  for (int age = page_age + 1; age < history_length; ++age) {
+    const bool kept = std::any_of(ages.begin(), ages.end(),
+                                  [age](const auto& entry) { return entry.second == age; });
+    if (!kept) {
+      check.violations.push_back("text of age " + std::to_string(age) + " of " + page + " lost");
+    }
+  }
 }
 
 }  // namespace
@@ -121,6 +170,60 @@ SiteCheck CheckCompleted(const ExpectedSite& expected, const TreeSnapshot& now) 
     if (IsPage(path) && expected.reference.at(path).bytes != state.bytes &&
         !now.contains(FirstGeneration(path))) {
       check.violations.push_back("no generation 1 of " + path);
+    }
+  }
+  return check;
+}
+
+SiteCheck CheckHistory(const ExpectedSite& expected, const TreeSnapshot& older,
+                       const TreeSnapshot& now, bool completed) {
+  SiteCheck check;
+  std::map<std::string, int> page_ages;
+  std::map<std::string, std::map<int, int>> generation_ages;  // page -> number -> age
+  for (const auto& [path, state] : now) {
+    const auto generated = expected.pristine.find(path);
+    if (generated != expected.pristine.end() && IsPage(path)) {
+      const FileState& stamped = expected.reference.at(path);
+      if (state.bytes == stamped.bytes) {
+        ++check.stamped_pages;
+        page_ages[path] = 0;
+        if (state.mtime != stamped.mtime) {
+          check.violations.push_back("stamped page lost its kept time: " + path);
+        }
+      } else if (state.bytes == generated->second.bytes && !completed) {
+        page_ages[path] = 1;
+        if (state.mtime != generated->second.mtime) {
+          check.violations.push_back("unwritten page has a new time: " + path);
+        }
+      } else {
+        check.violations.push_back((completed ? "page differs from the reference: "
+                                              : "page neither generated nor stamped: ") +
+                                   path);
+      }
+    } else if (generated != expected.pristine.end()) {
+      if (state.bytes != generated->second.bytes) {
+        check.violations.push_back("asset changed: " + path);
+      }
+    } else if (IsTemporaryFileName(NamePart(path))) {
+      ++check.temporaries;
+    } else if (const std::string owner = BackupOwner(expected.pristine, path); !owner.empty()) {
+      ++check.backups;
+      const int age = AgeInHistory(expected, older, owner, state.bytes);
+      if (age < 0) {
+        check.violations.push_back("generation " + path + " holds a foreign text");
+      } else {
+        generation_ages[owner][GenerationNumber(path)] = age;
+      }
+    } else {
+      check.violations.push_back("unexpected file " + path);
+    }
+  }
+  for (const auto& [path, state] : expected.pristine) {
+    if (!now.contains(path)) {
+      check.violations.push_back("missing: " + path);
+    } else if (const auto age = page_ages.find(path); age != page_ages.end()) {
+      CheckGenerationOrder(path, age->second, generation_ages[path], HistoryLength(older, path),
+                           check);
     }
   }
   return check;

@@ -42,6 +42,19 @@ SiteCheck CheckInterrupted(const ExpectedSite& expected, const TreeSnapshot& now
 // Temporary files are counted, not judged.
 SiteCheck CheckCompleted(const ExpectedSite& expected, const TreeSnapshot& now);
 
+// The judgement of a run that met injected failures (of reads, writes, renames, links), where
+// each page already had generations before the run (`older`: path to text, such as
+// "a/b_Bak1.bak"). A page's history is, newest first: its stamped text, its generated text,
+// then its older generations in order. After the faulted run (`completed` false) every page
+// is whole, as generated or as stamped with its time; after a later complete run (`completed`
+// true) every page is as stamped. In both, the generations of each page hold, from
+// generation 1 upwards, texts of its history older than the page's own, newest first, each
+// once, none lost (numbers may be skipped). A failed replace that left its rotation in place
+// shows as a generation holding the page's current text, or as one text held twice. Assets
+// are untouched; temporary files are counted, not judged.
+SiteCheck CheckHistory(const ExpectedSite& expected, const TreeSnapshot& older,
+                       const TreeSnapshot& now, bool completed);
+
 // After the first complete run of a pristine site, `stamped` compared with `expected.pristine`:
 // every page changed, kept its last-write time, and has generation 1 holding its old text.
 SiteCheck CheckFirstStamp(const TreeSnapshot& pristine, const TreeSnapshot& stamped);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 namespace zelvora::bench {
 namespace {
 
@@ -113,6 +116,57 @@ TEST(CrashCheck, FirstStampMustChangeEveryPageAndKeepItsTime) {
   late.erase("d/b_Bak1.bak");
   EXPECT_EQ(CheckFirstStamp(site.pristine, late).violations.size(), 2u);
   EXPECT_EQ(CheckFirstStamp(site.pristine, site.pristine).violations.size(), 2u);
+}
+
+// Runs with injected failures start from pages that already have a generation: the history
+// of a.html is "new a", "old a", "older a".
+TEST(CrashCheck, HistoryAfterFaultsKeepsEveryTextInOrder) {
+  const ExpectedSite site = Expected();
+  const TreeSnapshot older = {{"a_Bak1.bak", {"older a", 8}}};
+  TreeSnapshot before = site.pristine;
+  before["a_Bak1.bak"] = {"older a", 8};
+  TreeSnapshot done = site.reference;
+  done["a_Bak2.bak"] = {"older a", 8};
+
+  struct HistoryCase {
+    const char* name;
+    std::map<std::string, FileState> changes;  // over `before`; an empty text removes
+    size_t violations_after_faults;
+    size_t violations_completed;
+  };
+  const HistoryCase cases[] = {
+      {"nothing written", {}, 0, 2},
+      {"written with generations moved up",
+       {{"a.html", {"new a", 10}}, {"a_Bak1.bak", {"old a", 10}}, {"a_Bak2.bak", {"older a", 8}}},
+       0,
+       1},
+      {"rotation left in place after a failed replace",
+       {{"a_Bak1.bak", {"old a", 10}}, {"a_Bak2.bak", {"older a", 8}}},
+       1,
+       2},
+      {"rotated twice",
+       {{"a.html", {"new a", 10}},
+        {"a_Bak1.bak", {"old a", 10}},
+        {"a_Bak2.bak", {"old a", 10}},
+        {"a_Bak3.bak", {"older a", 8}}},
+       1,
+       2},
+      {"older generation lost", {{"a.html", {"new a", 10}}, {"a_Bak1.bak", {"old a", 10}}}, 1, 2},
+      {"numbers skipped",
+       {{"a.html", {"new a", 10}}, {"a_Bak1.bak", {"old a", 10}}, {"a_Bak3.bak", {"older a", 8}}},
+       0,
+       1},
+      {"generation with a foreign text", {{"a_Bak2.bak", {"stranger", 8}}}, 1, 3},
+  };
+  for (const HistoryCase& c : cases) {
+    TreeSnapshot tree = before;
+    for (const auto& [path, state] : c.changes) tree[path] = state;
+    EXPECT_EQ(CheckHistory(site, older, tree, false).violations.size(), c.violations_after_faults)
+        << c.name;
+    EXPECT_EQ(CheckHistory(site, older, tree, true).violations.size(), c.violations_completed)
+        << c.name;
+  }
+  EXPECT_TRUE(CheckHistory(site, older, done, true).violations.empty());
 }
 
 }  // namespace

@@ -8,8 +8,15 @@
 #   memory  peak resident memory of the 100,000-page first stamp                goal <= 100 MiB
 #   chain   a 100,000-page chain of "next" links completes, every page stamped
 #   crash   runs killed at random moments (3,000 pages, 50 rounds) lose nothing
+#   faults  runs under injected failures of reads, writes, renames and links (fiu-run; 3,000
+#           pages, 20 rounds) keep every page whole and every generation, and the next run
+#           completes the site
 #   scan    the stamp scan of one 5/10/25/50 MB page: time per byte stays flat     goal <= 1.5
 #           (50 MB over 5 MB; cache effects alone give ~1.3 here, a quadratic scan 10)
+#   gui     the same first stamp of the 10,000-page site as a run in the window (zelvora
+#           --run on Qt's offscreen platform, the run from its start command to its end) vs
+#           zelvora-stamp, side by side; the whole process is shown too         goal <= 1.10
+#           and how soon the abort button stops a run on a 50 MB page           goal <= 0.1 s
 #   dialogs the file dialog on Qt's offscreen platform, next to the bare folder reading:
 #           expanding a folder of 10,000 subfolders in its tree               goal < 1 s
 #           listing a folder of 20,000 files                                  goal < 0.5 s
@@ -35,12 +42,15 @@ usage() {
   cat <<'EOF'
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
-  --only LIST      run only these comma-separated parts: first,second,scale,memory,chain,crash,
-                   scan,dialogs,syscalls,ratios,startup,bigfolder
+  --only LIST      run only these comma-separated parts:
+                   first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,
+                   syscalls,ratios,startup,bigfolder
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
   --rounds N       crash-test rounds (default 50)
+  --fault-rounds N rounds of the crash test under injected failures (default 20)
+  --fault-probability P  probability of each injected failure per call (default 0.0003)
   --keep           keep the generated sites for the next invocation
   --no-wait        do not wait for recent deletions to age (faster, less fair)
   --no-build       use the binaries already in build-bench
@@ -52,7 +62,8 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
-only="first,second,scale,memory,chain,crash,scan,dialogs,syscalls,ratios,startup,bigfolder"
+fault_rounds=20 fault_probability=0.0003
+only="first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,syscalls,ratios,startup,bigfolder"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -61,6 +72,8 @@ while [ $# -gt 0 ]; do
     --cold) cold=1 ;;
     --repeat) repeat=$2; shift ;;
     --rounds) rounds=$2; shift ;;
+    --fault-rounds) fault_rounds=$2; shift ;;
+    --fault-probability) fault_probability=$2; shift ;;
     --keep) keep=1 ;;
     --no-build) do_build=0 ;;
     --no-wait) wait_deletions=0 ;;
@@ -75,6 +88,7 @@ wants() { case ",$only," in *",$1,"*) return 0 ;; *) return 1 ;; esac; }
 if [ "$quick" -eq 1 ]; then
   first_pages=1000 small_pages=100 large_pages=10000 chain_pages=10000
   crash_pages=300 crash_rounds=5 scan_args=(--benchmark_min_time=0.05)
+  fault_rounds=5 fault_probability=0.003
   [ "$repeat" -gt 1 ] && repeat=1
   wait_deletions=0
 else
@@ -85,8 +99,11 @@ fi
 if [ "$do_build" -eq 1 ]; then
   "$repo/scripts/setup-debian.sh"
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=OFF >/dev/null
+  gui_target=()
+  if wants gui; then gui_target=(zelvora); fi
   cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
-    zelvora-measure zelvora-crash-test zelvora-scan-benchmark >/dev/null
+    zelvora-measure zelvora-crash-test zelvora-scan-benchmark zelvora_fault_calls \
+    zelvora-preload-exec "${gui_target[@]}" >/dev/null
   if wants dialogs; then
     cmake --build "$build" -j "$(nproc)" --target zelvora-gui-benchmark >/dev/null
   fi
@@ -277,6 +294,17 @@ if wants crash; then
     "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
 fi
 
+if wants faults; then
+  status=0
+  "$build/bench/zelvora-crash-test" --stamp "$stamp" --pages "$crash_pages" \
+    --rounds "$fault_rounds" --faults "$fault_probability" --work "$runs/faults" \
+    >"$work/logs/faults.txt" || status=$?
+  grep -E '^(reference|second run|verdict|round)|FAILED|^  ' "$work/logs/faults.txt" || true
+  report "crash test $crash_pages pages, $fault_rounds faulted rounds" \
+    "$(grep -c '; ok$' "$work/logs/faults.txt" || true) ok" "all rounds" \
+    "$([ "$status" -eq 0 ] && echo met || echo MISSED)"
+fi
+
 if wants scan; then
   csv="$work/logs/scan.csv"
   "$build/bench/zelvora-scan-benchmark" "${scan_args[@]}" --benchmark_out="$csv" \
@@ -285,6 +313,72 @@ if wants scan; then
   awk -F, '/^"BM_StampScan/ { gsub(/"/, "", $1); printf "%s: %.3f ns per byte\n", $1, 1e9 / $6 }' "$csv"
   flatness=$(awk -F, '/^"BM_StampScan/ { v[++n] = 1e9 / $6 } END { printf "%.2f", v[n] / v[1] }' "$csv")
   report "scan time per byte, 50 MB / 5 MB page" "$flatness" "<= 1.5" "$(verdict "$flatness" 1.5)"
+fi
+
+# --- the program in its window -------------------------------------------------------------
+
+if wants gui; then
+  window="$build/zelvora"
+  export QT_QPA_PLATFORM=offscreen
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  echo "site: $(describe "$site")"
+  cli_walls=() gui_walls=() gui_runs=()
+  for ((r = 1; r <= repeat; r++)); do
+    # Each round runs both on fresh copies, in alternating order.
+    fresh_copy "$site" "$runs/gui-cli-$r"
+    fresh_copy "$site" "$runs/gui-window-$r"
+    for side in $( ((r % 2)) && echo "cli window" || echo "window cli"); do
+      settle "$runs/gui-$side-$r"
+      if [ "$side" = cli ]; then
+        measure "gui-cli-$r" "$stamp" "$runs/gui-cli-$r/index.html" \
+          >"$work/logs/gui-cli-$r.out" 2>"$work/logs/gui-cli-$r.err"
+        cli_walls+=("$(field "gui-cli-$r" wall_s)")
+      else
+        measure "gui-window-$r" "$window" --run "$runs/gui-window-$r/index.html" \
+          >"$work/logs/gui-window-$r.out" 2>"$work/logs/gui-window-$r.err"
+        gui_walls+=("$(field "gui-window-$r" wall_s)")
+        gui_runs+=("$(sed -n 's/^run: \([0-9.]*\) s$/\1/p' "$work/logs/gui-window-$r.err")")
+      fi
+    done
+  done
+  echo "first stamp of $first_pages pages: zelvora-stamp ${cli_walls[*]} s;" \
+    "the same run in the window ${gui_runs[*]} s (zelvora --run from start to exit," \
+    "with the program's start and the saving of its settings: ${gui_walls[*]} s)"
+  cli_wall=$(median "${cli_walls[@]}")
+  echo "whole zelvora process / zelvora-stamp: $(calc "$(median "${gui_walls[@]}") / $cli_wall")"
+  ratio=$(calc "$(median "${gui_runs[@]}") / $cli_wall")
+  report "first stamp $first_pages pages, window / cli" "$ratio" "<= 1.10" "$(verdict "$ratio" 1.10)"
+
+  # A 50 MB page of paragraphs with links and markup, stamped once; then the abort button is
+  # pressed at several moments of a run over it, and the slowest answer counts.
+  big="$runs/gui-abort/big.htm"
+  mkdir -p "$runs/gui-abort"
+  awk 'BEGIN { print "<html><body><p><!--#ZELV#--></p>";
+    line = "<p>散歩の記録 <a href=\"#top\">先頭</a> と <b>写真</b> の話。</p>";
+    for (n = 0; n < 50 * 1024 * 1024 / (length(line) + 1); n++) print line;
+    print "</body></html>" }' >"$big"
+  "$window" --run "$big" >/dev/null 2>"$work/logs/gui-abort-first.err"
+  # The runs pressed into find the page stamped already: they read and scan it, and write
+  # nothing, as this run does.
+  "$window" --run "$big" >/dev/null 2>"$work/logs/gui-abort-full.err"
+  full=$(sed -n 's/^run: \([0-9.]*\) s$/\1/p' "$work/logs/gui-abort-full.err")
+  latencies=()
+  for share in 10 30 50 70 90; do
+    after=$(awk -v f="$full" -v s="$share" 'BEGIN { printf "%d", f * 1000 * s / 100 }')
+    "$window" --run "$big" --abort-after "$after" >/dev/null 2>"$work/logs/gui-abort-$share.err" || true
+    latency=$(sed -n 's/^abort latency: \([0-9.]*\) s$/\1/p' "$work/logs/gui-abort-$share.err")
+    [ -n "$latency" ] && latencies+=("$latency")
+  done
+  echo "a run over a $(($(stat -c %s "$big") / 1048576)) MB page takes $full s; abort pressed at" \
+    "10/30/50/70/90 % of that time stopped it after: ${latencies[*]} s"
+  if [ ${#latencies[@]} -gt 0 ]; then
+    slowest=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -1)
+    report "abort latency, 50 MB page (slowest)" "$slowest s" "<= 0.1 s" "$(verdict "$slowest" 0.1)"
+  else
+    report "abort latency, 50 MB page" "none" "<= 0.1 s" "MISSED"
+  fi
+  unset QT_QPA_PLATFORM
 fi
 
 # --- the dialog components -------------------------------------------------------------------

@@ -53,6 +53,12 @@ struct ShapeCase {
   SiteShape shape;
   int pages;
 };
+// "Site37", "Chain2500": the name of a case in test lists and failure messages.
+std::string CaseName(const ShapeCase& shape_case) {
+  return (shape_case.shape == SiteShape::kChain ? "Chain" : "Site") +
+         std::to_string(shape_case.pages);
+}
+void PrintTo(const ShapeCase& shape_case, std::ostream* out) { *out << CaseName(shape_case); }
 
 class SitePlanTest : public ::testing::TestWithParam<ShapeCase> {};
 
@@ -97,7 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, SitePlanTest,
     ::testing::Values(ShapeCase{SiteShape::kSite, 1}, ShapeCase{SiteShape::kSite, 2},
                       ShapeCase{SiteShape::kSite, 37}, ShapeCase{SiteShape::kSite, 3000},
-                      ShapeCase{SiteShape::kChain, 1}, ShapeCase{SiteShape::kChain, 2500}));
+                      ShapeCase{SiteShape::kChain, 1}, ShapeCase{SiteShape::kChain, 2500}),
+    [](const ::testing::TestParamInfo<ShapeCase>& param_info) {
+      return CaseName(param_info.param);
+    });
 
 TEST(SitePlan, SitePagesAreShapedLikeARealSite) {
   const SitePlan plan = PlanSite({.pages = 10000});

@@ -5,9 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal_host.h"
 #include "cli/usage.h"
-#include "engine/run.h"
-#include "platform/caching_file_system.h"
-#include "platform/regional_settings.h"
+#include "engine/run_session.h"
 #include "platform/registry_store.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_persistence.h"
@@ -105,15 +103,11 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   // A question needs someone to read it (stderr) and to answer it (stdin).
   const bool can_ask = io.input_is_terminal && io.error_is_terminal;
   TerminalHost host(io.in, io.out, io.err, can_ask, io.error_is_terminal);
-  RunLog log;
-  log.SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
-  const RegionalSettings region = ReadRegionalSettings();
-  // One run per process: what the run learns about files is remembered for all of it.
-  CachingFileSystem fs(FileSystemOf(io));
-  RunContext context(live, host, fs, log, region);
-  context.dry_run = line.dry_run;
-  host.WatchInterrupts(context.state);
-  const RunOutcome outcome = StartRun(context, *line.file, LogFileName());
+  RunSession session(live, host, FileSystemOf(io));
+  session.log().SetObserver([&host](const std::string& entry) { host.EchoLogEntry(entry); });
+  session.context().dry_run = line.dry_run;
+  host.WatchInterrupts(session.context().state);
+  const RunOutcome outcome = session.Run(*line.file);
   return outcome == RunOutcome::kFinished ? kExitFinished : kExitAborted;
 }
 

@@ -58,7 +58,9 @@ TExpViewLite::TExpViewLite(QWidget* parent, FileSystem& fs, FolderRootSource roo
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   connect(this, &QTreeWidget::itemExpanded, this, &TExpViewLite::OnItemExpanded);
-  connect(this, &QTreeWidget::currentItemChanged, this, &TExpViewLite::Change);
+  // A mouse click makes a node current before it selects it, and GetPathName names only a
+  // selected node: the change is told once the selection has followed.
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &TExpViewLite::Change);
   Update();
 }
 

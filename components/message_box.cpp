@@ -6,9 +6,6 @@
 namespace zelvora::gui {
 namespace {
 
-// The application's title, the caption of every box given an empty one.
-const char kApplicationTitleUtf8[] = "ゼルヴォラ";
-
 MessageBoxScript* active_script = nullptr;
 
 QMessageBox::StandardButtons StandardButtonsOf(BoxButtons buttons) {
@@ -75,8 +72,7 @@ BoxAnswer AnswerOf(int button, BoxButtons buttons) {
 
 BoxAnswer ShowMessageBox(QWidget* parent, const QString& text, BoxButtons buttons, BoxIcon icon,
                          const QString& caption) {
-  const QString shown_caption =
-      caption.isEmpty() ? QString::fromUtf8(kApplicationTitleUtf8) : caption;
+  const QString shown_caption = caption.isEmpty() ? QString::fromUtf8(kApplicationTitle) : caption;
   if (active_script != nullptr) {
     active_script->shown.push_back({text, shown_caption, buttons, icon});
     if (active_script->answers.empty()) {
@@ -88,6 +84,8 @@ BoxAnswer ShowMessageBox(QWidget* parent, const QString& text, BoxButtons button
     return answer;
   }
   QMessageBox box(StandardIconOf(icon), shown_caption, text, StandardButtonsOf(buttons), parent);
+  // Reports quote file names and tags; they are never markup.
+  box.setTextFormat(Qt::PlainText);
   return AnswerOf(box.exec(), buttons);
 }
 

@@ -11,6 +11,10 @@ class QWidget;
 
 namespace zelvora::gui {
 
+// The application's title: the program's display name, the caption of every box given an
+// empty one and the start of the windows' captions.
+inline constexpr char kApplicationTitle[] = "ゼルヴォラ";
+
 enum class BoxButtons { kOk, kOkCancel, kYesNo, kAbortRetryIgnore };
 enum class BoxIcon { kNone, kInformation, kExclamation };
 enum class BoxAnswer { kOk, kCancel, kYes, kNo, kAbort, kRetry, kIgnore };

@@ -1,6 +1,7 @@
 #include "engine/process_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -77,10 +78,19 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   const std::string* entered = context.state.VisitedFiles.Insert(file_name);
   if (entered == nullptr) return Done(true);
   FileInfo info;
-  auto bytes = context.fs.ReadFile(file_name, &info);
+  // A large page is read in pieces with pending events let run between them, so that the
+  // windows stay responsive and the abort button can stop the run while the page is read.
+  const FileSystem::ReadPacer pacer = [&context] {
+    context.host.ProcessPendingEvents();
+    return context.state.ContinueFlag;
+  };
+  auto bytes = context.fs.ReadFilePaced(file_name, &info, pacer);
   if (!bytes.ok() && IsNotFound(bytes.status())) {
     if (auto fate = AnswerMissingFile(context, file_name, referrer, line_no)) return Done(*fate);
-    bytes = context.fs.ReadFile(file_name, &info);
+    bytes = context.fs.ReadFilePaced(file_name, &info, pacer);
+  }
+  if (!bytes.ok() && bytes.status().code() == ECANCELED && !context.state.ContinueFlag) {
+    return Done(false);  // stopped by the abort button: nothing to report
   }
   if (!bytes.ok()) {
     return Done(ReportFileFailure(context, ReadFailureCause(file_name), referrer, line_no));

@@ -21,12 +21,6 @@ void ResetRunState(RunContext& context) {
   state.LinkDepth = 0;
 }
 
-// The root file as a full path, so that links back to it are recognised as visited.
-std::string FullRootName(const std::string& name) {
-  const auto current = CurrentFolder();
-  return current.ok() ? ResolvePath(*current, name) : name;
-}
-
 // The summary's sentence about errors that the policy passed over without asking.
 bool MentionsErrors(const RunContext& context) {
   return context.settings.ErrCope != kErrCopeAsk && context.state.ErrorCount > 0;
@@ -56,6 +50,11 @@ void ShowSummary(RunContext& context, bool completed) {
 
 }  // namespace
 
+std::string RootPath(const std::string& name) {
+  const auto current = CurrentFolder();
+  return current.ok() ? ResolvePath(*current, name) : name;
+}
+
 RunOutcome StartRun(RunContext& context, const std::string& name, const std::string& log_path) {
   if (name.empty()) {
     context.host.ShowMessage(kNoFileNameMessage, MessageIcon::kExclamation);
@@ -69,7 +68,7 @@ RunOutcome StartRun(RunContext& context, const std::string& name, const std::str
   context.log.AddLogEntry("★日付記入開始：" + name + "," + LogTimeStamp(NowLocal()) + "\n");
   context.host.ShowProgress(name);
 
-  const std::string root = FullRootName(name);
+  const std::string root = RootPath(name);
   const bool completed = ProcessFile(context, root, "", 0);
   if (context.state.WrittenFiles > 0) {
     // The pages written are on the disk before the run says it is over. A failure here has no

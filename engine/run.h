@@ -18,6 +18,10 @@ enum class RunOutcome {
 // The message shown when the start command is given no file name.
 inline constexpr char kNoFileNameMessage[] = "記入ファイル名を入力して下さい。";
 
+// The full path under which a run started on `name` stamps its root file (and reports it as
+// the current file): `name` taken against the process's current folder.
+std::string RootPath(const std::string& name);
+
 // Runs one stamp run on `name` (as typed; a relative name is taken against the process's
 // current folder). All the run's questions, messages and window steps go through
 // context.host; the log is loaded from and saved to `log_path` (normally LogFileName()),

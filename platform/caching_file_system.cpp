@@ -44,8 +44,13 @@ Result<FileKind> CachingFileSystem::Lookup(const std::string& path) {
 }
 
 Result<std::string> CachingFileSystem::ReadFile(const std::string& path, FileInfo* info) {
+  return ReadFilePaced(path, info, {});
+}
+
+Result<std::string> CachingFileSystem::ReadFilePaced(const std::string& path, FileInfo* info,
+                                                     const ReadPacer& pacer) {
   FileInfo read_info;
-  auto content = inner_.ReadFile(path, &read_info);
+  auto content = inner_.ReadFilePaced(path, &read_info, pacer);
   if (!content.ok()) return content;
   Remember(path, read_info);
   if (info != nullptr) *info = read_info;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -127,6 +128,18 @@ class FileSystem {
   // in `*file_size` the size of the whole file. Fails as ReadFile does.
   virtual Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
                                            uint64_t* file_size) = 0;
+
+  // Called between the pieces of a long read; returning false stops the read.
+  using ReadPacer = std::function<bool()>;
+  // As ReadFile (the whole file or a failure, never part of it), but a large file is read in
+  // pieces of a few MiB with `pacer` called between them, so that the caller can keep a
+  // window responsive meanwhile; when `pacer` returns false the read stops and fails with
+  // ECANCELED. An empty `pacer` reads in one go. This default never calls `pacer`.
+  virtual Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                            const ReadPacer& pacer) {
+    (void)pacer;
+    return ReadFile(path, info);
+  }
 
   // The entries of folder `path`, hidden ones included, in no particular order.
   virtual Result<std::vector<FolderEntry>> ListFolder(const std::string& path) = 0;

@@ -73,6 +73,9 @@ std::string CanonicalFolder(const std::string& path) {
   return result;
 }
 
+// The largest piece a paced read asks for before it lets its pacer run.
+constexpr size_t kPacedPiece = size_t{2} << 20;
+
 // Reads `fd`, a regular file of `size` bytes, straight into the string. A read may return
 // fewer bytes than asked for before the end of the file (a signal, a network file system), so
 // reading goes on until all `size` bytes are there; one byte more is asked for each time, so
@@ -80,17 +83,27 @@ std::string CanonicalFolder(const std::string& path) {
 // turns out longer changed while it was read: EAGAIN, for the caller to treat as a read
 // failure. Reading stops without a further read once the size is reached by a read that
 // returned less than it was asked for: the file's end.
-Result<std::string> ReadAll(int fd, const std::string& path, size_t size) {
-  std::string content(size + 1, '\0');
+//
+// With a `pacer`, each read asks for at most kPacedPiece bytes and the pacer runs between
+// them; when it returns false the read fails with ECANCELED. The memory for the whole file is
+// reserved first and each piece is touched only as it is read, so the time a large file costs
+// is spread over the pieces too.
+Result<std::string> ReadAll(int fd, const std::string& path, size_t size,
+                            const FileSystem::ReadPacer& pacer) {
+  const size_t most_per_read = pacer ? kPacedPiece : size + 1;
+  std::string content;
+  content.reserve(size + 1);
   size_t filled = 0;
   for (;;) {
-    const size_t wanted = content.size() - filled;
+    const size_t wanted = std::min(most_per_read, size + 1 - filled);
+    content.resize(filled + wanted);
     const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
     if (got < 0) return SystemError("read", path, errno);
     if (got == 0) break;
     filled += static_cast<size_t>(got);
     if (filled > size) return SystemError("read (the file grew while it was read)", path, EAGAIN);
     if (filled == size && static_cast<size_t>(got) < wanted) break;
+    if (pacer && !pacer()) return Status::Error("read of " + path + " stopped", ECANCELED);
   }
   if (filled != size) return SystemError("read (the file shrank while it was read)", path, EAGAIN);
   content.resize(size);
@@ -139,6 +152,11 @@ class PosixFileSystem : public FileSystem {
   }
 
   Result<std::string> ReadFile(const std::string& path, FileInfo* file_info) override {
+    return ReadFilePaced(path, file_info, {});
+  }
+
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* file_info,
+                                    const ReadPacer& pacer) override {
     if (HoldsNul(path)) return NulInPath();
     struct stat info;
     auto opened = OpenRegularFile(path, &info);
@@ -146,7 +164,7 @@ class PosixFileSystem : public FileSystem {
     const ScopedFd fd(*opened);
     if (file_info != nullptr) *file_info = FromStat(info);
     try {
-      return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size));
+      return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size), pacer);
     } catch (const std::bad_alloc&) {
       return SystemError("read", path, ENOMEM);
     } catch (const std::length_error&) {

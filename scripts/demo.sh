@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Shows Zelvora at work: sets up a fresh Debian 12 machine if needed, builds zelvora-stamp,
-# stamps a copy of the example site in examples/site and shows what changed.
-# The checked-in example files are never touched; everything happens in a new temporary
-# folder, which is left behind for a closer look.
+# Shows Zelvora at work: sets up a fresh Debian 12 machine if needed, builds it (in build/,
+# shared with scripts/test.sh), copies the example site in examples/site to a new temporary
+# folder and opens the program's window with the copy's top page in its file name box, ready
+# for 開始. Without a display it says so and stamps the copy with zelvora-stamp instead.
+# Either way it then shows what changed, and removes the temporary folder at its end.
+#   scripts/demo.sh [--keep]     --keep leaves the temporary folder for a closer look
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+keep=0
+case "${1:-}" in
+  --keep) keep=1 ;;
+  "") ;;
+  *) echo "usage: scripts/demo.sh [--keep]" >&2; exit 2 ;;
+esac
 
 heading() {
   printf '\n==== %s\n\n' "$1"
@@ -48,21 +56,21 @@ readable_copy() {
   done
 }
 
-heading "Setting up and building zelvora-stamp (Release, in build/; the first build takes a while)"
-./scripts/setup-debian.sh
-# The compiler's output goes to a file and is shown only if the build fails. Warnings do not
-# stop the demo (test.sh builds with warnings as errors).
+heading "Setting up and building Zelvora (in build/; the first build takes a while)"
+# The compiler's output goes to a file and is shown only if the build fails.
 build_output=$(mktemp "${TMPDIR:-/tmp}/zelvora-demo-build.XXXXXX")
-if ! { cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DZELVORA_WERROR=OFF &&
-  cmake --build build -j "$(nproc)" --target zelvora-stamp; } >"$build_output" 2>&1; then
+if ! ./scripts/build.sh zelvora zelvora-stamp >"$build_output" 2>&1; then
   cat "$build_output" >&2
   echo "The build failed; its output is above and in $build_output" >&2
   exit 1
 fi
 rm -f "$build_output"
-echo "Built $repo/build/zelvora-stamp"
+echo "Built $repo/build/zelvora and $repo/build/zelvora-stamp"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelvora-demo.XXXXXX")
+if [ "$keep" -eq 0 ]; then
+  trap 'rm -rf "$work"' EXIT
+fi
 cp -R examples/site "$work/original"
 cp -R examples/site "$work/stamped"
 set_site_times "$work/original"
@@ -74,13 +82,27 @@ mkdir "$work/program"
 export ZELVORA_REGISTRY="$work/program/registry.reg"
 export ZELVORA_PROGRAM_DIR="$work/program"
 export LC_ALL=C.UTF-8
+top_page="$work/stamped/index.htm"
 
-heading "zelvora-stamp $work/stamped/index.htm"
-status=0
-"$repo/build/zelvora-stamp" "$work/stamped/index.htm" </dev/null || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "zelvora-stamp ended with exit status $status; the site copy is in $work/stamped" >&2
-  exit 1
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  heading "zelvora $top_page"
+  echo "The window shows the copy's top page in its file name box. Press 開始 (or Enter),"
+  echo "watch the progress window, read the summary, then close the window: this demo then"
+  echo "shows what the run changed."
+  "$repo/build/zelvora" "$top_page" || {
+    echo "zelvora ended with exit status $?" >&2
+    exit 1
+  }
+else
+  heading "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the command-line demo"
+  echo "zelvora-stamp $top_page"
+  echo
+  status=0
+  "$repo/build/zelvora-stamp" "$top_page" </dev/null || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "zelvora-stamp ended with exit status $status" >&2
+    exit 1
+  fi
 fi
 
 heading "What changed in the pages (shown as UTF-8; the files stay Shift_JIS)"
@@ -102,10 +124,18 @@ done
 heading "Backups made beside the rewritten pages"
 (cd "$work/stamped" && find . -name '*.bak' -type f | sed 's|^\./||' | sort)
 
-# The log is new (the demo has its own program folder), so it holds this run only. Its
-# first line says that no earlier log was found.
-heading "The log, $work/program/Zelvora.log (as UTF-8, without its blank lines)"
-iconv -f CP932 -t UTF-8 "$work/program/Zelvora.log" | tr -d '\r' | grep -v '^$'
+# The log is new (the demo has its own program folder), so it holds the demo's runs only.
+# Its first line says that no earlier log was found.
+heading "The log, Zelvora.log (as UTF-8, without its blank lines)"
+if [ -f "$work/program/Zelvora.log" ]; then
+  iconv -f CP932 -t UTF-8 "$work/program/Zelvora.log" | tr -d '\r' | grep -v '^$'
+else
+  echo "(no run was made)"
+fi
 
 echo
-echo "The stamped copy of the site is in $work/stamped (the untouched copy in $work/original)."
+if [ "$keep" -eq 1 ]; then
+  echo "The stamped copy of the site is in $work/stamped (the untouched copy in $work/original)."
+else
+  echo "The temporary copies are removed now; run scripts/demo.sh --keep to keep them."
+fi

@@ -16,6 +16,8 @@ packages=(
   # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
   # non-root test install it into a throw-away root
   dpkg-dev fakeroot
+  # readable stack traces in the sanitizer build's reports (llvm-symbolizer)
+  llvm
 )
 
 missing=()

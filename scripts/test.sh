@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine if needed, then configures, builds and runs every test.
+# Sets up a fresh Debian 12 machine if needed, then builds everything in build/ (shared with
+# scripts/demo.sh, so only what the demo did not build is built) and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/setup-debian.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON
-cmake --build build -j "$(nproc)"
+./scripts/build.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"

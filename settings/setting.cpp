@@ -6,20 +6,20 @@ namespace zelvora {
 namespace {
 
 template <typename T>
-void ClampField(T& field, int32_t lower, int32_t upper) {
+void ClampField(T& field, FieldRange range) {
   const int32_t widened = field;  // 8-bit fields are widened with their sign
-  field = static_cast<T>(std::min(std::max(widened, lower), upper));
+  field = static_cast<T>(std::min(std::max(widened, range.lower), range.upper));
 }
 
 }  // namespace
 
 void ClampSetting(TSetting& setting) {
-  ClampField(setting.BackupGenes, 1, 9);
-  ClampField(setting.MaxLinkNest, 1, 99);
-  ClampField(setting.MaxLog, 50, 5000);
-  ClampField(setting.WriteFmtIdx, 0, 7);
-  ClampField(setting.AssignWriteFmt, 0, 1);
-  ClampField(setting.ErrCope, 0, 2);
+  ClampField(setting.BackupGenes, kBackupGenesRange);
+  ClampField(setting.MaxLinkNest, kMaxLinkNestRange);
+  ClampField(setting.MaxLog, kMaxLogRange);
+  ClampField(setting.WriteFmtIdx, kWriteFmtIdxRange);
+  ClampField(setting.AssignWriteFmt, kAssignWriteFmtRange);
+  ClampField(setting.ErrCope, kErrCopeRange);
 }
 
 TSetting& LiveSettings() {

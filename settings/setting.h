@@ -36,6 +36,18 @@ struct TSetting {
   bool operator==(const TSetting&) const = default;
 };
 
+// The valid range of a numeric field, bounds included.
+struct FieldRange {
+  int32_t lower;
+  int32_t upper;
+};
+inline constexpr FieldRange kBackupGenesRange{1, 9};
+inline constexpr FieldRange kMaxLinkNestRange{1, 99};
+inline constexpr FieldRange kMaxLogRange{50, 5000};
+inline constexpr FieldRange kWriteFmtIdxRange{0, 7};
+inline constexpr FieldRange kAssignWriteFmtRange{0, 1};
+inline constexpr FieldRange kErrCopeRange{0, 2};
+
 // Pulls every ranged field into its range, field by field: below the lower bound becomes the
 // lower bound, then above the upper bound becomes the upper bound. No message is shown.
 void ClampSetting(TSetting& setting);

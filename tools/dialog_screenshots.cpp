@@ -1,5 +1,6 @@
 // Draws the file selection dialog and the about dialog into PNG files for the documentation,
 // each inside a plain window frame with its caption (the offscreen platform draws no frames).
+// scripts/screenshots.sh runs it.
 //
 //   zelvora-dialog-screenshots --root WORLD --folder /home/hanako/www --out docs/screenshots
 //
@@ -7,18 +8,17 @@
 // that the dialog opens in, with index.htm chosen.
 #include <QApplication>
 #include <QDir>
-#include <QImage>
 #include <QListWidget>
-#include <QPainter>
 #include <QPixmap>
 #include <cstdio>
 #include <string>
 
 #include "app/japanese_ui.h"
+#include "app/main_window.h"
 #include "components/about_dialog.h"
 #include "components/custom_dialog.h"
 #include "components/file_selection.h"
-#include "components/program_icon.h"
+#include "tools/framed_picture.h"
 #include "tools/rooted_file_system.h"
 
 namespace {
@@ -35,36 +35,9 @@ struct ShownAbout : zelvora::gui::TAboutDialog {
   using TAboutDialog::TAboutDialog;
 };
 
-constexpr int kTitleHeight = 26;
-constexpr int kBorder = 1;
-
-// `window`'s client area under a title bar with the program's icon and the caption.
-QImage Framed(QWidget& window) {
-  const QPixmap client = window.grab();
-  QImage image(client.width() + 2 * kBorder, client.height() + kTitleHeight + kBorder,
-               QImage::Format_ARGB32);
-  image.fill(QColor(0x7d, 0x84, 0x8f));
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QRect title(kBorder, kBorder, client.width(), kTitleHeight - kBorder);
-  painter.fillRect(title, QColor(0xe4, 0xe8, 0xee));
-  painter.drawPixmap(title.left() + 6, title.top() + (title.height() - 16) / 2,
-                     zelvora::gui::ProgramIcon().pixmap(16, 16));
-  painter.setPen(QColor(0x20, 0x24, 0x2a));
-  painter.setFont(QApplication::font());
-  painter.drawText(title.adjusted(28, 0, -30, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                   window.windowTitle());
-  const QPoint close(title.right() - 14, title.center().y());
-  painter.setPen(QPen(QColor(0x40, 0x44, 0x4a), 1.5));
-  painter.drawLine(close + QPoint(-4, -4), close + QPoint(4, 4));
-  painter.drawLine(close + QPoint(-4, 4), close + QPoint(4, -4));
-  painter.drawPixmap(kBorder, kTitleHeight, client);
-  return image;
-}
-
 bool Save(QWidget& window, const QString& path) {
   QApplication::processEvents();
-  if (Framed(window).save(path, "PNG")) return true;
+  if (zelvora::tools::Framed(window).save(path, "PNG")) return true;
   std::fprintf(stderr, "zelvora-dialog-screenshots: cannot write %s\n", qPrintable(path));
   return false;
 }
@@ -90,8 +63,8 @@ bool ShootFileSelection(zelvora::FileSystem& world, const std::string& folder, c
 bool ShootAbout(const QString& out) {
   ShownAbout about(nullptr);
   about.SetAppName(QString::fromUtf8("ゼルヴォラ"));
-  about.SetAppVer("Ver 3.50");
-  about.SetCright(QString::fromUtf8("Copyright © 2024 MORVID"));
+  about.SetAppVer(zelvora::gui::kAppVersion);
+  about.SetCright(QString::fromUtf8(zelvora::gui::kRightsNotice));
   about.Show();
   return about.dialog_form() != nullptr && Save(*about.dialog_form(), out + "/about_dialog.png");
 }

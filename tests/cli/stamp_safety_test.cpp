@@ -89,12 +89,19 @@ TEST_F(StampSafetyTest, AReadCutShortIsReadOnAndThePageWrittenWhole) {
   filler += "\r\n";
   const std::string page = Page("big.htm", kMarked + filler);
   ASSERT_EQ(ReadBytes(page).size(), 200072u);
+  // Larger pages are read in pieces; each piece is read on until it is whole too.
+  const std::string large_filler = filler + std::string(5 << 20, 'x') + "\r\n";
+  const std::string large = Page("large.htm", kMarked + large_filler);
   // Every read of the program returns fewer bytes than it asked for.
   options.fiu_enable = "posix/io/rw/read/reduce";
-  const BinaryRun run = RunStampBinary({page}, options);
-  EXPECT_EQ(run.status, 0) << run.err;
+  for (const std::string& stamped : {page, large}) {
+    const BinaryRun run = RunStampBinary({stamped}, options);
+    EXPECT_EQ(run.status, 0) << run.err;
+  }
   EXPECT_EQ(ReadBytes(page), kStamped + filler);
   EXPECT_EQ(ReadBytes(site / "big_Bak1.bak"), kMarked + filler);
+  EXPECT_EQ(ReadBytes(large), kStamped + large_filler);
+  EXPECT_EQ(ReadBytes(site / "large_Bak1.bak"), kMarked + large_filler);
 }
 
 TEST_F(StampSafetyTest, APageTheUserMayNotWriteIsReportedAndLeftAsItIs) {

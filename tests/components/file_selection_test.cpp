@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeWidgetItem>
 #include <cstdlib>
 
 #include "components/file_selection_window.h"
@@ -131,6 +133,17 @@ TEST_F(FileSelectionTest, ListsTheFolderFilesOfTheTypeInLocaleOrderHiddenOnesInc
   EXPECT_TRUE(Listed().contains("README"));  // "*.*" also matches names without a dot
   EXPECT_FALSE(Listed().contains("folder.htm"));
   EXPECT_FALSE(Listed().contains("news"));
+}
+
+TEST_F(FileSelectionTest, AClickOnAFolderListsItsFiles) {
+  Open();
+  QTreeWidgetItem* news = Tree()->SerchChildNode(Tree()->currentItem(), "news");
+  ASSERT_NE(news, nullptr);
+  Tree()->scrollToItem(news);
+  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    Tree()->visualItemRect(news).center());
+  EXPECT_EQ(Tree()->GetPathName(), site_ + "/news/");
+  EXPECT_EQ(Listed(), QStringList({"index.htm"}));
 }
 
 TEST_F(FileSelectionTest, TypedPatternsAreListedOnEnterWhichNeitherConfirmsNorReachesTheDialog) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "tests/support/run_world.h"
 
@@ -46,6 +47,35 @@ TEST(RunTest, ARunThatWroteFlushesTheFileSystemOnceAtItsEnd) {
   ASSERT_EQ(StartRun(unchanged.context, plain, unchanged.dir / "Zelvora.log"),
             RunOutcome::kFinished);
   EXPECT_EQ(unchanged.fs.CallCount(FsOp::kSyncFileSystem), 0);
+}
+
+TEST(RunTest, TheAbortFlagStopsTheReadOfALargePageWithoutAReport) {
+  RunWorld world;
+  const std::string page = world.File("large.htm", "<!--#ZELV#-->" + std::string(5 << 20, 'x'));
+  world.host.abort_after_events = 1;  // pressed while the page is read
+  EXPECT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kAborted);
+  EXPECT_TRUE(world.host.asked.empty());
+  ASSERT_EQ(world.host.shown.size(), 1u);
+  EXPECT_EQ(world.host.shown[0].text, "中止しました。");
+  EXPECT_EQ(world.context.state.ErrorCount, 0);
+}
+
+TEST(RunTest, ALargePageEditedWhileItIsReadInPiecesIsReportedAndLeftAsItIs) {
+  RunWorld world;
+  const std::string text = "<!--#ZELV#-->" + std::string(5 << 20, 'x');
+  const std::string page = world.File("large.htm", text);
+  bool edited = false;
+  world.host.on_events = [&] {
+    if (std::exchange(edited, true)) return;
+    testing::WriteBytes(page, text + "saved meanwhile");
+  };
+  EXPECT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_NE(world.host.asked[0].text.find("次のファイルが読み込めませんでした。\n" + page),
+            std::string::npos);
+  EXPECT_EQ(testing::ReadBytes(page), text + "saved meanwhile");
+  EXPECT_FALSE(testing::PathExists(world.dir / "large_Bak1.bak"));
+  EXPECT_EQ(world.context.state.WrittenFiles, 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -78,6 +79,44 @@ TEST_F(PosixFileSystemTest, ReadFileReturnsEveryByte) {
   const std::string big(300000, 'x');
   WriteBytes(dir_ / "big", big);
   EXPECT_EQ(fs_.ReadFile(dir_ / "big").value(), big);
+}
+
+TEST_F(PosixFileSystemTest, PacedReadAsksBetweenPiecesAndStopsWhenTold) {
+  const std::string file = dir_ / "large.htm";
+  std::string bytes(5 << 20, 'x');  // two whole pieces of 2 MiB and a part
+  bytes.back() = 'y';
+  WriteBytes(file, bytes);
+
+  int asked = 0;
+  auto content = fs_.ReadFilePaced(file, nullptr, [&asked] { return ++asked > 0; });
+  ASSERT_TRUE(content.ok()) << content.status().message();
+  EXPECT_EQ(*content, bytes);
+  EXPECT_EQ(asked, 2);
+
+  asked = 0;
+  content = fs_.ReadFilePaced(file, nullptr, [&asked] { return ++asked < 2; });
+  EXPECT_EQ(content.status().code(), ECANCELED);
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(PosixFileSystemTest, APacedReadOfAFileThatGrowsOrShrinksBetweenPiecesFails) {
+  const std::string file = dir_ / "large.htm";
+  const std::string bytes(5 << 20, 'x');
+  for (const bool grow : {true, false}) {
+    WriteBytes(file, bytes);
+    bool changed = false;
+    const auto content = fs_.ReadFilePaced(file, nullptr, [&] {
+      if (!std::exchange(changed, true)) {
+        if (grow) {
+          WriteBytes(file, bytes + "more");
+        } else {
+          EXPECT_EQ(truncate(file.c_str(), 3 << 20), 0);
+        }
+      }
+      return true;
+    });
+    EXPECT_EQ(content.status().code(), EAGAIN) << (grow ? "grown" : "shrunk");
+  }
 }
 
 TEST_F(PosixFileSystemTest, ReadFileRefusesFoldersAndSpecialFilesWithoutBlocking) {

@@ -192,6 +192,8 @@ struct DamagedCase {
   const char* label;
   std::string content;
 };
+// A failing case names itself by its label, not by the bytes of its content.
+void PrintTo(const DamagedCase& damaged, std::ostream* out) { *out << damaged.label; }
 
 class DamagedStoreTest : public RegistryStoreTest,
                          public ::testing::WithParamInterface<DamagedCase> {};

@@ -249,8 +249,13 @@ Result<FileKind> FaultInjectingFileSystem::Lookup(const std::string& path) {
 }
 
 Result<std::string> FaultInjectingFileSystem::ReadFile(const std::string& path, FileInfo* info) {
+  return ReadFilePaced(path, info, {});
+}
+
+Result<std::string> FaultInjectingFileSystem::ReadFilePaced(const std::string& path, FileInfo* info,
+                                                            const ReadPacer& pacer) {
   if (auto failure = Check(FsOp::kReadFile, path)) return *failure;
-  return inner_.ReadFile(path, info);
+  return inner_.ReadFilePaced(path, info, pacer);
 }
 
 Result<std::string> FaultInjectingFileSystem::ReadFileTail(const std::string& path,

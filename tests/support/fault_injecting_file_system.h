@@ -110,6 +110,8 @@ class FaultInjectingFileSystem : public FileSystem {
   Result<FileKind> Lookup(const std::string& path) override;
   using FileSystem::ReadFile;
   Result<std::string> ReadFile(const std::string& path, FileInfo* info) override;
+  Result<std::string> ReadFilePaced(const std::string& path, FileInfo* info,
+                                    const ReadPacer& pacer) override;
   Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
                                    uint64_t* file_size) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;

@@ -1,0 +1,20 @@
+// The desktop program from start to end: its command line, its one main window and the
+// window message loop.
+//
+//   zelvora [FILE]                       the main window, with FILE in the file name box
+//   zelvora --run FILE [--abort-after MS]
+//       for measurements and scripts: starts a stamp run on FILE at once, as the start
+//       button does, and closes the window at its end. Nobody is asked: questions are
+//       answered Cancel or Abort (so the run stops) and they and the messages go to
+//       standard error, with "run: SECONDS s", the run's duration. --abort-after presses
+//       the abort button MS milliseconds after the start and also prints "abort latency:
+//       SECONDS s", from that moment to the run's summary. Exit status 0 when the run
+//       finished, 1 when it was aborted, 2 for a usage error.
+#pragma once
+
+namespace zelvora::gui {
+
+// Runs the program with the process's arguments and returns its exit status.
+int RunProgram(int& argc, char** argv);
+
+}  // namespace zelvora::gui

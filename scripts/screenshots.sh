@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Renders every window of the program to docs/screenshots/*.png with the Japanese UI font, on
+# Qt's offscreen platform (no display needed). Builds what it needs in build/.
+#
+# The main window, the run's windows and the settings dialog are drawn over a copy of the
+# example site in which one link is broken, so that a run stops at a question; each is one
+# `shot` line below. The file selection dialog is shown a small made-up disk ("/" with a
+# user's home holding the site), so that the picture does not depend on the machine it is
+# taken on; the about dialog comes with it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+out="$repo/docs/screenshots"
+
+./scripts/build.sh zelvora-screenshots zelvora-dialog-screenshots >/dev/null
+mkdir -p "$out"
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelvora.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/program"
+export ZELVORA_REGISTRY="$work/program/registry.reg" ZELVORA_PROGRAM_DIR="$work/program"
+export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TZ=JST-9
+
+# shot SCENE: a fresh copy of the site (diary/menu.htm links to a page that is gone), then the
+# scene rendered to docs/screenshots/SCENE.png.
+shot() {
+  rm -rf "$work/site" "$work/program/registry.reg"
+  cp -R examples/site "$work/site"
+  rm "$work/site/diary/2024-05.htm"
+  "$repo/build/tools/zelvora-screenshots" "$1" "$out/$1.png" "$work/site/index.htm"
+  echo "docs/screenshots/$1.png"
+}
+
+shot main-window
+shot progress-dialog
+shot question-box
+shot settings-date
+shot settings-prevent
+shot settings-other
+
+# The file selection dialog over the made-up disk, and the about dialog.
+world="$work/world"
+mkdir -p "$world"/{bin,etc,media,tmp,usr,var} "$world/home/hanako/www"
+cp -a examples/site/. "$world/home/hanako/www/"
+"$repo/build/tools/zelvora-dialog-screenshots" --root "$world" --folder /home/hanako/www --out "$out"
+echo "docs/screenshots/file_selection.png"
+echo "docs/screenshots/about_dialog.png"

@@ -1,0 +1,114 @@
+// zelvora-screenshots: renders one window of the program to a PNG file, for the README.
+//
+//   zelvora-screenshots SCENE OUTPUT.png PAGE
+//
+// PAGE is the top page of a site to show in the file name box (and to stamp, for the
+// scenes taken during a run). Run it on Qt's offscreen platform with a private settings
+// store (scripts/screenshots.sh does). The main window and the run's windows are drawn
+// without a frame, the settings dialog inside a plain one with its caption.
+// A scene is one function below and one line of kScenes.
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/gui_shell.h"
+#include "app/japanese_ui.h"
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "platform/browser_conversation.h"
+#include "platform/file_system.h"
+#include "platform/registry_store.h"
+#include "records/run_log.h"
+#include "settings/dialog/setting_dialog.h"
+#include "tools/framed_picture.h"
+
+namespace zelvora::gui {
+namespace {
+
+using Scene = std::function<QPixmap(TFormZELV& window)>;
+
+// Starts a run and returns what `shoot` takes when the run's first question box is up. That
+// box and the ones after it (the summary) are answered with their escape buttons, so the run
+// stops and ends.
+QPixmap ShootAtFirstQuestion(TFormZELV& window, const std::function<QPixmap(QMessageBox&)>& shoot) {
+  QPixmap picture;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (picture.isNull()) picture = shoot(*box);
+    box->reject();
+  });
+  watcher.start(10);
+  window.MItemGoClick();
+  return picture;
+}
+
+QPixmap MainWindow(TFormZELV& window) { return window.grab(); }
+
+QPixmap ProgressDialogDuringRun(TFormZELV& window) {
+  return ShootAtFirstQuestion(window,
+                              [&window](QMessageBox&) { return window.ProgressDialog().grab(); });
+}
+
+QPixmap QuestionBox(TFormZELV& window) {
+  return ShootAtFirstQuestion(window, [](QMessageBox& box) { return box.grab(); });
+}
+
+// The settings dialog, opened by its menu command, at page `page`, in its frame.
+Scene SettingsPage(int page) {
+  return [page](TFormZELV& window) {
+    window.findChild<QAction*>("MItemPreferences")->trigger();
+    TFormSetting* dialog = window.SettingDialog();
+    dialog->findChild<QTabWidget*>("PCSetting")->setCurrentIndex(page);
+    QApplication::processEvents();
+    return QPixmap::fromImage(tools::Framed(*dialog));
+  };
+}
+
+const std::map<std::string, Scene> kScenes = {
+    {"main-window", MainWindow},           {"progress-dialog", ProgressDialogDuringRun},
+    {"question-box", QuestionBox},         {"settings-date", SettingsPage(0)},
+    {"settings-prevent", SettingsPage(1)}, {"settings-other", SettingsPage(2)},
+};
+
+}  // namespace
+}  // namespace zelvora::gui
+
+int main(int argc, char** argv) {
+  using namespace zelvora;
+  QApplication application(argc, argv);
+  const auto scene = argc == 4 ? gui::kScenes.find(argv[1]) : gui::kScenes.end();
+  if (scene == gui::kScenes.end()) {
+    std::fputs("usage: zelvora-screenshots SCENE OUTPUT.png PAGE\nscenes:", stderr);
+    for (const auto& [name, shoot] : gui::kScenes) std::fprintf(stderr, " %s", name.c_str());
+    std::fputs("\n", stderr);
+    return 2;
+  }
+  gui::SetUpJapaneseUi(application);
+  RegistryStore store;
+  UnansweredConversation conversation;
+  gui::TFormZELV window(gui::MainWindowServices{store,
+                                                LiveSettings(),
+                                                RealFileSystem(),
+                                                LogFileName(),
+                                                {},
+                                                gui::GuiDesktopShell(),
+                                                conversation});
+  window.SetFileNameText(QString::fromLocal8Bit(argv[3]));
+  window.show();
+  QApplication::processEvents();
+  const QPixmap picture = scene->second(window);
+  if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+    std::fprintf(stderr, "zelvora-screenshots: %s: nothing to save\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
