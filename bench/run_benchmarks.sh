@@ -20,6 +20,13 @@
 #   dialogs the file dialog on Qt's offscreen platform, next to the bare folder reading:
 #           expanding a folder of 10,000 subfolders in its tree               goal < 1 s
 #           listing a folder of 20,000 files                                  goal < 0.5 s
+#   syscalls  system calls (strace -c -f) of the 10,000-page site: per written page of a
+#           first stamp                                                         goal <= 12
+#           and per page of a second run with nothing to write                  goal <= 5
+#   ratios  first stamp vs perl -pi.bak making one edit in each page (then sync) goal <= 0.75
+#           second run vs cat of the pages                                      goal <= 1.3
+#   startup --show-settings with 2,000 avoid-list entries in the store         goal <= 1 s
+#   bigfolder  300 pages dated by one folder of 17,000 files, first stamp       goal <= 2 s
 #   git     a trial run over the 10,000-page site committed to a git repository, with
 #           UseGitDates against without: the extra time                        goal <= 1 s
 #
@@ -38,7 +45,8 @@ usage() {
 usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
   --only LIST      run only these comma-separated parts:
-                   first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,git
+                   first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,
+                   syscalls,ratios,startup,bigfolder,git
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -57,7 +65,7 @@ build="$repo/build-bench"
 work="$build/work"
 quick=0 cold=0 keep=0 do_build=1 repeat=3 rounds=50 wait_deletions=1
 fault_rounds=20 fault_probability=0.0003
-only="first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,git"
+only="first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,syscalls,ratios,startup,bigfolder,git"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -435,6 +443,119 @@ if wants dialogs; then
   while read -r _ job seconds _ goal verdict; do
     report "dialogs: ${job#job=}" "${seconds#seconds=} s" "< ${goal#goal_s=} s" "${verdict#verdict=}"
   done < <(grep '^result ' "$work/logs/dialogs.txt")
+fi
+
+# --- system calls per page; the first stamp against perl, the second run against cat ---------
+
+# syscalls_of TRACE: the number of system calls in an strace -c summary.
+syscalls_of() { awk '$NF == "total" { print $4 }' "$1"; }
+scanned() { grep -c '◎日付記入開始' "$1" || true; }
+
+if wants syscalls; then
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  fresh_copy "$site" "$runs/traced"
+  settle "$runs/traced"
+  strace -c -f -o "$work/logs/strace-first.txt" "$stamp" "$runs/traced/index.html" \
+    >/dev/null 2>"$work/logs/strace-first.err"
+  settle "$runs/traced"
+  strace -c -f -o "$work/logs/strace-second.txt" "$stamp" "$runs/traced/index.html" \
+    >/dev/null 2>"$work/logs/strace-second.err"
+  first_calls=$(syscalls_of "$work/logs/strace-first.txt")
+  first_written=$(written "$work/logs/strace-first.err")
+  second_calls=$(syscalls_of "$work/logs/strace-second.txt")
+  second_pages=$(scanned "$work/logs/strace-second.err")
+  echo "first stamp: $first_calls system calls, $first_written pages written;" \
+    "second run: $second_calls system calls, $second_pages pages, $(written "$work/logs/strace-second.err") written"
+  echo "most frequent calls of the first stamp:"
+  sort -k4 -n -r "$work/logs/strace-first.txt" | awk '$NF != "total" && NF >= 5 { printf "  %-12s %8d\n", $NF, $4 }' | head -12
+  per_written=$(calc "$first_calls / $first_written")
+  per_page=$(calc "$second_calls / $second_pages")
+  report "system calls per written page, first stamp" "$per_written" "<= 12" "$(verdict "$per_written" 12)"
+  report "system calls per page, second run" "$per_page" "<= 5" "$(verdict "$per_page" 5)"
+fi
+
+if wants ratios; then
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  perl_walls=() stamp_walls=() second_walls=() cat_walls=()
+  # One edit in each page, backup kept: what a user might do instead, following no links and
+  # computing no dates.
+  edit='s/<!--#ZELV#-->/<!--#ZELV#--><!-- edited -->/'
+  for ((r = 1; r <= repeat; r++)); do
+    fresh_copy "$site" "$runs/perl-$r"
+    find "$runs/perl-$r" -name '*.html' -print0 >"$work/logs/perl-pages.list"
+    settle "$runs/perl-$r"
+    measure "perl-$r" sh -c 'xargs -0 perl -pi.bak -e "$2" <"$1" && sync' sh \
+      "$work/logs/perl-pages.list" "$edit"
+    perl_walls+=("$(field "perl-$r" wall_s)")
+    fresh_copy "$site" "$runs/ratio-$r"
+    settle "$runs/ratio-$r"
+    measure "ratio-first-$r" sh -c '"$1" "$2" >/dev/null 2>&1 && sync' sh "$stamp" \
+      "$runs/ratio-$r/index.html"
+    stamp_walls+=("$(field "ratio-first-$r" wall_s)")
+    find "$runs/ratio-$r" -name '*.html' -print0 >"$work/logs/ratio-pages.list"
+    settle "$runs/ratio-$r"
+    measure "ratio-cat-$r" sh -c 'xargs -0 cat <"$1" >/dev/null' sh "$work/logs/ratio-pages.list"
+    cat_walls+=("$(field "ratio-cat-$r" wall_s)")
+    settle "$runs/ratio-$r"
+    run_stamp "ratio-second-$r" "$runs/ratio-$r" index.html
+    second_walls+=("$(field "ratio-second-$r" wall_s)")
+  done
+  echo "perl -pi.bak over $first_pages pages (then sync): ${perl_walls[*]} s;" \
+    "first stamp (then sync): ${stamp_walls[*]} s"
+  echo "second run: ${second_walls[*]} s; cat of its pages: ${cat_walls[*]} s"
+  ratio=$(calc "$(median "${stamp_walls[@]}") / $(median "${perl_walls[@]}")")
+  report "first stamp / perl -pi.bak, $first_pages pages" "$ratio" "<= 0.75" "$(verdict "$ratio" 0.75)"
+  ratio=$(calc "$(median "${second_walls[@]}") / $(median "${cat_walls[@]}")")
+  report "second run / cat, $first_pages pages" "$ratio" "<= 1.3" "$(verdict "$ratio" 1.3)"
+fi
+
+# --- start-up with a long avoid list, and a folder of many files as a date source -------------
+
+if wants startup; then
+  store="$work/env/avoid-2000.reg"
+  # A complete store, as the settings window saves it, so that loading reads the whole list.
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState]\r\n'
+    printf '"%s"=dword:00000000\r\n' MWLeft MWTop PWLeft PWTop
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\r\n'
+    printf '"WriteFmtStr"="yyyy/mm/dd"\r\n'
+    printf '"%s"=dword:00000001\r\n' KeepTimeStamp Backup EnableAvoidList LinkWrite Log UseNN
+    printf '"%s"=dword:00000000\r\n' OpenWriteF RestrictLinkNest WriteFmtIdx AssignWriteFmt
+    printf '"BackupGenes"=dword:00000003\r\n"MaxLinkNest"=dword:00000005\r\n'
+    printf '"MaxLog"=dword:000001f4\r\n"ErrCope"=dword:00000002\r\n'
+    for ((i = 0; i < 2000; i++)); do printf '"AvoidList%d"="*.x%d"\r\n' "$i" "$i"; done
+  } >"$store"
+  if ! env ZELVORA_REGISTRY="$store" "$stamp" --show-settings 2>&1 | grep -q '^AvoidList1999='; then
+    echo "the store with 2,000 avoid-list entries was not read whole"
+  fi
+  startup_walls=()
+  for ((r = 1; r <= repeat; r++)); do
+    measure "startup-$r" env ZELVORA_REGISTRY="$store" "$stamp" --show-settings >/dev/null
+    startup_walls+=("$(field "startup-$r" wall_s)")
+  done
+  echo "--show-settings with 2,000 avoid-list entries: ${startup_walls[*]} s"
+  wall=$(median "${startup_walls[@]}")
+  report "start-up, 2,000 avoid-list entries" "$wall s" "<= 1 s" "$(verdict "$wall" 1)"
+fi
+
+if wants bigfolder; then
+  big="$runs/bigfolder"
+  mkdir -p "$big/photos"
+  (cd "$big/photos" && seq 17000 | sed 's/^/p/; s/$/.jpg/' | xargs touch -d '2015-01-01 00:00')
+  touch -d '2024-05-06 12:04:06' "$big/photos/p12345.jpg"
+  for ((i = 0; i < 300; i++)); do
+    printf '<!-- #ZELV# photos -->\r\n' >"$big/d$i.htm"
+    printf '<a href="d%d.htm">d%d</a>\r\n' "$i" "$i"
+  done >"$big/index.htm"
+  settle "$big"
+  run_stamp bigfolder "$big" index.htm
+  echo "300 pages dated by a folder of 17,000 files: $(field bigfolder wall_s) s," \
+    "wrote $(written "$work/logs/bigfolder.err") pages"
+  wall=$(field bigfolder wall_s)
+  report "300 pages dated by a 17,000-file folder" "$wall s" "<= 2 s" "$(verdict "$wall" 2)"
 fi
 
 echo

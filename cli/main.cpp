@@ -1,6 +1,7 @@
 // zelvora-stamp: stamps a page and the local pages it links to, from the command line.
 #include <clocale>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -24,5 +25,14 @@ int main(int argc, char** argv) {
       zelvora::IsTerminal(zelvora::StandardStream::kInput),
       zelvora::IsTerminal(zelvora::StandardStream::kError),
   };
-  return zelvora::RunStampCommand(args, io);
+  // Whatever goes wrong is told as a message with the status of an aborted run; no exception
+  // ends the process with an unexplained abort.
+  try {
+    return zelvora::RunStampCommand(args, io);
+  } catch (const std::exception& failure) {
+    std::cerr << "zelvora-stamp: " << failure.what() << std::endl;
+  } catch (...) {
+    std::cerr << "zelvora-stamp: unexpected failure" << std::endl;
+  }
+  return zelvora::kExitAborted;
 }

@@ -49,11 +49,11 @@ LinkDecision BeginLinkStep(RunContext& context, std::string_view tag_text,
   // Most links lead to pages already processed in this run: those need no lookup on disk.
   bool known_processed = false;
   const auto processed = [&context, &known_processed](const std::string& path) {
-    known_processed = context.state.VisitedFiles.ContainsExactly(path);
+    known_processed = context.state.VisitedFiles.Contains(path);
     return known_processed;
   };
-  const TargetKind kind =
-      ResolveTarget(context.fs, value, scanned_file, &targets, processed, settings.SiteRoot);
+  const TargetKind kind = ResolveTarget(context.fs, value, scanned_file, &targets, processed,
+                                        TargetSource::kLink, settings.SiteRoot);
   if (IsPassedOverSilently(kind)) return Decision(Kind::kPassedOver);
   if (kind == TargetKind::trNotFound) {
     const ReportLocation where{scanned_file, tag_end_line};

@@ -147,7 +147,7 @@ bool IsAsciiCompatibleCharset(const std::string& charset) {
 std::string DecodePageText(std::string bytes, const std::string& charset) {
   if (IsAscii(bytes) && IsAsciiCompatibleCharset(charset)) return bytes;
   if (IsUtf8Name(charset) && IsValidUtf8(bytes)) return bytes;
-  return ConvertTextLossy(bytes, charset, kUtf8);
+  return ConvertTextKeepingInvalid(bytes, charset, kUtf8);
 }
 
 std::string EncodeForPage(std::string_view utf8, const std::string& charset) {

@@ -41,7 +41,8 @@ bool IsAsciiCompatibleCharset(const std::string& charset);
 
 // Page bytes in `charset` as UTF-8. ASCII bytes in an ASCII-compatible charset (and valid
 // UTF-8 in a UTF-8 page) are returned as they are, without a copy; each byte sequence that
-// does not decode becomes "?". An unknown charset turns every non-ASCII byte into "?".
+// does not decode is kept as it is (file names on Linux are bytes; a "?" in its place would
+// be a wildcard). An unknown charset leaves the bytes as they are.
 std::string DecodePageText(std::string bytes, const std::string& charset);
 
 // UTF-8 text as bytes in the page's `charset`; a character the charset lacks becomes "?".

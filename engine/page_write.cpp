@@ -1,15 +1,63 @@
 #include "engine/page_write.h"
 
+#include <optional>
+#include <utility>
+
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "platform/user_access.h"
 #include "records/backup.h"
 
 namespace zelvora {
 namespace {
 
+constexpr int kMaxLocateAttempts = 3;
+
 bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
   return ReportFileFailure(context, "次のファイルに書き込めませんでした。\n" + page.file_name,
                            page.referrer, page.line);
+}
+
+bool AnswerReadFailure(RunContext& context, const StampedPage& page) {
+  return ReportFileFailure(context, "次のファイルが読み込めませんでした。\n" + page.file_name,
+                           page.referrer, page.line);
+}
+
+// Where the page's text lives now: the page itself, or where the chain of symbolic links at
+// its name ends (the link stays a link); `*now` receives what is there.
+Result<std::string> Locate(FileSystem& fs, const std::string& file_name, FileInfo* now) {
+  auto named = fs.LinkStat(file_name);
+  if (!named.ok()) return named.status();
+  if (named->kind != FileKind::kSymlink) {
+    *now = *named;
+    return file_name;
+  }
+  auto data_path = fs.ResolveSymlinks(file_name);
+  if (!data_path.ok()) return data_path.status();
+  // Asked of the disk, not of what the run remembers: the point is to see a change.
+  auto target = fs.LinkStat(*data_path);
+  if (!target.ok()) return target.status();
+  *now = *target;
+  return data_path;
+}
+
+// The file at the page's name is still the one that was read, unchanged: the same file (also
+// where a symbolic link leads), with the same size and times.
+bool StillAsRead(const Result<std::string>& located, const FileInfo& now, const FileInfo& before) {
+  return located.ok() && now.kind == FileKind::kRegular && SameFileVersion(now, before);
+}
+
+// A page that changed after it was read is left as it is: the change is someone's edit, or a
+// file swapped in under its name. Only when it already holds exactly the new text (another run
+// stamped it meanwhile) is there nothing to report.
+bool AnswerChangedPage(RunContext& context, const StampedPage& page) {
+  auto current = context.fs.ReadFile(page.file_name);
+  if (current.ok() && *current == page.text) {
+    context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + page.file_name + "\n");
+    return true;
+  }
+  return AnswerReadFailure(context, page);
 }
 
 // Gives the new text the page's last-access time and, as its last-write time, the exact time
@@ -17,33 +65,61 @@ bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
 // nothing to do. Done on the temporary file, so the times arrive with the text in the one
 // atomic rename: a run killed in between leaves no page with new text and the time of the
 // write. A failure leaves the times of the write.
-void KeepTimeStamps(RunContext& context, const std::string& temporary, const StampedPage& page) {
-  (void)context.fs.SetFileTimes(temporary, page.before.last_access, page.kept_time);
+void KeepTimeStamps(PendingFile& file, const StampedPage& page) {
+  (void)file.SetTimes(page.before.last_access, page.kept_time);
 }
 
 }  // namespace
 
 bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   FileSystem& fs = context.fs;
-  // A page that is a symbolic link is rewritten where the link points; the link stays.
-  const auto resolved = fs.ResolveSymlinks(page.file_name);
-  const std::string data_path = resolved.ok() ? *resolved : page.file_name;
+  // A renamed file would replace a page that the user may not write (the folder is what a
+  // rename needs): such a page is reported as not writable, as writing it in place would be.
+  if (!MayWrite(page.before)) return AnswerWriteFailure(context, page);
 
+  // The temporary file is made first: another run writing the same page holds it until its
+  // page is in place, so the check below sees what that run did. It lies where the page's
+  // text lies, which is elsewhere when the page is a symbolic link.
+  std::optional<PendingFile> file;
+  std::string temporary_for;
+  FileInfo now;
+  Result<std::string> data_path = page.file_name;
+  // A link that keeps changing its target while this runs ends as a changed page.
+  for (int attempt = 0; data_path.ok() && temporary_for != *data_path; ++attempt) {
+    file.reset();
+    if (attempt == kMaxLocateAttempts) return AnswerChangedPage(context, page);
+    temporary_for = *data_path;
+    auto pending = PendingFile::Create(fs, temporary_for, page.before.mode & 0777);
+    if (!pending.ok()) return AnswerWriteFailure(context, page);
+    file.emplace(std::move(pending).value());
+    data_path = Locate(fs, page.file_name, &now);
+  }
+  if (!StillAsRead(data_path, now, page.before)) {
+    file.reset();
+    return AnswerChangedPage(context, page);
+  }
   // Not flushed page by page: that doubled the time of a run that writes a whole site. The
   // atomic rename keeps every page whole against a killed process, and the run flushes the
   // file system once at its end.
-  const auto temporary = WriteTemporaryFile(fs, data_path, page.text, &page.before, false);
-  if (!temporary.ok()) return AnswerWriteFailure(context, page);
-  if (context.settings.KeepTimeStamp) KeepTimeStamps(context, *temporary, page);
+  if (!file->Write(page.text, &page.before, false).ok()) return AnswerWriteFailure(context, page);
+  if (context.settings.KeepTimeStamp) KeepTimeStamps(*file, page);
+  // The page is a new file once written: reached again under another name, it is known.
+  const auto written = file->Info();
 
-  if (RotateBackups(context, page.file_name, data_path) == Flow::kAbort) {
-    (void)fs.Remove(*temporary);
-    return false;
-  }
-  if (!fs.Rename(*temporary, data_path).ok()) {
-    (void)fs.Remove(*temporary);
+  BackupRotation rotation;
+  if (RotateBackups(context, page.file_name, *data_path, &rotation) == Flow::kAbort) return false;
+  const Status committed = file->Commit();
+  if (!file->committed()) {
+    // The page keeps its old text, and its generations are put back as they were.
+    rotation.Undo(fs);
     return AnswerWriteFailure(context, page);
   }
+  rotation.Finish(fs);
+  if (written.ok()) (void)context.state.VisitedFiles.InsertFile(*written);
+  // Dates worked out from the folders that the page lies in are out of date now.
+  context.state.DateSources.ForgetFolder(std::string(FolderPart(*data_path)));
+  context.state.DateSources.ForgetFolder(std::string(FolderPart(page.file_name)));
+  if (!committed.ok()) return AnswerWriteFailure(context, page);
   context.log.AddLogEntry("◎日付を記入しました：" + page.file_name + "\n");
   ++context.state.WrittenFiles;
   return true;

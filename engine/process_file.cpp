@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/error_report.h"
+#include "engine/page_path.h"
 #include "engine/page_write.h"
 #include "engine/stamp_scan.h"
 #include "platform/atomic_file.h"
@@ -15,18 +16,6 @@
 
 namespace zelvora {
 namespace {
-
-// A page whose scan is under way, with what its write needs afterwards. The linking page is
-// the one below it on the path.
-struct PageTask {
-  PageTask(RunContext& context, const std::string& file_name, std::string text, int line_no,
-           const FileInfo& info)
-      : line(line_no), before(info), scan(context, file_name, std::move(text), info.last_write) {}
-
-  int line;  // the line of the link that led here
-  FileInfo before;
-  StampScan scan;
-};
 
 // The outcome of opening a file: either the file's processing is already over (`done` holds
 // its result) or its scan is ready to run.
@@ -68,17 +57,17 @@ std::optional<bool> AnswerMissingFile(RunContext& context, const std::string& fi
   return std::nullopt;
 }
 
-// Removes the temporary files that an interrupted run left in the folder of `file_name`,
-// once per folder and run: they are never content.
+// Removes the temporary files that interrupted runs left in the folder of `file_name`, once
+// per folder and run: they are never content. Those that another run is writing at this
+// moment are left alone. The listing also tells the run which files exist in the folder.
 void SweepFolderOnce(RunContext& context, std::string_view file_name) {
-  if (context.dry_run) return;
   const std::string folder(FolderPart(file_name));
   if (!context.state.SweptFolders.insert(folder).second) return;
   auto entries = context.fs.ListFolder(folder.empty() ? std::string(".") : folder);
-  if (!entries.ok()) return;
+  if (!entries.ok() || context.dry_run) return;
   for (const FolderEntry& entry : *entries) {
-    if (!entry.is_folder && IsTemporaryName(entry.name)) {
-      (void)context.fs.Remove(folder + entry.name);
+    if (!entry.is_folder && IsSweepableName(entry.name)) {
+      (void)context.fs.RemoveAbandoned(folder + entry.name, /*wait=*/false);
     }
   }
 }
@@ -106,6 +95,8 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   if (!bytes.ok()) {
     return Done(ReportFileFailure(context, ReadFailureCause(file_name), referrer, line_no));
   }
+  // The same file reached under another name (a link, another spelling) is processed once.
+  if (!context.state.VisitedFiles.InsertFile(info)) return Done(true);
   SweepFolderOnce(context, file_name);
   auto task =
       std::make_unique<PageTask>(context, *entered, std::move(bytes).value(), line_no, info);
@@ -137,67 +128,10 @@ bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer
   return WriteStampedPage(context, page);
 }
 
-// The pages whose scans are under way, the root first and the page being scanned last. When
-// together they hold more page text than the run's held_text_budget, the waiting pages
-// nearest the root set their text aside; a page reads its text anew when its scan goes on.
-// So memory stays bounded however long the chain of links, at the cost of a second read of
-// such pages.
-class PagePath {
- public:
-  PagePath(std::string root_referrer, size_t budget)
-      : root_referrer_(std::move(root_referrer)), budget_(budget) {}
-
-  bool empty() const { return pages_.empty(); }
-  PageTask& top() { return *pages_.back(); }
-  // The page whose link led to the top page.
-  const std::string& referrer() const {
-    return pages_.size() < 2 ? root_referrer_ : pages_[pages_.size() - 2]->scan.file_name();
-  }
-
-  void Push(std::unique_ptr<PageTask> task) {
-    held_ += task->scan.held_text_size();
-    pages_.push_back(std::move(task));
-    while (held_ > budget_ && first_holding_ + 1 < pages_.size()) {
-      StampScan& waiting = pages_[first_holding_++]->scan;
-      held_ -= waiting.held_text_size();
-      waiting.SetTextAside();
-    }
-  }
-
-  void Pop() {
-    held_ -= top().scan.held_text_size();
-    pages_.pop_back();
-    first_holding_ = std::min(first_holding_, pages_.size());
-  }
-
-  // Gives the top page its text back when it was set aside; false when the page can no longer
-  // be read as it was.
-  bool RestoreTop(RunContext& context) {
-    StampScan& scan = top().scan;
-    if (!scan.text_set_aside()) return true;
-    FileInfo now;
-    auto bytes = context.fs.ReadFile(scan.file_name(), &now);
-    if (!bytes.ok() || !SameFileVersion(now, top().before) ||
-        !scan.GiveTextBack(std::move(bytes).value())) {
-      return false;
-    }
-    held_ += scan.held_text_size();
-    first_holding_ = pages_.size() - 1;
-    return true;
-  }
-
- private:
-  const std::string root_referrer_;
-  const size_t budget_;
-  std::vector<std::unique_ptr<PageTask>> pages_;
-  size_t held_ = 0;           // page text held by the pages
-  size_t first_holding_ = 0;  // the pages below this index have set their text aside
-};
-
 // Goes on with the top page after its link's target ended with `target_ok`.
-ScanEvent ResumeTop(RunContext& context, PagePath& path, bool target_ok, bool* unreadable) {
+ScanEvent ResumeTop(PagePath& path, bool target_ok, bool* unreadable) {
   PageTask& page = path.top();
-  if (target_ok && !path.RestoreTop(context)) {
+  if (target_ok && !path.RestoreTop()) {
     *unreadable = true;
     return ScanEvent::kAborted;
   }
@@ -211,14 +145,14 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
   Opened root = OpenFile(context, file_name, referrer, line_no);
   if (root.done) return *root.done;
 
-  PagePath path(referrer, context.held_text_budget);
+  PagePath path(context, referrer, context.held_text_budget);
   path.Push(std::move(root.task));
   std::optional<bool> target_result;  // how the last followed link's target ended
   for (;;) {
     PageTask& page = path.top();
     bool unreadable = false;
     const ScanEvent event =
-        target_result ? ResumeTop(context, path, *target_result, &unreadable) : page.scan.Run();
+        target_result ? ResumeTop(path, *target_result, &unreadable) : page.scan.Run();
     target_result.reset();
     if (event == ScanEvent::kFollowLink) {
       const std::string target = page.scan.TakeFollowTarget();

@@ -15,6 +15,7 @@ void ResetRunState(RunContext& context) {
   state.VisitedFiles.Clear();
   state.AvoidCache.clear();
   state.SweptFolders.clear();
+  state.DateSources.Clear();
   state.WrittenFiles = 0;
   state.GitDates.Clear();
   state.ErrorCount = 0;

@@ -9,6 +9,7 @@
 #include "engine/run_host.h"
 #include "engine/visited_files.h"
 #include "links/avoid_list.h"
+#include "links/date_source_cache.h"
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
 #include "records/run_log.h"
@@ -25,6 +26,7 @@ struct RunState {
   AvoidCacheMap AvoidCache;     // avoid-list sets per folder
   std::unordered_set<std::string> SweptFolders;  // folders cleared of left-over temporary files
   int WrittenFiles = 0;                          // pages written back
+  DateSourceCache DateSources;                   // newest dates of date-source items
   GitHistory GitDates;                           // what git says about date sources
 };
 

@@ -13,6 +13,7 @@
 #include "links/any_anchor.h"
 #include "links/file_date.h"
 #include "links/link_target.h"
+#include "platform/paths.h"
 
 namespace zelvora {
 namespace {
@@ -244,31 +245,50 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   // A list that yields no file leaves the mark without a source: each name has been reported
   // here, and the date area is left as it is (never dated from an earlier mark's source).
   const ReportLocation where{file_name_, mark_line};
+  const std::string base_folder(FolderPart(file_name_));
   std::optional<FileTime> best;
   std::vector<std::string> files;
   for (const std::string_view name : SplitNames(list)) {
-    files.clear();
-    const TargetKind kind =
-        ResolveTarget(context_.fs, name, file_name_, &files, {}, context_.settings.SiteRoot);
-    std::string cause;
-    if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
-      cause = kNameIsAddress;
-    } else if (kind == TargetKind::trJavaScript) {
-      cause = kNameIsScript;
-    } else if (kind == TargetKind::trNotFound) {
-      cause = "\"" + std::string(name) + "\"" + kNameNotFound;
-    }
-    if (!cause.empty()) {
-      if (!ReportAndAskOkCancel(context_, cause, &where)) return Flow::kAbort;
-      continue;
-    }
-    for (const std::string& file : files) {
-      std::optional<FileTime> last_write;
-      if (GetFileDate(context_, file, where, &last_write) == Flow::kAbort) return Flow::kAbort;
-      if (last_write && (!best || *last_write > *best)) {
-        best = last_write;
-        date_source_ = file;
+    const std::string item(name);
+    const DateSourceCache::Newest* known = context_.state.DateSources.Find(base_folder, item);
+    DateSourceCache::Newest newest;
+    if (known == nullptr) {
+      files.clear();
+      const TargetKind kind =
+          ResolveTarget(context_.fs, name, file_name_, &files, {}, TargetSource::kDateSourceList,
+                        context_.settings.SiteRoot);
+      std::string cause;
+      if (kind == TargetKind::trWebLink || kind == TargetKind::trMailto) {
+        cause = kNameIsAddress;
+      } else if (kind == TargetKind::trJavaScript) {
+        cause = kNameIsScript;
+      } else if (kind == TargetKind::trNotFound) {
+        cause = "\"" + item + "\"" + kNameNotFound;
       }
+      if (!cause.empty()) {
+        if (!ReportAndAskOkCancel(context_, cause, &where)) return Flow::kAbort;
+        continue;
+      }
+      bool every_date_read = true;
+      for (const std::string& file : files) {
+        std::optional<FileTime> last_write;
+        if (GetFileDate(context_, file, where, &last_write) == Flow::kAbort) return Flow::kAbort;
+        every_date_read = every_date_read && last_write.has_value();
+        if (last_write && (!newest.last_write || *last_write > *newest.last_write)) {
+          newest.last_write = last_write;
+          newest.file = file;
+        }
+      }
+      // Worked out once per run; an item whose dates could not all be read is asked again.
+      if (every_date_read && !files.empty()) {
+        context_.state.DateSources.Store(base_folder, item, std::string(FolderPart(files.front())),
+                                         newest);
+      }
+      known = &newest;
+    }
+    if (known->last_write && (!best || *known->last_write > *best)) {
+      best = known->last_write;
+      date_source_ = known->file;
     }
   }
   return Flow::kContinue;

@@ -65,8 +65,11 @@ class StampScan {
 
   // While the scan waits for a link, its page text may be set aside to save memory (a long
   // chain of links holds many waiting pages) and given back before the scan goes on.
-  // The bytes of page text the scan holds now.
+  // The bytes of page text the scan holds now, and the text itself.
   size_t held_text_size() const { return original_.size(); }
+  std::string_view held_text() const { return original_; }
+  // The size of the page text, held or set aside.
+  size_t text_size() const { return set_aside_ ? original_size_ : original_.size(); }
   bool text_set_aside() const { return set_aside_; }
   void SetTextAside();
   // Gives back the text set aside, read anew. Preconditions: the page has not changed since

@@ -1,43 +1,57 @@
-// The files already processed in a run, compared without regard to letter case, with
-// constant-time lookups however many files a site has.
+// The files already processed in a run. On Linux two names that differ in letter case are two
+// files, and one file may have several names (symbolic and hard links, "./" and "../"
+// spellings), so a file counts as visited by its identity (device and file number) once it has
+// been opened; the names entered serve as the quick test before a file is opened, and for
+// files that could not be opened at all. Lookups take constant time however many files a site
+// has.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+
+#include "platform/file_system.h"
 
 namespace zelvora {
 
 class VisitedFileSet {
  public:
   // Enters `file_name` and returns the set's own copy of it, which stays valid until Clear();
-  // returns null when the name (in any letter case) was already entered.
+  // returns null when the name, spelt exactly so, was already entered.
   const std::string* Insert(std::string_view file_name) {
     const auto [entry, added] = names_.emplace(file_name);
     return added ? &*entry : nullptr;
   }
-  // True when `file_name` was entered in any letter case.
-  bool Contains(std::string_view file_name) const { return names_.find(file_name) != names_.end(); }
   // True when `file_name` was entered spelt exactly so.
-  bool ContainsExactly(const std::string& file_name) const {
-    const auto found = names_.find(file_name);
-    return found != names_.end() && *found == file_name;
+  bool Contains(std::string_view file_name) const { return names_.find(file_name) != names_.end(); }
+  // Enters the file that `info` describes (as read); false when that file was entered before,
+  // under whatever name.
+  bool InsertFile(const FileInfo& info) { return files_.insert({info.device, info.inode}).second; }
+  void Clear() {
+    names_.clear();
+    files_.clear();
   }
-  void Clear() { names_.clear(); }
   size_t size() const { return names_.size(); }
 
  private:
-  // Hashing and equality that fold ASCII letters, so no folded copy of a name is made.
-  struct FoldedHash {
+  struct NameHash {
     using is_transparent = void;  // lookups by string_view, without a copy
-    size_t operator()(std::string_view name) const;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
   };
-  struct FoldedEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
+  struct FileId {
+    uint64_t device;
+    uint64_t inode;
+    bool operator==(const FileId&) const = default;
   };
-  std::unordered_set<std::string, FoldedHash, FoldedEqual> names_;  // as first entered
+  struct FileIdHash {
+    size_t operator()(const FileId& id) const {
+      return static_cast<size_t>((id.inode * 0x9E3779B97F4A7C15ULL) ^ id.device);
+    }
+  };
+  std::unordered_set<std::string, NameHash, std::equal_to<>> names_;
+  std::unordered_set<FileId, FileIdHash> files_;
 };
 
 }  // namespace zelvora

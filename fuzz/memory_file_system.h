@@ -3,8 +3,9 @@
 //
 // Paths are taken as given: "/site/a.htm" and "/site//a.htm" are different names, as they
 // would be in a map. Folders are named without a trailing "/"; a trailing "/" on a lookup is
-// ignored. There are no symbolic links and no permissions. A write creates or replaces the
-// file when it is closed.
+// ignored. There are no symbolic links, no permissions and no other processes: locks are
+// always granted and no temporary file is ever in use by another run. A new file exists from
+// its creation on and is written in place.
 #pragma once
 
 #include <map>
@@ -28,18 +29,26 @@ class MemoryFileSystem : public FileSystem {
   // The content of a file, or nullopt when there is none.
   std::optional<std::string> Content(const std::string& path) const;
 
+  using FileSystem::NewWritableFile;
   using FileSystem::ReadFile;
   Result<FileInfo> Stat(const std::string& path) override;
+  Result<FileInfo> LinkStat(const std::string& path) override;
   Result<std::string> ReadFile(const std::string& path, FileInfo* info) override;
+  Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
+                                   uint64_t* file_size) override;
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path,
+                                                        uint32_t mode) override;
   Status Rename(const std::string& from, const std::string& to) override;
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   Status Link(const std::string& existing, const std::string& new_path) override;
   Status Remove(const std::string& path) override;
+  Status RemoveAbandoned(const std::string& path, bool wait) override;
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override;
   Status SyncFileSystem(const std::string& path) override;
+  Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override;
+  Result<std::unique_ptr<ScratchFile>> NewScratchFile() override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
 
  private:
@@ -49,7 +58,9 @@ class MemoryFileSystem : public FileSystem {
   };
   friend class MemoryWritableFile;
 
-  void Store(const std::string& path, std::string content);
+  void Store(const std::string& path, std::string content, uint32_t mode);
+  // The file with file number `inode` under any of its names, or null.
+  File* FileOfInode(uint64_t inode);
   bool IsFolder(const std::string& path) const;
 
   std::map<std::string, File> files_;

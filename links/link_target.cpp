@@ -126,8 +126,8 @@ size_t AppendMatches(FileSystem& fs, const std::string& folder, std::string_view
 
 size_t AppendIfFile(FileSystem& fs, const std::string& path, std::vector<std::string>* list) {
   if (IsTemporaryName(NamePart(path))) return 0;
-  auto info = fs.Stat(path);
-  if (!info.ok() || info->kind == FileKind::kFolder) return 0;
+  const auto kind = fs.Lookup(path);
+  if (!kind.ok() || *kind == FileKind::kFolder) return 0;
   list->push_back(path);
   return 1;
 }
@@ -141,14 +141,14 @@ TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::st
     targets->push_back(std::move(path));
     return TargetKind::trFound;
   }
-  const auto info = fs.Stat(path);
-  const bool is_folder = info.ok() && info->kind == FileKind::kFolder;
+  const auto kind = fs.Lookup(path);
+  const bool is_folder = kind.ok() && *kind == FileKind::kFolder;
   if (is_folder) {
     if (!path.ends_with('/')) path += '/';
     path += "*.*";
   } else if (plain) {
     // One plain name, the usual link: the lookup just made tells all.
-    if (!info.ok() || IsTemporaryName(NamePart(path))) return TargetKind::trNotFound;
+    if (!kind.ok() || IsTemporaryName(NamePart(path))) return TargetKind::trNotFound;
     targets->push_back(std::move(path));
     return TargetKind::trFound;
   }
@@ -171,7 +171,7 @@ std::string UnderSiteRoot(std::string_view site_root, std::string_view rest) {
 
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
                          std::vector<std::string>* targets, const KnownFile& known_file,
-                         std::string_view site_root) {
+                         TargetSource source, std::string_view site_root) {
   std::string_view target = value;
   std::string with_slashes;  // a copy only for the rare value written with "\"
   if (value.find('\\') != std::string_view::npos) {
@@ -189,7 +189,8 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
     return AppendIfFile(fs, self, targets) == 0 ? TargetKind::trNotFound : TargetKind::trFound;
   }
 
-  const std::string_view rest = CutAt(CutAt(target, '#'), '?');
+  std::string_view rest = CutAt(target, '#');
+  if (source == TargetSource::kLink) rest = CutAt(rest, '?');
   if (rest.empty()) return TargetKind::trNoPath;
   const std::string base_folder = BaseFolderOf(linking_file);
   if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;

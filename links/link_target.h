@@ -24,19 +24,23 @@ enum class TargetKind : uint8_t {
   trNoPath = 250,      // only a fragment ("#...") or a query ("?...")
 };
 
+// Where a target string was written: a link (whose "?" starts a query) or a date-source
+// list (whose "?" is a wildcard character).
+enum class TargetSource { kLink, kDateSourceList };
+
 // Classifies `value` (decoded to UTF-8; a "\" in it is taken as "/") written in the file
 // `linking_file`, and appends the existing files it names to `*targets` as full paths.
 // A value is an address only when it begins with its scheme (any letter case; "http:",
 // "https:", "mailto:", "javascript:" and "tel:" have kinds of their own, any other scheme of
 // two or more characters is a web address) or with "//"; "page.htm?from=http://x" is a
 // local page. An empty value stands for the linking file itself, appended exactly as given.
-// Otherwise the fragment and the query are cut off and the rest is resolved against the
-// linking file's folder (a relative linking file's against the current folder); a folder
-// stands for the files directly in it; a comma separates several patterns
+// Otherwise the fragment (and, in a link, the query) is cut off and the rest is resolved
+// against the linking file's folder (a relative linking file's against the current folder); a
+// folder stands for the files directly in it; a comma separates several patterns
 // (ExpandFilePatterns). When that finds nothing and the rest holds "%XX" escapes, it is
 // resolved once more with the escapes decoded ("my%20page.htm" is "my page.htm"), so a name
-// that exists as written wins. Never fails: a name the system cannot take (too long, bytes it
-// refuses) does not exist.
+// that exists as written wins. Whether a name exists is asked with FileSystem::Lookup. Never
+// fails: a name the system cannot take (too long, bytes it refuses) does not exist.
 // `known_file`, when given, names paths already known to be existing files (the files a run
 // has processed): a plain target that it knows is taken without a lookup on disk.
 // `site_root`, when not empty, is the folder where a value beginning with "/" starts, as a
@@ -47,6 +51,7 @@ enum class TargetKind : uint8_t {
 using KnownFile = std::function<bool(const std::string& path)>;
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,
                          std::vector<std::string>* targets, const KnownFile& known_file = {},
+                         TargetSource source = TargetSource::kLink,
                          std::string_view site_root = {});
 
 // Appends the existing files named by `patterns`, a comma-separated list of paths (empty

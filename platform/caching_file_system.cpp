@@ -1,5 +1,8 @@
 #include "platform/caching_file_system.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "platform/paths.h"
 
 namespace zelvora {
@@ -11,6 +14,10 @@ std::string FolderKey(std::string_view folder) {
   return std::string(folder);
 }
 
+Status NotFound(const std::string& path) {
+  return Status::Error("lookup " + path + ": no such file (as listed)", ENOENT);
+}
+
 }  // namespace
 
 Result<FileInfo> CachingFileSystem::Stat(const std::string& path) {
@@ -19,6 +26,21 @@ Result<FileInfo> CachingFileSystem::Stat(const std::string& path) {
   auto info = inner_.Stat(path);
   if (info.ok()) Remember(path, *info);
   return info;
+}
+
+Result<FileInfo> CachingFileSystem::LinkStat(const std::string& path) {
+  return inner_.LinkStat(path);
+}
+
+Result<FileKind> CachingFileSystem::Lookup(const std::string& path) {
+  const std::string_view name = NamePart(path);
+  Listing* listing = name.empty() || name == "." || name == ".." ? nullptr : ListingOf(path);
+  if (listing == nullptr) return FileSystem::Lookup(path);
+  const auto found = listing->index.find(std::string(name));
+  if (found == listing->index.end()) return NotFound(path);
+  const FolderEntry& entry = listing->entries[found->second];
+  if (entry.is_symlink) return FileSystem::Lookup(path);  // it may point nowhere
+  return entry.is_folder ? FileKind::kFolder : FileKind::kRegular;
 }
 
 Result<std::string> CachingFileSystem::ReadFile(const std::string& path, FileInfo* info) {
@@ -35,44 +57,94 @@ Result<std::string> CachingFileSystem::ReadFilePaced(const std::string& path, Fi
   return content;
 }
 
+Result<std::string> CachingFileSystem::ReadFileTail(const std::string& path, size_t max_bytes,
+                                                    uint64_t* file_size) {
+  return inner_.ReadFileTail(path, max_bytes, file_size);
+}
+
 Result<std::vector<FolderEntry>> CachingFileSystem::ListFolder(const std::string& path) {
   const std::string key = FolderKey(path);
   const auto known = listings_.find(key);
-  if (known != listings_.end()) return known->second;
+  if (known != listings_.end()) return known->second.entries;
   auto entries = inner_.ListFolder(path);
   if (!entries.ok()) return entries;
-  if (listed_names_ + entries->size() > max_remembered_) ForgetAll();
+  if (listed_names_ + entries->size() > max_listed_) ForgetAllListings();
   listed_names_ += entries->size();
-  listings_.emplace(key, *entries);
+  Listing& listing = listings_[key];
+  listing.entries = *entries;
+  for (size_t i = 0; i < listing.entries.size(); ++i) listing.index[listing.entries[i].name] = i;
   return entries;
 }
 
-Result<std::unique_ptr<WritableFile>> CachingFileSystem::NewWritableFile(const std::string& path) {
+Result<std::unique_ptr<WritableFile>> CachingFileSystem::NewWritableFile(const std::string& path,
+                                                                         uint32_t mode) {
   Forget(path);
-  return inner_.NewWritableFile(path);
+  auto file = inner_.NewWritableFile(path, mode);
+  if (file.ok()) {
+    Note(path, true);
+  } else {
+    ForgetListing(path);
+  }
+  return file;
 }
 
 Status CachingFileSystem::Rename(const std::string& from, const std::string& to) {
   Forget(from);
   Forget(to);
-  return inner_.Rename(from, to);
+  const Status renamed = inner_.Rename(from, to);
+  if (renamed.ok()) {
+    Note(from, false);
+    Note(to, true);
+  } else {
+    ForgetListing(from);
+    ForgetListing(to);
+  }
+  return renamed;
 }
 
 Status CachingFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   Forget(from);
   Forget(to);
-  return inner_.RenameNoReplace(from, to);
+  const Status renamed = inner_.RenameNoReplace(from, to);
+  if (renamed.ok()) {
+    Note(from, false);
+    Note(to, true);
+  } else {
+    ForgetListing(from);
+    ForgetListing(to);
+  }
+  return renamed;
 }
 
 Status CachingFileSystem::Link(const std::string& existing, const std::string& new_path) {
   Forget(existing);
   Forget(new_path);
-  return inner_.Link(existing, new_path);
+  const Status linked = inner_.Link(existing, new_path);
+  if (linked.ok()) {
+    Note(new_path, true);
+  } else {
+    ForgetListing(new_path);
+  }
+  return linked;
 }
 
 Status CachingFileSystem::Remove(const std::string& path) {
   Forget(path);
-  return inner_.Remove(path);
+  const Status removed = inner_.Remove(path);
+  if (removed.ok()) {
+    Note(path, false);
+  } else {
+    ForgetListing(path);
+  }
+  return removed;
+}
+
+Status CachingFileSystem::RemoveAbandoned(const std::string& path, bool wait) {
+  Forget(path);
+  const Status removed = inner_.RemoveAbandoned(path, wait);
+  // Whether the name is gone or now names another run's file is not known for certain.
+  ForgetListing(path);
+  return removed;
 }
 
 Status CachingFileSystem::SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
@@ -85,6 +157,14 @@ Status CachingFileSystem::SyncFileSystem(const std::string& path) {
   return inner_.SyncFileSystem(path);
 }
 
+Result<std::unique_ptr<HeldLock>> CachingFileSystem::Lock(const std::string& lock_path) {
+  return inner_.Lock(lock_path);
+}
+
+Result<std::unique_ptr<ScratchFile>> CachingFileSystem::NewScratchFile() {
+  return inner_.NewScratchFile();
+}
+
 Result<std::string> CachingFileSystem::ResolveSymlinks(const std::string& path) {
   auto target = inner_.ResolveSymlinks(path);
   // A change made through the link's target must also be forgotten under the link's name.
@@ -93,22 +173,55 @@ Result<std::string> CachingFileSystem::ResolveSymlinks(const std::string& path) 
 }
 
 void CachingFileSystem::Remember(const std::string& path, const FileInfo& info) {
-  if (stats_.size() >= max_remembered_) ForgetAll();
+  if (stats_.size() >= max_remembered_) stats_.clear();
   stats_.insert_or_assign(path, info);
 }
 
 void CachingFileSystem::Forget(const std::string& path) {
   stats_.erase(path);
-  listings_.erase(FolderKey(FolderPart(path)));
   const auto [first, last] = aliases_.equal_range(path);
-  for (auto alias = first; alias != last; ++alias) {
-    stats_.erase(alias->second);
-    listings_.erase(FolderKey(FolderPart(alias->second)));
-  }
+  for (auto alias = first; alias != last; ++alias) stats_.erase(alias->second);
 }
 
-void CachingFileSystem::ForgetAll() {
-  stats_.clear();
+CachingFileSystem::Listing* CachingFileSystem::ListingOf(const std::string& path) {
+  const auto known = listings_.find(FolderKey(FolderPart(path)));
+  return known == listings_.end() ? nullptr : &known->second;
+}
+
+void CachingFileSystem::Note(const std::string& path, bool exists) {
+  Listing* listing = ListingOf(path);
+  if (listing == nullptr) return;
+  std::string name(NamePart(path));
+  const auto found = listing->index.find(name);
+  if (exists) {
+    if (found != listing->index.end()) {
+      listing->entries[found->second] = FolderEntry{std::move(name), false, false};
+      return;
+    }
+    listing->index.emplace(name, listing->entries.size());
+    listing->entries.push_back(FolderEntry{std::move(name), false, false});
+    ++listed_names_;
+    return;
+  }
+  if (found == listing->index.end()) return;
+  // The last entry takes the place of the removed one.
+  const size_t place = found->second;
+  listing->index.erase(found);
+  if (place + 1 != listing->entries.size()) {
+    listing->entries[place] = std::move(listing->entries.back());
+    listing->index[listing->entries[place].name] = place;
+  }
+  listing->entries.pop_back();
+}
+
+void CachingFileSystem::ForgetListing(const std::string& path) {
+  const auto known = listings_.find(FolderKey(FolderPart(path)));
+  if (known == listings_.end()) return;
+  listed_names_ -= std::min(listed_names_, known->second.entries.size());
+  listings_.erase(known);
+}
+
+void CachingFileSystem::ForgetAllListings() {
   listings_.clear();
   listed_names_ = 0;
 }

@@ -78,6 +78,18 @@ size_t UnconvertibleLength(std::string_view rest, const std::string& from) {
   return length;
 }
 
+// The bytes of the character at the start of `rest` that `from` cannot convert, taken as a
+// whole where the charset tells its length: in CP932 a lead byte takes its trail byte with it,
+// which may be the byte of "\\" or another ASCII character that must not stand alone.
+size_t InvalidSequenceLength(std::string_view rest, const std::string& from) {
+  if (from != kCp932 || rest.size() < 2) return UnconvertibleLength(rest, from);
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  const auto trail = static_cast<unsigned char>(rest[1]);
+  const bool double_byte_lead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+  const bool trail_byte = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+  return double_byte_lead && trail_byte ? 2 : 1;
+}
+
 std::string NonAsciiAsQuestionMarks(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
@@ -125,6 +137,21 @@ std::string ConvertTextLossy(std::string_view text, const std::string& from,
   while (converter.Run(rest, out) != 0) {
     out += '?';
     rest.remove_prefix(rest.empty() ? 0 : UnconvertibleLength(rest, from));
+  }
+  return out;
+}
+
+std::string ConvertTextKeepingInvalid(std::string_view text, const std::string& from,
+                                      const std::string& to) {
+  Converter converter(from, to);
+  if (!converter.valid()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::string_view rest = text;
+  while (converter.Run(rest, out) != 0 && !rest.empty()) {
+    const size_t length = InvalidSequenceLength(rest, from);
+    out.append(rest.substr(0, length));
+    rest.remove_prefix(length);
   }
   return out;
 }

@@ -24,6 +24,13 @@ Result<std::string> ConvertText(std::string_view text, const std::string& from,
 // every non-ASCII byte replaced by "?".
 std::string ConvertTextLossy(std::string_view text, const std::string& from, const std::string& to);
 
+// Like ConvertText, but each input sequence that is not valid in `from`, and each character
+// that `to` cannot represent, is kept as the bytes it was. An unknown charset gives `text`
+// unchanged. For names, which on Linux are bytes: a byte that does not decode must neither
+// vanish nor turn into a wildcard.
+std::string ConvertTextKeepingInvalid(std::string_view text, const std::string& from,
+                                      const std::string& to);
+
 // True when iconv can convert between `charset` and UTF-8.
 bool IsKnownCharset(const std::string& charset);
 

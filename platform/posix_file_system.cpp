@@ -12,85 +12,22 @@
 #include <cerrno>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/posix_calls.h"
+#include "platform/posix_open_files.h"
 
 namespace zelvora {
 namespace {
 
+using namespace posix;  // NOLINT: the helpers of this implementation
+
 // Longest chain of symbolic links followed, as the kernel does (MAXSYMLINKS).
 constexpr int kMaxSymlinkHops = 40;
 
-Status SystemError(std::string_view operation, std::string_view path, int error) {
-  std::string message(operation);
-  message += ' ';
-  message += path;
-  message += ": ";
-  message += std::generic_category().message(error);
-  return Status::Error(std::move(message), error);
-}
-
-// The system takes paths as C strings: a path holding a NUL byte would silently name a
-// shorter path, so it is refused as invalid instead.
-bool HoldsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
-
-Status NulInPath() { return Status::Error("path holds a NUL byte", EINVAL); }
-
-// Calls `call` again while it fails with EINTR.
-template <typename Call>
-auto RetryOnInterrupt(Call call) {
-  decltype(call()) result;
-  do {
-    result = call();
-  } while (result == -1 && errno == EINTR);
-  return result;
-}
-
-// A descriptor closed when it goes out of scope; for reading, where close errors do not
-// matter.
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-FileKind KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) return FileKind::kRegular;
-  if (S_ISDIR(mode)) return FileKind::kFolder;
-  return FileKind::kOther;
-}
-
 FileTime FromStatxTime(const struct statx_timestamp& time) {
   return FileTime{time.tv_sec, static_cast<int32_t>(time.tv_nsec)};
-}
-
-FileTime FromTimespec(const struct timespec& time) {
-  return FileTime{time.tv_sec, static_cast<int32_t>(time.tv_nsec)};
-}
-
-FileInfo FromStat(const struct stat& info) {
-  FileInfo result;
-  result.kind = KindOfMode(info.st_mode);
-  result.size = static_cast<uint64_t>(info.st_size);
-  result.mode = info.st_mode & 07777;
-  result.owner = info.st_uid;
-  result.group = info.st_gid;
-  result.last_access = FromTimespec(info.st_atim);
-  result.last_write = FromTimespec(info.st_mtim);
-  result.last_change = FromTimespec(info.st_ctim);
-  result.device = static_cast<uint64_t>(info.st_dev);
-  result.inode = static_cast<uint64_t>(info.st_ino);
-  return result;
 }
 
 FileInfo FromStatx(const struct statx& info) {
@@ -108,64 +45,6 @@ FileInfo FromStatx(const struct statx& info) {
   if ((info.stx_mask & STATX_BTIME) != 0) result.created = FromStatxTime(info.stx_btime);
   return result;
 }
-
-class PosixWritableFile : public WritableFile {
- public:
-  PosixWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~PosixWritableFile() override {
-    if (fd_ >= 0) close(fd_);
-  }
-
-  Status Append(std::string_view data) override {
-    if (fd_ < 0) return SystemError("write", path_, EBADF);
-    while (!data.empty()) {
-      const ssize_t written =
-          RetryOnInterrupt([&] { return write(fd_, data.data(), data.size()); });
-      if (written < 0) return SystemError("write", path_, errno);
-      // A regular file accepts at least one byte of a non-empty write or reports why not;
-      // a zero is taken as a full device rather than looping for ever.
-      if (written == 0) return SystemError("write", path_, ENOSPC);
-      data.remove_prefix(static_cast<size_t>(written));
-    }
-    return Status::Ok();
-  }
-
-  Status CopyPermissions(const FileInfo& like) override {
-    if (fd_ < 0) return SystemError("fchmod", path_, EBADF);
-    // The owner first: changing it clears set-user-ID bits that fchmod then restores. Only a
-    // privileged process may give a file away, so a refusal is expected and not an error.
-    // A file of this process's own user and group already has them.
-    if (like.owner != geteuid() || like.group != getegid()) {
-      (void)RetryOnInterrupt([&] { return fchown(fd_, like.owner, like.group); });
-    }
-    if (RetryOnInterrupt([&] { return fchmod(fd_, like.mode & 07777); }) != 0) {
-      return SystemError("fchmod", path_, errno);
-    }
-    return Status::Ok();
-  }
-
-  Status Sync() override {
-    if (fd_ < 0) return SystemError("fsync", path_, EBADF);
-    if (RetryOnInterrupt([&] { return fsync(fd_); }) != 0)
-      return SystemError("fsync", path_, errno);
-    return Status::Ok();
-  }
-
-  Status Close() override {
-    if (fd_ < 0) return SystemError("close", path_, EBADF);
-    const int fd = fd_;
-    fd_ = -1;
-    // Never retried: Linux releases the descriptor even when close reports EINTR, and a
-    // retry could close a descriptor opened meanwhile. Any error means the data may be
-    // incomplete, so it is reported.
-    if (close(fd) != 0) return SystemError("close", path_, errno);
-    return Status::Ok();
-  }
-
- private:
-  int fd_;
-  std::string path_;
-};
 
 Result<std::string> ReadLink(const std::string& path) {
   std::string target(PATH_MAX, '\0');
@@ -194,45 +73,53 @@ std::string CanonicalFolder(const std::string& path) {
   return result;
 }
 
-// Reads the rest of `fd` straight into the string: `expected_size` bytes first, and more if
-// the file has grown since it was measured. A read of a regular file returns fewer bytes than
-// asked for only at its end, so a file that has not grown takes a single read.
-Result<std::string> ReadAll(int fd, const std::string& path, size_t expected_size) {
-  std::string content(expected_size + 1, '\0');
-  size_t filled = 0;
-  for (;;) {
-    if (filled == content.size()) content.resize(content.size() * 2);
-    const size_t wanted = content.size() - filled;
-    const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
-    if (got < 0) return SystemError("read", path, errno);
-    filled += static_cast<size_t>(got);
-    if (got == 0 || static_cast<size_t>(got) < wanted) break;
-  }
-  content.resize(filled);
-  return content;
-}
-
-// ReadAll in pieces of kPacedPiece bytes, with `pacer` asked after each. The memory for the
-// whole file is reserved first and each piece is touched only as it is read, so the time a
-// large file costs is spread over the pieces too.
+// The largest piece a paced read asks for before it lets its pacer run.
 constexpr size_t kPacedPiece = size_t{2} << 20;
 
-Result<std::string> ReadAllPaced(int fd, const std::string& path, size_t expected_size,
-                                 const FileSystem::ReadPacer& pacer) {
+// Reads `fd`, a regular file of `size` bytes, straight into the string. A read may return
+// fewer bytes than asked for before the end of the file (a signal, a network file system), so
+// reading goes on until all `size` bytes are there; one byte more is asked for each time, so
+// that a file that has grown since it was measured is noticed. A file that ends early or
+// turns out longer changed while it was read: EAGAIN, for the caller to treat as a read
+// failure. Reading stops without a further read once the size is reached by a read that
+// returned less than it was asked for: the file's end.
+//
+// With a `pacer`, each read asks for at most kPacedPiece bytes and the pacer runs between
+// them; when it returns false the read fails with ECANCELED. The memory for the whole file is
+// reserved first and each piece is touched only as it is read, so the time a large file costs
+// is spread over the pieces too.
+Result<std::string> ReadAll(int fd, const std::string& path, size_t size,
+                            const FileSystem::ReadPacer& pacer) {
+  const size_t most_per_read = pacer ? kPacedPiece : size + 1;
   std::string content;
-  content.reserve(expected_size + 1);
+  content.reserve(size + 1);
+  size_t filled = 0;
   for (;;) {
-    const size_t filled = content.size();
-    // Within the memory reserved; only a file that has grown needs more.
-    if (filled == content.capacity()) content.reserve(filled * 2);
-    const size_t wanted = std::min(kPacedPiece, content.capacity() - filled);
+    const size_t wanted = std::min(most_per_read, size + 1 - filled);
     content.resize(filled + wanted);
     const ssize_t got = RetryOnInterrupt([&] { return read(fd, content.data() + filled, wanted); });
     if (got < 0) return SystemError("read", path, errno);
-    content.resize(filled + static_cast<size_t>(got));
-    if (static_cast<size_t>(got) < wanted) return content;
-    if (!pacer()) return Status::Error("read of " + path + " stopped", ECANCELED);
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+    if (filled > size) return SystemError("read (the file grew while it was read)", path, EAGAIN);
+    if (filled == size && static_cast<size_t>(got) < wanted) break;
+    if (pacer && !pacer()) return Status::Error("read of " + path + " stopped", ECANCELED);
   }
+  if (filled != size) return SystemError("read (the file shrank while it was read)", path, EAGAIN);
+  content.resize(size);
+  return content;
+}
+
+// Opens `path` for reading without waiting (a named pipe without a writer, a device) and
+// checks that it is a regular file; `*info` receives its fstat.
+Result<int> OpenRegularFile(const std::string& path, struct stat* info) {
+  ScopedFd fd(RetryOnInterrupt(
+      [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+  if (fd.get() < 0) return SystemError("open", path, errno);
+  if (fstat(fd.get(), info) != 0) return SystemError("fstat", path, errno);
+  if (S_ISDIR(info->st_mode)) return SystemError("read", path, EISDIR);
+  if (!S_ISREG(info->st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+  return fd.release();
 }
 
 class PosixFileSystem : public FileSystem {
@@ -255,6 +142,15 @@ class PosixFileSystem : public FileSystem {
     return FromStat(info);
   }
 
+  Result<FileInfo> LinkStat(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
+    struct stat info;
+    if (RetryOnInterrupt([&] { return lstat(path.c_str(), &info); }) != 0) {
+      return SystemError("lstat", path, errno);
+    }
+    return FromStat(info);
+  }
+
   Result<std::string> ReadFile(const std::string& path, FileInfo* file_info) override {
     return ReadFilePaced(path, file_info, {});
   }
@@ -262,19 +158,13 @@ class PosixFileSystem : public FileSystem {
   Result<std::string> ReadFilePaced(const std::string& path, FileInfo* file_info,
                                     const ReadPacer& pacer) override {
     if (HoldsNul(path)) return NulInPath();
-    // O_NONBLOCK so that a named pipe or a device cannot hang the open; such files are
-    // refused below. It has no effect on regular files.
-    const ScopedFd fd(RetryOnInterrupt(
-        [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
-    if (fd.get() < 0) return SystemError("open", path, errno);
     struct stat info;
-    if (fstat(fd.get(), &info) != 0) return SystemError("fstat", path, errno);
-    if (S_ISDIR(info.st_mode)) return SystemError("read", path, EISDIR);
-    if (!S_ISREG(info.st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+    auto opened = OpenRegularFile(path, &info);
+    if (!opened.ok()) return opened.status();
+    const ScopedFd fd(*opened);
     if (file_info != nullptr) *file_info = FromStat(info);
     try {
-      const auto size = static_cast<size_t>(info.st_size);
-      return pacer ? ReadAllPaced(fd.get(), path, size, pacer) : ReadAll(fd.get(), path, size);
+      return ReadAll(fd.get(), path, static_cast<size_t>(info.st_size), pacer);
     } catch (const std::bad_alloc&) {
       return SystemError("read", path, ENOMEM);
     } catch (const std::length_error&) {
@@ -282,19 +172,43 @@ class PosixFileSystem : public FileSystem {
     }
   }
 
+  Result<std::string> ReadFileTail(const std::string& path, size_t max_bytes,
+                                   uint64_t* file_size) override {
+    if (HoldsNul(path)) return NulInPath();
+    struct stat info;
+    auto opened = OpenRegularFile(path, &info);
+    if (!opened.ok()) return opened.status();
+    const ScopedFd fd(*opened);
+    const auto size = static_cast<uint64_t>(info.st_size);
+    if (file_size != nullptr) *file_size = size;
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(size, max_bytes));
+    std::string tail(wanted, '\0');
+    size_t filled = 0;
+    while (filled < wanted) {
+      const auto position = static_cast<off_t>(size - wanted + filled);
+      const ssize_t got = RetryOnInterrupt(
+          [&] { return pread(fd.get(), tail.data() + filled, wanted - filled, position); });
+      if (got < 0) return SystemError("pread", path, errno);
+      if (got == 0) return SystemError("read (the file shrank while it was read)", path, EAGAIN);
+      filled += static_cast<size_t>(got);
+    }
+    return tail;
+  }
+
   Result<std::vector<FolderEntry>> ListFolder(const std::string& path) override {
     std::vector<FolderEntry> entries;
-    Status status = ReadFolder(path, [&entries](std::string_view name, bool is_folder) {
-      entries.push_back({std::string(name), is_folder});
-      return true;
-    });
+    Status status =
+        ReadFolder(path, [&entries](std::string_view name, bool is_folder, bool is_symlink) {
+          entries.push_back({std::string(name), is_folder, is_symlink});
+          return true;
+        });
     if (!status.ok()) return status;
     return entries;
   }
 
   Result<bool> HasSubfolder(const std::string& path) override {
     bool found = false;
-    Status status = ReadFolder(path, [&found](std::string_view, bool is_folder) {
+    Status status = ReadFolder(path, [&found](std::string_view, bool is_folder, bool) {
       found = is_folder;
       return !found;
     });
@@ -302,12 +216,11 @@ class PosixFileSystem : public FileSystem {
     return found;
   }
 
-  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path) override {
+  using FileSystem::NewWritableFile;
+  Result<std::unique_ptr<WritableFile>> NewWritableFile(const std::string& path,
+                                                        uint32_t mode) override {
     if (HoldsNul(path)) return NulInPath();
-    const int fd = RetryOnInterrupt(
-        [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); });
-    if (fd < 0) return SystemError("create", path, errno);
-    return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd, path));
+    return NewLockedFile(path, mode);
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
@@ -340,20 +253,15 @@ class PosixFileSystem : public FileSystem {
     return Status::Ok();
   }
 
+  Status RemoveAbandoned(const std::string& path, bool wait) override {
+    if (HoldsNul(path)) return NulInPath();
+    return posix::RemoveAbandoned(path, wait);
+  }
+
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override {
     if (HoldsNul(path)) return NulInPath();
-    struct timespec times[2];
-    const std::optional<FileTime> given[2] = {last_access, last_write};
-    for (int i = 0; i < 2; ++i) {
-      if (given[i].has_value()) {
-        times[i].tv_sec = static_cast<time_t>(given[i]->seconds);
-        times[i].tv_nsec = given[i]->nanoseconds;
-      } else {
-        times[i].tv_sec = 0;
-        times[i].tv_nsec = UTIME_OMIT;
-      }
-    }
+    const struct timespec times[2] = {ToTimespec(last_access), ToTimespec(last_write)};
     if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
       return SystemError("utimensat", path, errno);
     }
@@ -367,6 +275,13 @@ class PosixFileSystem : public FileSystem {
     if (syncfs(fd.get()) != 0) return SystemError("syncfs", path, errno);
     return Status::Ok();
   }
+
+  Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override {
+    if (HoldsNul(lock_path)) return NulInPath();
+    return TakeLock(lock_path);
+  }
+
+  Result<std::unique_ptr<ScratchFile>> NewScratchFile() override { return posix::NewScratchFile(); }
 
   Result<std::string> ResolveSymlinks(const std::string& path) override {
     if (HoldsNul(path)) return NulInPath();
@@ -387,10 +302,8 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
-  // Entries whose type the listing does not tell, and symbolic links, are judged by what
-  // they point at; a link that points nowhere is not a folder.
-  // Calls `visit(name, is_folder)` for each entry of folder `path` but "." and "..", in the
-  // order the system lists them, until `visit` returns false.
+  // Calls `visit(name, is_folder, is_symlink)` for each entry of folder `path` but "." and
+  // "..", in the order the system lists them, until `visit` returns false.
   template <typename Visit>
   static Status ReadFolder(const std::string& path, Visit visit) {
     if (HoldsNul(path)) return NulInPath();
@@ -413,13 +326,15 @@ class PosixFileSystem : public FileSystem {
       }
       const std::string_view name = entry->d_name;
       if (name == "." || name == "..") continue;
-      if (!visit(name, IsFolderEntry(dirfd(folder), *entry))) break;
+      if (!visit(name, IsFolderEntry(dirfd(folder), *entry), entry->d_type == DT_LNK)) break;
     }
     closedir(folder);
     if (error != 0) return SystemError("readdir", path, error);
     return Status::Ok();
   }
 
+  // Entries whose type the listing does not tell, and symbolic links, are judged by what
+  // they point at; a link that points nowhere is not a folder.
   static bool IsFolderEntry(int folder_fd, const struct dirent& entry) {
     if (entry.d_type == DT_DIR) return true;
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;

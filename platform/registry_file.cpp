@@ -71,9 +71,10 @@ std::string ReplaceTarget(std::string path) {
   return path;
 }
 
-// The whole file, or nullopt when it does not exist.
+// The whole file, or nullopt when it does not exist. A named pipe or a device in the store's
+// place is opened without waiting for a writer and refused as not a regular file.
 Result<std::optional<std::string>> ReadStoreFile(const std::string& path) {
-  FileDescriptor fd = OpenFile(path, O_RDONLY);
+  FileDescriptor fd = OpenFile(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
   if (!fd.valid()) {
     if (errno == ENOENT) return std::optional<std::string>();
     return SystemFailure("cannot open the settings store", path, errno);
@@ -106,6 +107,9 @@ Status WriteAll(int fd, std::string_view data, const std::string& path) {
       if (errno == EINTR) continue;
       return SystemFailure("cannot write", path, errno);
     }
+    // A regular file takes at least one byte of a write or says why not; a zero is taken as a
+    // full disk rather than looping for ever.
+    if (count == 0) return SystemFailure("cannot write", path, ENOSPC);
     data.remove_prefix(static_cast<size_t>(count));
   }
   return Status::Ok();

@@ -50,17 +50,13 @@ Status WrongType(std::string_view key, std::string_view name, std::string_view w
                        kRegistryWrongType);
 }
 
-// The value `name` of `key_path` as the store holds it now.
-Result<RegistryValue> LookUp(const std::string& file_path, std::string_view key_path,
-                             std::string_view name) {
-  auto key = NormalizeKeyPath(key_path);
-  if (!key.ok()) return key.status();
-  auto document = ReadRegistryFile(file_path);
-  if (!document.ok()) return document.status();
-  RegistryKeyData* section = document.value().FindKey(*key);
+// The value `name` of `key` in `document`.
+Result<RegistryValue> FindValueIn(RegistryDocument& document, const std::string& key,
+                                  std::string_view name) {
+  RegistryKeyData* section = document.FindKey(key);
   RegistryValue* value = section != nullptr ? section->FindValue(name) : nullptr;
-  if (value == nullptr) return MissingValue(*key, name);
-  return std::move(*value);
+  if (value == nullptr) return MissingValue(key, name);
+  return *value;
 }
 
 // Text stored as UTF-16LE (hex(1) and hex(2) data), cut at its first NUL character.
@@ -76,29 +72,6 @@ Result<std::string> DecodeUtf16Text(std::string bytes) {
   if (!text.ok())
     return Status::Error("undecodable UTF-16 text: " + text.status().message(), EILSEQ);
   return text;
-}
-
-// Writes `value` into `key_path` under the exclusive lock, unless it is already there.
-Status StoreValue(const std::string& file_path, std::string_view key_path, RegistryValue value) {
-  auto key = NormalizeKeyPath(key_path);
-  if (!key.ok()) return key.status();
-  const Status name_ok = CheckValueName(value.name);
-  if (!name_ok.ok()) return name_ok;
-  return ChangeRegistryFile(file_path, [&](RegistryDocument& document) -> Result<bool> {
-    RegistryKeyData& section = document.ObtainKey(*key);
-    RegistryValue* existing = section.FindValue(value.name);
-    if (existing == nullptr) {
-      section.values.push_back(std::move(value));
-      return true;
-    }
-    if (existing->form == value.form && existing->text == value.text &&
-        existing->number == value.number) {
-      return false;
-    }
-    value.name = existing->name;  // an overwritten value keeps its spelling
-    *existing = std::move(value);
-    return true;
-  });
 }
 
 }  // namespace
@@ -131,16 +104,101 @@ RegistryStore::RegistryStore() : RegistryStore(DefaultRegistryPath()) {}
 
 RegistryStore::RegistryStore(std::string file_path) : file_path_(std::move(file_path)) {}
 
+RegistryStore::~RegistryStore() = default;
+
+struct RegistryStore::BatchState {
+  Result<RegistryDocument> document;  // the batch's reading, with its changes applied
+  std::vector<Change> changes;
+};
+
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store), owner_(!store.batch_) {
+  if (!owner_) return;  // inside another batch, which reads and writes for both
+  store_.batch_ = std::make_unique<BatchState>(BatchState{ReadRegistryFile(store_.file_path_), {}});
+}
+
+RegistryStore::Batch::~Batch() {
+  if (owner_) store_.batch_.reset();
+}
+
+Status RegistryStore::Batch::Commit() {
+  if (!owner_) return Status::Ok();
+  std::vector<Change> changes = std::move(store_.batch_->changes);
+  store_.batch_->changes.clear();
+  if (changes.empty()) return Status::Ok();
+  return ChangeRegistryFile(store_.file_path_, [&](RegistryDocument& document) -> Result<bool> {
+    bool changed = false;
+    // A change that no longer applies (another process already made it) is passed over.
+    for (const Change& change : changes) {
+      const auto applied = change(document);
+      changed = changed || (applied.ok() && *applied);
+    }
+    return changed;
+  });
+}
+
+Result<RegistryValue> RegistryStore::LookUp(std::string_view key_path, std::string_view name) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  if (batch_ != nullptr) {
+    if (!batch_->document.ok()) return batch_->document.status();
+    return FindValueIn(batch_->document.value(), *key, name);
+  }
+  auto document = ReadRegistryFile(file_path_);
+  if (!document.ok()) return document.status();
+  return FindValueIn(document.value(), *key, name);
+}
+
+Status RegistryStore::ApplyChange(const Change& change) {
+  if (batch_ == nullptr) return ChangeRegistryFile(file_path_, change);
+  if (!batch_->document.ok()) return batch_->document.status();
+  const auto applied = change(batch_->document.value());
+  if (!applied.ok()) return applied.status();
+  batch_->changes.push_back(change);
+  return Status::Ok();
+}
+
+// Writes `value` into `key_path` under the exclusive lock, unless it is already there.
+Status RegistryStore::StoreValue(std::string_view key_path, RegistryValue value) {
+  auto key = NormalizeKeyPath(key_path);
+  if (!key.ok()) return key.status();
+  const Status name_ok = CheckValueName(value.name);
+  if (!name_ok.ok()) return name_ok;
+  return ApplyChange(
+      [key = *key, value = std::move(value)](RegistryDocument& document) mutable -> Result<bool> {
+        RegistryKeyData& section = document.ObtainKey(key);
+        RegistryValue* existing = section.FindValue(value.name);
+        if (existing == nullptr) {
+          section.values.push_back(value);
+          return true;
+        }
+        if (existing->form == value.form && existing->text == value.text &&
+            existing->number == value.number) {
+          return false;
+        }
+        RegistryValue stored = value;
+        stored.name = existing->name;  // an overwritten value keeps its spelling
+        *existing = std::move(stored);
+        return true;
+      });
+}
+
 Status RegistryStore::OpenKey(std::string_view key_path, bool create) {
   auto key = NormalizeKeyPath(key_path);
   if (!key.ok()) return key.status();
-  auto document = ReadRegistryFile(file_path_);
-  if (!document.ok()) return document.status();
-  if (document->KeyExists(*key)) return Status::Ok();
+  const bool exists =
+      batch_ != nullptr && batch_->document.ok() ? batch_->document->KeyExists(*key) : false;
+  if (exists) return Status::Ok();
+  if (batch_ == nullptr) {
+    auto document = ReadRegistryFile(file_path_);
+    if (!document.ok()) return document.status();
+    if (document->KeyExists(*key)) return Status::Ok();
+  } else if (!batch_->document.ok()) {
+    return batch_->document.status();
+  }
   if (!create) return Status::Error("registry key \\" + *key + " does not exist", ENOENT);
-  return ChangeRegistryFile(file_path_, [&](RegistryDocument& current) -> Result<bool> {
-    if (current.KeyExists(*key)) return false;
-    current.ObtainKey(*key);
+  return ApplyChange([key = *key](RegistryDocument& current) -> Result<bool> {
+    if (current.KeyExists(key)) return false;
+    current.ObtainKey(key);
     return true;
   });
 }
@@ -149,23 +207,23 @@ Status RegistryStore::DeleteKey(std::string_view key_path) {
   auto key = NormalizeKeyPath(key_path);
   if (!key.ok()) return key.status();
   if (key->empty()) return Status::Error("HKEY_CURRENT_USER itself cannot be deleted", EINVAL);
-  return ChangeRegistryFile(file_path_, [&](RegistryDocument& document) -> Result<bool> {
-    if (!document.RemoveKeyTree(*key)) {
-      return Status::Error("registry key \\" + *key + " does not exist", ENOENT);
+  return ApplyChange([key = *key](RegistryDocument& document) -> Result<bool> {
+    if (!document.RemoveKeyTree(key)) {
+      return Status::Error("registry key \\" + key + " does not exist", ENOENT);
     }
     return true;
   });
 }
 
 Result<bool> RegistryStore::ValueExists(std::string_view key_path, std::string_view name) {
-  const auto value = LookUp(file_path_, key_path, name);
+  const auto value = LookUp(key_path, name);
   if (IsMissingValue(value.status())) return false;
   if (!value.ok()) return value.status();
   return true;
 }
 
 Result<int32_t> RegistryStore::ReadInteger(std::string_view key_path, std::string_view name) {
-  const auto value = LookUp(file_path_, key_path, name);
+  const auto value = LookUp(key_path, name);
   if (!value.ok()) return value.status();
   if (value->form == RegistryValue::Form::kDword) return static_cast<int32_t>(value->number);
   if (value->form == RegistryValue::Form::kVerbatim) {
@@ -181,7 +239,7 @@ Result<int32_t> RegistryStore::ReadInteger(std::string_view key_path, std::strin
 }
 
 Result<std::string> RegistryStore::ReadString(std::string_view key_path, std::string_view name) {
-  auto value = LookUp(file_path_, key_path, name);
+  auto value = LookUp(key_path, name);
   if (!value.ok()) return value.status();
   if (value->form == RegistryValue::Form::kString) return std::move(value.value().text);
   if (value->form == RegistryValue::Form::kVerbatim) {
@@ -199,7 +257,7 @@ Status RegistryStore::WriteInteger(std::string_view key_path, std::string_view n
   stored.name = std::string(name);
   stored.form = RegistryValue::Form::kDword;
   stored.number = static_cast<uint32_t>(value);
-  return StoreValue(file_path_, key_path, std::move(stored));
+  return StoreValue(key_path, std::move(stored));
 }
 
 Status RegistryStore::WriteString(std::string_view key_path, std::string_view name,
@@ -217,18 +275,19 @@ Status RegistryStore::WriteString(std::string_view key_path, std::string_view na
     stored.form = RegistryValue::Form::kVerbatim;
     stored.text = EncodeHexData(kRegSz, *utf16 + std::string(2, '\0'));
   }
-  return StoreValue(file_path_, key_path, std::move(stored));
+  return StoreValue(key_path, std::move(stored));
 }
 
 Status RegistryStore::DeleteValue(std::string_view key_path, std::string_view name) {
   auto key = NormalizeKeyPath(key_path);
   if (!key.ok()) return key.status();
-  return ChangeRegistryFile(file_path_, [&](RegistryDocument& document) -> Result<bool> {
-    RegistryKeyData* section = document.FindKey(*key);
+  return ApplyChange([key = *key,
+                      name = std::string(name)](RegistryDocument& document) -> Result<bool> {
+    RegistryKeyData* section = document.FindKey(key);
     const auto erased = section == nullptr ? 0 : std::erase_if(section->values, [&](const auto& v) {
       return SameRegistryName(v.name, name);
     });
-    if (erased == 0) return MissingValue(*key, name);
+    if (erased == 0) return MissingValue(key, name);
     return true;
   });
 }

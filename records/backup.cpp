@@ -14,39 +14,48 @@ namespace {
 // One step of the rotation: succeeds when the file system is in the state the step aims at.
 using RotationStep = std::function<bool()>;
 
-// Deleting `path` has succeeded when it does not exist afterwards.
-bool Delete(FileSystem& fs, const std::string& path) {
-  const Status removed = fs.Remove(path);
-  return removed.ok() || IsNotFound(removed) || IsNotFound(fs.Stat(path).status());
+// What the rotation believes about a generation, from the folder's listing.
+bool Exists(FileSystem& fs, const std::string& path) { return fs.Lookup(path).ok(); }
+
+// Setting the oldest generation aside has succeeded when it no longer exists under its own
+// name. A set-aside file that an interrupted run left behind is deleted first: it is an
+// oldest generation that was on its way out.
+bool SetAside(FileSystem& fs, const std::string& oldest, const std::string& aside, bool* moved) {
+  if (Exists(fs, aside)) (void)fs.Remove(aside);
+  const Status renamed = fs.RenameNoReplace(oldest, aside);
+  *moved = renamed.ok();
+  return renamed.ok() || IsNotFound(renamed) || IsNotFound(fs.Stat(oldest).status());
 }
 
 // Moving `from` to `to` has succeeded when `from` does not exist afterwards; an existing `to`
 // is never replaced.
-bool MoveUp(FileSystem& fs, const std::string& from, const std::string& to) {
+bool MoveUp(FileSystem& fs, const std::string& from, const std::string& to, bool* moved) {
   const Status renamed = fs.RenameNoReplace(from, to);
+  *moved = renamed.ok();
   return renamed.ok() || IsNotFound(renamed);
 }
 
 // Where the file system cannot hold two names of one file, generation 1 becomes a copy,
 // written completely before it takes its name.
 bool CopyAsGeneration(FileSystem& fs, const std::string& data_path, const std::string& name) {
-  auto content = fs.ReadFile(data_path);
-  auto info = fs.Stat(data_path);
-  if (!content.ok() || !info.ok()) return false;
-  auto temporary = WriteTemporaryFile(fs, name, *content, &*info, false);
-  if (!temporary.ok()) return false;
-  if (fs.RenameNoReplace(*temporary, name).ok()) {
-    (void)fs.SetFileTimes(name, info->last_access, info->last_write);
-    return true;
-  }
-  (void)fs.Remove(*temporary);
-  return false;
+  FileInfo info;
+  auto content = fs.ReadFile(data_path, &info);
+  if (!content.ok()) return false;
+  auto pending = PendingFile::Create(fs, name, info.mode & 0777);
+  if (!pending.ok()) return false;
+  PendingFile file = std::move(pending).value();
+  if (!file.Write(*content, &info, false).ok()) return false;
+  (void)file.SetTimes(info.last_access, info.last_write);
+  return file.Commit(/*replace=*/false).ok() || file.committed();
 }
 
 // Generation 1 has succeeded when it is a second name (or a complete copy) of the page's
-// current text; the page itself never leaves its place.
-bool KeepAsFirstGeneration(FileSystem& fs, const std::string& data_path, const std::string& name) {
+// current text; the page itself never leaves its place. `*name_taken` tells whether it failed
+// because the name exists.
+bool KeepAsFirstGeneration(FileSystem& fs, const std::string& data_path, const std::string& name,
+                           bool* name_taken) {
   const Status linked = fs.Link(data_path, name);
+  *name_taken = linked.code() == EEXIST;
   if (linked.ok()) return true;
   const int code = linked.code();
   if (code == EXDEV || code == EPERM || code == ENOTSUP || code == EMLINK || code == ENOSYS) {
@@ -88,30 +97,83 @@ std::string BackupName(std::string_view path, int n) {
   return name;
 }
 
-Flow RotateBackups(RunContext& context, const std::string& path, const std::string& data_path) {
-  if (!context.settings.Backup) return Flow::kContinue;
+void BackupRotation::Finish(FileSystem& fs) {
+  if (!set_aside_.empty()) (void)fs.Remove(set_aside_);
+  *this = BackupRotation();
+}
+
+void BackupRotation::Undo(FileSystem& fs) {
+  if (!made_first_.empty()) (void)fs.Remove(made_first_);  // the page keeps its own name
+  for (auto move = moves_.rbegin(); move != moves_.rend(); ++move) {
+    (void)fs.RenameNoReplace(move->second, move->first);
+  }
+  if (!set_aside_.empty()) (void)fs.RenameNoReplace(set_aside_, oldest_);
+  *this = BackupRotation();
+}
+
+namespace {
+
+// One pass of the rotation. With `quiet_when_taken`, a generation 1 whose name turns out to
+// be taken at the first try, after every earlier step went through, is not reported: `*taken`
+// is set and the pass ends, for the caller to undo it and rotate again with what the disk
+// shows now (the folder's listing was made before another process added a generation).
+Flow Rotate(RunContext& context, const std::string& path, const std::string& data_path,
+            bool quiet_when_taken, bool* taken, BackupRotation* rotation) {
   FileSystem& fs = context.fs;
+  const int errors_before = context.state.ErrorCount;
   const int generations = context.settings.BackupGenes;
 
   const std::string oldest = BackupName(path, generations);
-  if (RunStep(
-          context, [&] { return Delete(fs, oldest); },
-          "古いバックアップファイルを削除できません。\n" + oldest) == Flow::kAbort) {
-    return Flow::kAbort;
+  if (Exists(fs, oldest)) {
+    const std::string aside = SetAsideNameFor(oldest);
+    bool moved = false;
+    if (RunStep(
+            context, [&] { return SetAside(fs, oldest, aside, &moved); },
+            "古いバックアップファイルを削除できません。\n" + oldest) == Flow::kAbort) {
+      return Flow::kAbort;
+    }
+    if (moved) rotation->NoteSetAside(oldest, aside);
   }
   for (int c = generations; c >= 2; --c) {
     const std::string younger = BackupName(path, c - 1);
+    if (!Exists(fs, younger)) continue;  // never made: nothing to move
     const std::string older = BackupName(path, c);
+    bool moved = false;
     if (RunStep(
-            context, [&] { return MoveUp(fs, younger, older); },
+            context, [&] { return MoveUp(fs, younger, older, &moved); },
             "バックアップファイルをリネームできません。\n" + younger) == Flow::kAbort) {
       return Flow::kAbort;
     }
+    if (moved) rotation->NoteMove(younger, older);
   }
   const std::string first = BackupName(path, 1);
-  return RunStep(
-      context, [&] { return KeepAsFirstGeneration(fs, data_path, first); },
+  bool made = false;
+  bool first_try = true;
+  const Flow flow = RunStep(
+      context,
+      [&] {
+        bool name_taken = false;
+        made = KeepAsFirstGeneration(fs, data_path, first, &name_taken);
+        *taken = !made && name_taken && first_try && quiet_when_taken &&
+                 context.state.ErrorCount == errors_before;
+        first_try = false;
+        return made || *taken;
+      },
       "元のファイルをリネームできません。\n" + path);
+  if (made) rotation->NoteFirst(first);
+  return flow;
+}
+
+}  // namespace
+
+Flow RotateBackups(RunContext& context, const std::string& path, const std::string& data_path,
+                   BackupRotation* rotation) {
+  if (!context.settings.Backup) return Flow::kContinue;
+  bool taken = false;
+  const Flow flow = Rotate(context, path, data_path, /*quiet_when_taken=*/true, &taken, rotation);
+  if (!taken) return flow;
+  rotation->Undo(context.fs);
+  return Rotate(context, path, data_path, /*quiet_when_taken=*/false, &taken, rotation);
 }
 
 }  // namespace zelvora

@@ -33,6 +33,29 @@ std::deque<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+// The entries of the end of a log file of `file_size` bytes: when `tail` is not all of the
+// file, its first line may have been cut and is dropped.
+std::deque<std::string> EntriesOfTail(std::string_view tail, uint64_t file_size) {
+  if (tail.size() < file_size) {
+    const size_t line_end = tail.find_first_of("\r\n");
+    if (line_end == std::string_view::npos) return {};
+    size_t next_line = line_end + 1;
+    if (tail[line_end] == '\r' && next_line < tail.size() && tail[next_line] == '\n') ++next_line;
+    tail.remove_prefix(next_line);
+  }
+  std::deque<std::string> entries = SplitLines(ConvertTextLossy(tail, kCp932, kUtf8));
+  while (entries.size() > RunLog::kMaxKeptEntries) entries.pop_front();
+  return entries;
+}
+
+// The log file's entries; a missing file has none.
+Result<std::deque<std::string>> ReadEntries(FileSystem& fs, const std::string& path) {
+  uint64_t file_size = 0;
+  auto tail = fs.ReadFileTail(path, RunLog::kMaxReadBytes, &file_size);
+  if (!tail.ok()) return tail.status();
+  return EntriesOfTail(*tail, file_size);
+}
+
 std::string FileForm(const std::deque<std::string>& entries) {
   std::string text;
   for (const std::string& entry : entries) {
@@ -62,19 +85,23 @@ std::string LogTimeStamp(DateTime time) {
 }
 
 bool RunLog::OpenLog(FileSystem& fs, const std::string& path) {
-  auto content = fs.ReadFile(path);
-  if (!content.ok()) {
+  auto entries = ReadEntries(fs, path);
+  if (!entries.ok()) {
     entries_.clear();
+    loaded_ = 0;
     AddLogEntry(kLogLoadFailedNotice);
     return false;
   }
-  entries_ = SplitLines(ConvertTextLossy(*content, kCp932, kUtf8));
-  while (entries_.size() > kMaxKeptEntries) entries_.pop_front();
+  entries_ = std::move(entries).value();
+  loaded_ = entries_.size();
   return true;
 }
 
 void RunLog::AddLogEntry(const std::string& text) {
-  if (entries_.size() >= kMaxKeptEntries) entries_.pop_front();
+  if (entries_.size() >= kMaxKeptEntries) {
+    entries_.pop_front();
+    if (loaded_ > 0) --loaded_;
+  }
   entries_.push_back(text);
   if (observer_) observer_(text);
 }
@@ -84,20 +111,39 @@ void RunLog::CloseLog(FileSystem& fs, const std::string& path, bool completed, D
   if (!settings.Log) return;
   AddLogEntry(std::string("\n") + (completed ? "★日付記入終了" : "★日付記入中止") + "：" +
               LogTimeStamp(now) + "\n\n");
-  const size_t keep = static_cast<size_t>(settings.MaxLog < 0 ? 0 : settings.MaxLog / 2);
-  if (entries_.size() > keep) {
-    entries_.erase(entries_.begin(), entries_.end() - static_cast<std::ptrdiff_t>(keep));
-  }
+  const auto show_failure = [&host] {
+    host.ShowMessage(std::string("ログをファイルに保存することができません。\n") + kLogFileBaseName,
+                     MessageIcon::kExclamation);
+  };
   // The state folder is made at the first save; a folder that cannot be made shows up as the
   // failed save below.
   (void)CreateFolders(std::string(FolderPart(path)));
-  const auto previous = fs.Stat(path);  // a replaced log keeps its permissions
-  const Status saved = ReplaceFileAtomically(fs, path, FileForm(entries_),
-                                             previous.ok() ? &*previous : nullptr, false);
-  if (!saved.ok()) {
-    host.ShowMessage(std::string("ログをファイルに保存することができません。\n") + kLogFileBaseName,
-                     MessageIcon::kExclamation);
+  // Without the lock (a folder where it cannot be made) the save still replaces the file in
+  // one step; only another run's entries could then be missed.
+  const auto lock = fs.Lock(path + ".lock");
+  auto current = ReadEntries(fs, path);
+  if (!current.ok() && !IsNotFound(current.status())) {
+    show_failure();  // its history is kept rather than replaced by this run's entries
+    return;
   }
+  std::deque<std::string> merged =
+      current.ok() ? std::move(current).value() : std::deque<std::string>();
+  merged.insert(merged.end(), entries_.begin() + static_cast<std::ptrdiff_t>(loaded_),
+                entries_.end());
+  const size_t keep = static_cast<size_t>(settings.MaxLog < 0 ? 0 : settings.MaxLog / 2);
+  if (merged.size() > keep) {
+    merged.erase(merged.begin(), merged.end() - static_cast<std::ptrdiff_t>(keep));
+  }
+  entries_ = std::move(merged);
+  loaded_ = entries_.size();
+
+  // A log that is a symbolic link stays one: the file it points at is replaced.
+  const auto resolved = fs.ResolveSymlinks(path);
+  const std::string target = resolved.ok() ? *resolved : path;
+  const auto previous = fs.Stat(target);  // a replaced log keeps its permissions
+  const Status saved = ReplaceFileAtomically(fs, target, FileForm(entries_),
+                                             previous.ok() ? &*previous : nullptr, false);
+  if (!saved.ok()) show_failure();
 }
 
 }  // namespace zelvora

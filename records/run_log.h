@@ -1,6 +1,11 @@
 // The run log: one file beside the program that accumulates the entries of every run and is
 // cut to a configured size. The run loads it at its start, adds entries in memory, and trims
 // and saves it at its end. On disk it is CP932 text with CR LF after every entry.
+//
+// Several runs may share the log at the same time: a save takes the lock file "<log>.lock",
+// reads the log again and adds this run's entries after what is there now, so every run's
+// entries land in it. A log that exists but cannot be read is never replaced; a log that is a
+// symbolic link is saved where the link points.
 #pragma once
 
 #include <deque>
@@ -39,9 +44,9 @@ class RunLog {
   void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
   // Replaces the entries with the lines of the file at `path` (CP932; a line ends at CR LF,
-  // a lone LF or a lone CR). When the file cannot be read, empties the list and adds
-  // kLogLoadFailedNotice.
-  // Returns false when the notice was added.
+  // a lone LF or a lone CR). Only the end of a long file is read, as much as a save can keep
+  // (the first, partial line of that end is dropped). When the file cannot be read, empties
+  // the list and adds kLogLoadFailedNotice. Returns false when the notice was added.
   bool OpenLog(FileSystem& fs, const std::string& path);
 
   // Appends one entry (which may itself hold LF characters). Only the newest
@@ -50,22 +55,28 @@ class RunLog {
   void AddLogEntry(const std::string& text);
 
   // Ends the run's log when settings.Log is on, and does nothing otherwise: adds the end
-  // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"), removes
-  // the oldest entries until at most MaxLog / 2 remain, creates the folder of `path` when it
-  // is missing (0700, on the real disk), and replaces the file at `path`
-  // with the list (CP932, "?" for characters without a CP932 form, CR LF after every entry;
-  // written to a temporary file and renamed, so a failed save leaves the old file whole).
-  // When the save fails, shows "ログをファイルに保存することができません。\nZelvora.log"
-  // through `host` with the exclamation icon.
+  // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"); creates
+  // the folder of `path` when it is missing (0700, on the real disk); then, under the log's
+  // lock, reads the file again, puts this run's entries after its entries, removes the oldest
+  // entries until at most MaxLog / 2 remain, and replaces the file at `path` with the list
+  // (CP932, "?" for characters without a CP932 form, CR LF after every entry; written to a
+  // temporary file and renamed, so a failed save leaves the old file whole). When the file
+  // exists but cannot be read, or the save fails, the file is left as it is and
+  // "ログをファイルに保存することができません。\nZelvora.log" is shown through `host` with the
+  // exclamation icon.
   void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
                 const TSetting& settings, RunHost& host);
 
   const std::deque<std::string>& LogList() const { return entries_; }
 
   static constexpr size_t kMaxKeptEntries = 5000 / 2;
+  // How much of the end of the log file is read: far more than kMaxKeptEntries entries of any
+  // run take, and little memory however large the file has grown.
+  static constexpr size_t kMaxReadBytes = size_t{8} << 20;
 
  private:
   std::deque<std::string> entries_;
+  size_t loaded_ = 0;  // the entries at the front that came from the file
   Observer observer_;
 };
 

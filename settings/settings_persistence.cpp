@@ -160,24 +160,19 @@ Status WriteField(const RegistryKey& key, const SettingField& field, const TSett
 // a - b with 32-bit wrap-around, so that absurd stored positions cannot overflow.
 int32_t Difference(int32_t a, int32_t b) { return static_cast<int32_t>(int64_t{a} - b); }
 
-}  // namespace
-
-Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
-                    ProgressOffset& progress_offset) {
-  const Status status = ReadStore(store, setting, exit_state, progress_offset);
-  if (!status.ok()) {
-    exit_state.MWLeft = 0;
-    exit_state.MWTop = 0;
-    exit_state.FileSelFolder = ProgramFolder();
-    setting = TSetting();
+Status WriteOptions(RegistryStore& store, const TSetting& setting) {
+  const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
+  if (!preference_key.ok()) return preference_key.status();
+  for (const SettingField& field : SettingFields()) {
+    const Status status = WriteField(*preference_key, field, setting);
+    if (!status.ok()) return status;
   }
-  ClampSetting(setting);
-  return status;
+  return Status::Ok();
 }
 
-Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
-                    const ProgressOffset& progress_offset,
-                    std::optional<WindowPosition> progress_dialog) {
+Status WriteExitStateAndOptions(RegistryStore& store, const TSetting& setting,
+                                const ExitState& exit_state, const ProgressOffset& progress_offset,
+                                std::optional<WindowPosition> progress_dialog) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
   const ProgressOffset offset =
@@ -192,20 +187,10 @@ Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitSta
   if (status.ok()) status = exit_key->WriteInteger("PWTop", offset.PWTop);
   if (!status.ok()) return status;
 
-  return SaveOptions(store, setting);
+  return WriteOptions(store, setting);
 }
 
-Status SaveOptions(RegistryStore& store, const TSetting& setting) {
-  const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
-  if (!preference_key.ok()) return preference_key.status();
-  for (const SettingField& field : SettingFields()) {
-    const Status status = WriteField(*preference_key, field, setting);
-    if (!status.ok()) return status;
-  }
-  return Status::Ok();
-}
-
-Status AddMissingExitState(RegistryStore& store) {
+Status AddMissingExitStateValues(RegistryStore& store) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
   ExitState first_start;
@@ -228,6 +213,52 @@ Status AddMissingExitState(RegistryStore& store) {
   if (status.ok()) status = add("PWLeft", first_offset.PWLeft);
   if (status.ok()) status = add("PWTop", first_offset.PWTop);
   return status;
+}
+
+}  // namespace
+
+Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
+                    ProgressOffset& progress_offset) {
+  // One reading of the store for every value; the keys that opening creates are written in
+  // one change at the end.
+  RegistryStore::Batch batch(store);
+  Status status = ReadStore(store, setting, exit_state, progress_offset);
+  const Status created = batch.Commit();
+  if (status.ok()) status = created;
+  if (!status.ok()) {
+    exit_state.MWLeft = 0;
+    exit_state.MWTop = 0;
+    exit_state.FileSelFolder = ProgramFolder();
+    setting = TSetting();
+  }
+  ClampSetting(setting);
+  return status;
+}
+
+Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitState& exit_state,
+                    const ProgressOffset& progress_offset,
+                    std::optional<WindowPosition> progress_dialog) {
+  // The whole record in one locked replace of the store: what was written before a failure
+  // still reaches it.
+  RegistryStore::Batch batch(store);
+  const Status status =
+      WriteExitStateAndOptions(store, setting, exit_state, progress_offset, progress_dialog);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
+}
+
+Status SaveOptions(RegistryStore& store, const TSetting& setting) {
+  RegistryStore::Batch batch(store);
+  const Status status = WriteOptions(store, setting);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
+}
+
+Status AddMissingExitState(RegistryStore& store) {
+  RegistryStore::Batch batch(store);
+  const Status status = AddMissingExitStateValues(store);
+  const Status written = batch.Commit();
+  return status.ok() ? written : status;
 }
 
 }  // namespace zelvora

@@ -67,15 +67,15 @@ TEST(PageCharsetTest, ACp932ValueWhoseSecondByteIsBackslashStaysOneCharacter) {
   EXPECT_EQ(DecodePageText("表.htm", "UTF-8"), "表.htm");
 }
 
-TEST(PageCharsetTest, DecodingNeverFails) {
+TEST(PageCharsetTest, BytesThatDoNotDecodeAreKeptAndNeverBecomeWildcards) {
   EXPECT_EQ(DecodePageText("sub\\page.htm#top", "CP932"), "sub\\page.htm#top");
-  EXPECT_EQ(DecodePageText("a\xFF"
-                           "b",
-                           "UTF-8"),
-            "a?b");
-  EXPECT_EQ(DecodePageText("a\x85\x40z", "CP932"), "a?@z");     // unassigned in CP932
-  EXPECT_EQ(DecodePageText("a\x00\x95"s, "CP932"), "a\x00?"s);  // cut double-byte char
-  EXPECT_EQ(DecodePageText("a\xE9", "NO-SUCH-CHARSET"), "a?");
+  EXPECT_EQ(DecodePageText("news\xFF.htm", "UTF-8"), "news\xFF.htm");
+  EXPECT_EQ(DecodePageText("\x95\x5C\xFF.htm", "CP932"), "表\xFF.htm");
+  // An unassigned double-byte character keeps its trail byte, even the byte of "\\".
+  EXPECT_EQ(DecodePageText("a\x85\x40z", "CP932"), "a\x85\x40z");
+  EXPECT_EQ(DecodePageText("a\x85\x5Cz", "CP932"), "a\x85\x5Cz");
+  EXPECT_EQ(DecodePageText("a\x00\x95"s, "CP932"), "a\x00\x95"s);  // cut double-byte char
+  EXPECT_EQ(DecodePageText("a\xE9", "NO-SUCH-CHARSET"), "a\xE9");
 }
 
 TEST(PageCharsetTest, DateTextsAreEncodedInThePageCharset) {

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
+
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "tests/support/run_world.h"
@@ -74,15 +76,21 @@ TEST_F(ProcessFileTest, UpToDatePageIsNotWrittenNorTouched) {
   EXPECT_EQ(world.log.LogList().back(), "◎日付を記入する必要はありませんでした：" + page + "\n");
 }
 
-TEST_F(ProcessFileTest, EachFileIsProcessedOnceRegardlessOfLetterCase) {
+TEST_F(ProcessFileTest, EachFileIsProcessedOnceUnderWhateverNameButNamesInOtherCaseAreOtherFiles) {
   const std::string page = world.File("Page.htm", kMarked);
+  const std::string other_case = world.File("page.htm", kMarked);
+  ASSERT_EQ(link(page.c_str(), (world.dir / "hard.htm").c_str()), 0);
+  ASSERT_EQ(symlink("Page.htm", (world.dir / "soft.htm").c_str()), 0);
   ASSERT_TRUE(Process(page));
+  ASSERT_TRUE(Process(other_case));
+  EXPECT_EQ(ReadBytes(other_case), kStamped);
   const size_t entries = world.log.LogList().size();
-  std::string upper = page;
-  upper.replace(upper.size() - 8, 8, "PAGE.HTM");
-  EXPECT_TRUE(Process(upper));
-  EXPECT_TRUE(Process(page));
+  for (const char* alias : {"hard.htm", "soft.htm", "sub/../Page.htm", "Page.htm"}) {
+    testing::MakeFolder(world.dir / "sub");
+    EXPECT_TRUE(Process(world.dir / alias)) << alias;
+  }
   EXPECT_EQ(world.log.LogList().size(), entries);
+  EXPECT_TRUE(world.host.asked.empty());
 }
 
 // The exact last-write time of `path`.
@@ -137,9 +145,9 @@ TEST_F(ProcessFileTest, KeptTimesAreSetBeforeTheReplaceAndOnlyWithKeepTimeStamp)
   // between the two never leaves the new text with the time of the write.
   std::vector<FsOp> order;
   for (const auto& call : world.fs.calls()) {
-    if (call.op == FsOp::kSetFileTimes || call.op == FsOp::kRename) order.push_back(call.op);
+    if (call.op == FsOp::kSetTimes || call.op == FsOp::kRename) order.push_back(call.op);
   }
-  EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetFileTimes, FsOp::kRename}));
+  EXPECT_EQ(order, (std::vector<FsOp>{FsOp::kSetTimes, FsOp::kRename}));
 
   world.settings.KeepTimeStamp = false;
   const std::string plain = world.File("plain.htm", kMarked);
@@ -284,9 +292,15 @@ TEST_F(ProcessFileTest, WaitingPagesSetTheirTextAsideAndReadItAgain) {
     EXPECT_EQ(ReadBytes(pages[i]), kStamped + next + kStamped);
   }
   EXPECT_EQ(world.host.asked.size(), 1u);  // the missing p5.htm
+  // The texts set aside went to one scratch file and came back from it: each page was read
+  // from the site once.
+  EXPECT_EQ(world.fs.CallCount(FsOp::kNewScratchFile), 1);
+  EXPECT_EQ(world.fs.CallCount(FsOp::kReadFile), 5);
 }
 
 TEST_F(ProcessFileTest, AWaitingPageThatCannotBeReadAgainIsLeftAsItIs) {
+  // Without a scratch file, a waiting page reads its own file again.
+  world.fs.Inject(testing::FailEvery(FsOp::kNewScratchFile, ENOSPC));
   world.context.held_text_budget = 0;
   const std::string root =
       world.File("root.htm", std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
@@ -310,6 +324,34 @@ TEST_F(ProcessFileTest, TrialRunWritesNothing) {
   EXPECT_EQ(world.fs.CallCount(FsOp::kNewWritableFile), 0);
   EXPECT_EQ(world.fs.CallCount(FsOp::kRemove), 0);
   EXPECT_EQ(world.host.would_write, std::vector<std::string>{page});
+}
+
+TEST_F(ProcessFileTest, AFoldersNewestDateIsWorkedOutOnceAndForgottenWhenTheRunWritesThere) {
+  world.settings.KeepTimeStamp = false;    // a page written now takes the time of the write
+  world.settings.EnableAvoidList = false;  // which would list the folder too
+  const std::string news = world.File("news/a.htm", kMarked);
+  const std::string mark = "<!--#ZELV# news-->";
+  // A date area is filled in at the tag after its mark.
+  const std::string page =
+      world.File("page.htm",
+                 mark + "\r\n" + mark + "<br>\r\n<a href=\"news/a.htm\">a</a>\r\n" + mark + "\r\n");
+  ASSERT_TRUE(Process(page));
+  const time_t written = static_cast<time_t>(ModifiedTime(news));
+  char today[16];
+  std::strftime(today, sizeof today, "%Y/%m/%d", std::localtime(&written));
+  const auto area = [&](const std::string& date) {
+    return mark + "<!-- #ZELV#($BEGIN) -->" + date + "<!-- #ZELV#($END) -->";
+  };
+  EXPECT_EQ(ReadBytes(page), area("1999/01/03") + "\r\n" + area(today) +
+                                 "<br>\r\n<a href=\"news/a.htm\">a</a>\r\n" + area(today) + "\r\n");
+  // The folder is listed for the first mark, by the sweep when its page is opened, and again
+  // for the last mark, after the write: the second mark took the newest file that the first
+  // one had worked out.
+  int listings_of_news = 0;
+  for (const auto& call : world.fs.calls()) {
+    if (call.op == FsOp::kListFolder && call.path.ends_with("news/")) ++listings_of_news;
+  }
+  EXPECT_EQ(listings_of_news, 3);
 }
 
 }  // namespace

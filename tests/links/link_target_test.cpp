@@ -117,6 +117,18 @@ TEST_F(LinkTargetTest, FragmentAndQueryAreCutOff) {
   }
 }
 
+TEST_F(LinkTargetTest, InADateSourceListAQuestionMarkIsAWildcardNotAQuery) {
+  targets_.clear();
+  ASSERT_EQ(ResolveTarget(RealFileSystem(), "sub/?.htm", Path("index.htm"), &targets_, {},
+                          TargetSource::kDateSourceList),
+            TargetKind::trFound);
+  EXPECT_EQ(targets_, (std::vector<std::string>{Path("sub/a.htm"), Path("sub/b.htm")}));
+  // In a link it starts a query: what is left is the folder "sub/".
+  EXPECT_EQ(Resolve("sub/?.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_,
+            (std::vector<std::string>{Path("sub/.hidden"), Path("sub/a.htm"), Path("sub/b.htm")}));
+}
+
 TEST_F(LinkTargetTest, RelativePathsResolveAgainstTheLinkingFilesFolder) {
   struct Case {
     const char* value;
@@ -142,7 +154,8 @@ TEST_F(LinkTargetTest, ASiteRootTakesTheValuesThatBeginWithASlash) {
   const auto resolve_rooted = [&](std::string_view value, const std::string& root,
                                   const char* linking = "sub/a.htm") {
     targets_.clear();
-    return ResolveTarget(RealFileSystem(), value, Path(linking), &targets_, {}, root);
+    return ResolveTarget(RealFileSystem(), value, Path(linking), &targets_, {}, TargetSource::kLink,
+                         root);
   };
   struct Case {
     const char* value;
@@ -153,7 +166,7 @@ TEST_F(LinkTargetTest, ASiteRootTakesTheValuesThatBeginWithASlash) {
              Case{"/page.htm", "page.htm"},
              Case{"/sub/b.htm#top", "sub/b.htm"},
              Case{"/../../page.htm", "page.htm"},  // never above the root, as on a server
-             Case{"/sub/", "sub/.hidden"},  // the folder's first file
+             Case{"/sub/", "sub/.hidden"},         // the folder's first file
              Case{"/my%20page.htm", nullptr},
              Case{"b.htm", "sub/b.htm"},  // relative values are not touched
              Case{"/absent.htm", nullptr},

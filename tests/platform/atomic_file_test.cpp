@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
@@ -75,7 +77,6 @@ TEST(AtomicFileTest, AnyFailedStepLeavesTheFileWholeAndNoTemporaryFile) {
       {"full disk part-way", testing::FullDiskAfter(10)},
       {"permissions", testing::FailEvery(FsOp::kCopyPermissions, EPERM)},
       {"sync", testing::FailEvery(FsOp::kSync, EIO)},
-      {"close", testing::FailEvery(FsOp::kClose, EDQUOT)},
       {"rename", testing::FailEvery(FsOp::kRename, EXDEV)},
   };
   const std::string old_bytes("old page\r\n\x82\xA0\0tail", 16);
@@ -96,6 +97,68 @@ TEST(AtomicFileTest, AnyFailedStepLeavesTheFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(ReadBytes(page), old_bytes);
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
   }
+}
+
+TEST(AtomicFileTest, AFailedCloseAfterTheRenameIsStillReported) {
+  // The temporary file stays open, and locked, until it has taken the page's place; a close
+  // that fails then may mean the content did not reach the disk whole.
+  TempDir dir("atomic");
+  const std::string page = dir / "page.htm";
+  WriteBytes(page, "old");
+  FaultInjectingFileSystem fs(RealFileSystem());
+  fs.Inject(testing::FailEvery(FsOp::kClose, EDQUOT));
+  const Status status = ReplaceFileAtomically(fs, page, "new", nullptr, false);
+  EXPECT_EQ(status.code(), EDQUOT);
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+// Blocks until the first writer has put its file in place, then writes its own.
+ZELVORA_TEST_HELPER(second_writer) {
+  bool waited = false;
+  auto second = PendingFile::Create(RealFileSystem(), args.at(0), 0644, &waited);
+  if (!second.ok() || !waited) return 2;
+  PendingFile file = std::move(second).value();
+  return file.Write("second", nullptr, false).ok() && file.Commit().ok() ? 0 : 3;
+}
+
+TEST(AtomicFileTest, ASecondWriterOfTheSameFileWaitsForTheFirst) {
+  TempDir dir("atomic");
+  const std::string page = dir / "page.htm";
+  WriteBytes(page, "old");
+  auto first = PendingFile::Create(RealFileSystem(), page, 0644);
+  ASSERT_TRUE(first.ok());
+  PendingFile writing = std::move(first).value();
+  ASSERT_TRUE(writing.Write("first", nullptr, false).ok());
+  // A sweep leaves the file of a live writer alone.
+  EXPECT_EQ(RealFileSystem().RemoveAbandoned(writing.temporary_path(), false).code(), EBUSY);
+
+  // Another process (a fork would share the first writer's lock).
+  const int child = testing::StartHelper("second_writer", {page});
+  usleep(200 * 1000);
+  EXPECT_EQ(ReadBytes(page), "old");  // the second writer is still waiting
+  ASSERT_TRUE(writing.Commit().ok());
+  EXPECT_EQ(testing::WaitForExit(child), 0);
+  EXPECT_EQ(ReadBytes(page), "second");
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+TEST(AtomicFileTest, LeftOverTemporaryFilesAreRemovedUnlessTheyMayBeInUse) {
+  TempDir dir("atomic");
+  const std::string written = TemporaryNameFor(dir / "a.htm");
+  const std::string empty = TemporaryNameFor(dir / "b.htm");
+  WriteBytes(written, "half a page of a killed run");
+  WriteBytes(empty, "");
+  EXPECT_TRUE(RealFileSystem().RemoveAbandoned(written, false).ok());
+  EXPECT_FALSE(testing::PathExists(written));
+  // Empty and young: a writer may have just made it and be about to lock it.
+  EXPECT_EQ(RealFileSystem().RemoveAbandoned(empty, false).code(), EBUSY);
+  EXPECT_TRUE(testing::PathExists(empty));
+  // A writer that finds it there waits a moment, then takes it over.
+  auto pending = PendingFile::Create(RealFileSystem(), dir / "b.htm", 0644);
+  ASSERT_TRUE(pending.ok());
+  PendingFile file = std::move(pending).value();
+  file.Discard();
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
 }
 
 // A genuinely full disk: a tiny tmpfs mounted for the test.

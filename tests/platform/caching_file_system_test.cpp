@@ -18,7 +18,7 @@ class CachingFileSystemTest : public ::testing::Test {
   CachingFileSystem fs{inner};
 };
 
-TEST_F(CachingFileSystemTest, AsksOnceForWhatItKnowsAndForgetsOnEveryChange) {
+TEST_F(CachingFileSystemTest, AsksOnceForWhatItKnowsForgetsTimesOnChangesAndKeepsListingsUpToDate) {
   const std::string page = dir / "page.htm";
   testing::WriteBytes(page, "x");
   ASSERT_TRUE(fs.ReadFile(page).ok());
@@ -34,9 +34,21 @@ TEST_F(CachingFileSystemTest, AsksOnceForWhatItKnowsAndForgetsOnEveryChange) {
   ASSERT_TRUE(info.ok());
   EXPECT_EQ(info->last_write.seconds, 1000000000);
   ASSERT_TRUE(fs.Link(page, dir / "second.htm").ok());
+  ASSERT_TRUE(fs.RenameNoReplace(page, dir / "third.htm").ok());
   auto listed = fs.ListFolder(dir.path());
   ASSERT_TRUE(listed.ok());
-  EXPECT_EQ(listed->size(), 2u);
+  ASSERT_EQ(listed->size(), 2u);
+  EXPECT_EQ(inner.CallCount(FsOp::kListFolder), 1);
+  // Names are looked up in the listing, without asking the disk.
+  const int asked = inner.CallCount(FsOp::kLookup) + inner.CallCount(FsOp::kStat);
+  EXPECT_EQ(*fs.Lookup(dir / "second.htm"), FileKind::kRegular);
+  EXPECT_EQ(*fs.Lookup(dir / "third.htm"), FileKind::kRegular);
+  EXPECT_TRUE(IsNotFound(fs.Lookup(page).status()));
+  EXPECT_EQ(inner.CallCount(FsOp::kLookup) + inner.CallCount(FsOp::kStat), asked);
+
+  // A change that fails leaves the listing in doubt: it is asked for again.
+  EXPECT_FALSE(fs.RenameNoReplace(dir / "second.htm", dir / "third.htm").ok());
+  ASSERT_TRUE(fs.ListFolder(dir.path()).ok());
   EXPECT_EQ(inner.CallCount(FsOp::kListFolder), 2);
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -98,6 +99,26 @@ TEST_F(PosixFileSystemTest, PacedReadAsksBetweenPiecesAndStopsWhenTold) {
   EXPECT_EQ(asked, 2);
 }
 
+TEST_F(PosixFileSystemTest, APacedReadOfAFileThatGrowsOrShrinksBetweenPiecesFails) {
+  const std::string file = dir_ / "large.htm";
+  const std::string bytes(5 << 20, 'x');
+  for (const bool grow : {true, false}) {
+    WriteBytes(file, bytes);
+    bool changed = false;
+    const auto content = fs_.ReadFilePaced(file, nullptr, [&] {
+      if (!std::exchange(changed, true)) {
+        if (grow) {
+          WriteBytes(file, bytes + "more");
+        } else {
+          EXPECT_EQ(truncate(file.c_str(), 3 << 20), 0);
+        }
+      }
+      return true;
+    });
+    EXPECT_EQ(content.status().code(), EAGAIN) << (grow ? "grown" : "shrunk");
+  }
+}
+
 TEST_F(PosixFileSystemTest, ReadFileRefusesFoldersAndSpecialFilesWithoutBlocking) {
   auto folder = fs_.ReadFile(dir_.path());
   ASSERT_FALSE(folder.ok());
@@ -110,6 +131,43 @@ TEST_F(PosixFileSystemTest, ReadFileRefusesFoldersAndSpecialFilesWithoutBlocking
   EXPECT_EQ(pipe.status().code(), EINVAL);
 
   EXPECT_TRUE(IsNotFound(fs_.ReadFile(dir_ / "missing").status()));
+}
+
+TEST_F(PosixFileSystemTest, ReadFileTailReadsTheEndOfAFileAndTellsItsSize) {
+  WriteBytes(dir_ / "log", "0123456789");
+  uint64_t size = 0;
+  EXPECT_EQ(*fs_.ReadFileTail(dir_ / "log", 4, &size), "6789");
+  EXPECT_EQ(size, 10u);
+  EXPECT_EQ(*fs_.ReadFileTail(dir_ / "log", 100, &size), "0123456789");
+  ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(fs_.ReadFileTail(dir_ / "pipe", 4, &size).status().code(), EINVAL);
+}
+
+TEST_F(PosixFileSystemTest, LinkStatReportsALinkItself) {
+  WriteBytes(dir_ / "real", "x");
+  ASSERT_EQ(symlink("real", (dir_ / "link").c_str()), 0);
+  EXPECT_EQ(fs_.LinkStat(dir_ / "link")->kind, FileKind::kSymlink);
+  EXPECT_EQ(fs_.LinkStat(dir_ / "real")->kind, FileKind::kRegular);
+  EXPECT_EQ(fs_.Stat(dir_ / "link")->inode, fs_.LinkStat(dir_ / "real")->inode);
+}
+
+TEST_F(PosixFileSystemTest, AScratchFileGivesBackWhatWasWrittenInManyPieces) {
+  auto scratch = fs_.NewScratchFile();
+  ASSERT_TRUE(scratch.ok());
+  // More pieces than one system call takes.
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) texts.push_back(std::string(i % 7, 'a' + i % 26) + "|");
+  std::vector<std::string_view> pieces(texts.begin(), texts.end());
+  ASSERT_TRUE((*scratch)->WriteAt(10, pieces).ok());
+  std::vector<std::string> back;
+  std::vector<std::span<char>> spans;
+  for (const std::string& text : texts) back.emplace_back(text.size(), '?');
+  for (std::string& text : back) spans.emplace_back(text.data(), text.size());
+  ASSERT_TRUE((*scratch)->ReadAt(10, spans).ok());
+  EXPECT_EQ(back, texts);
+  // Reading beyond what was written fails.
+  std::string beyond(10, '?');
+  EXPECT_FALSE((*scratch)->ReadAt(1 << 20, {std::span<char>(beyond.data(), beyond.size())}).ok());
 }
 
 TEST_F(PosixFileSystemTest, ListFolderIncludesHiddenEntriesAndJudgesLinksByTarget) {

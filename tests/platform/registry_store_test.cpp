@@ -359,5 +359,41 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
   EXPECT_FALSE(PathExists(DamagedPath()));
 }
 
+TEST_F(RegistryStoreTest, ABatchReadsTheFileOnceAndWritesItsChangesInOneChange) {
+  ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 500).ok());
+  RegistryStore other(StorePath());
+  {
+    RegistryStore::Batch batch(store_);
+    // Reads come from the one reading made when the batch began...
+    ASSERT_TRUE(other.WriteInteger(kKey, "WriteFmtIdx", 4).ok());
+    EXPECT_FALSE(*store_.ValueExists(kKey, "WriteFmtIdx"));
+    // ...and see the batch's own changes, which reach the file only when committed.
+    ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 600).ok());
+    ASSERT_TRUE(store_.WriteString(kKey, "WriteFmtStr", "yy").ok());
+    EXPECT_EQ(*store_.ReadInteger(kKey, "MaxLog"), 600);
+    EXPECT_EQ(*other.ReadInteger(kKey, "MaxLog"), 500);
+    ASSERT_TRUE(batch.Commit().ok());
+  }
+  // The value another process wrote meanwhile survives the commit.
+  EXPECT_EQ(*other.ReadInteger(kKey, "WriteFmtIdx"), 4);
+  EXPECT_EQ(*other.ReadInteger(kKey, "MaxLog"), 600);
+  EXPECT_EQ(*other.ReadString(kKey, "WriteFmtStr"), "yy");
+
+  {
+    RegistryStore::Batch dropped(store_);
+    ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 700).ok());
+  }
+  EXPECT_EQ(*store_.ReadInteger(kKey, "MaxLog"), 600);
+}
+
+TEST_F(RegistryStoreTest, ANamedPipeInTheStoresPlaceIsRefusedWithoutWaiting) {
+  testing::MakeFolder(dir_ / "MORVID");
+  ASSERT_EQ(mkfifo(StorePath().c_str(), 0600), 0);
+  const auto read = store_.ReadInteger(kKey, "MaxLog");
+  EXPECT_FALSE(read.ok());
+  EXPECT_FALSE(IsMissingValue(read.status()));
+  EXPECT_FALSE(store_.WriteInteger(kKey, "MaxLog", 1).ok());
+}
+
 }  // namespace
 }  // namespace zelvora

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/encoding.h"
 #include "tests/support/run_world.h"
 
@@ -73,6 +75,53 @@ TEST_F(RunLogTest, LogOffLeavesTheFileAloneAndAFailedSaveIsShown) {
   ASSERT_EQ(world.host.shown.size(), 1u);
   EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\nZelvora.log");
   EXPECT_EQ(world.host.shown[0].icon, MessageIcon::kExclamation);
+}
+
+TEST_F(RunLogTest, RunsSharingTheLogAtOnceBothLandInIt) {
+  RunLog other;
+  ASSERT_FALSE(world.log.OpenLog(world.fs, path));
+  ASSERT_FALSE(other.OpenLog(world.fs, path));
+  world.log.AddLogEntry("first run");
+  other.AddLogEntry("second run");
+  Close(true);
+  other.CloseLog(world.fs, path, true, EncodeDateTime({.year = 2002, .month = 1, .day = 14}),
+                 world.settings, world.host);
+  const std::string text = *ConvertText(ReadBytes(path), kCp932, kUtf8);
+  const size_t first = text.find("first run\r\n");
+  const size_t second = text.find("second run\r\n");
+  ASSERT_NE(first, std::string::npos);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
+  // Its list is what it saved: the first run's entries as read back, then its own.
+  EXPECT_EQ(other.LogList().back(), "\n★日付記入終了：2002/01/14 00:00:00\n\n");
+  EXPECT_EQ(std::count(other.LogList().begin(), other.LogList().end(), "first run"), 1);
+  EXPECT_TRUE(world.host.shown.empty());
+}
+
+TEST_F(RunLogTest, ALogThatExistsButCannotBeReadIsNeverReplaced) {
+  testing::WriteBytes(path, "history\r\n");
+  world.fs.Inject(testing::FailEvery(FsOp::kReadFileTail, EIO, "Zelvora.log"));
+  EXPECT_FALSE(world.log.OpenLog(world.fs, path));
+  EXPECT_EQ(world.log.LogList().front(), kLogLoadFailedNotice);
+  Close(true);
+  EXPECT_EQ(ReadBytes(path), "history\r\n");
+  ASSERT_EQ(world.host.shown.size(), 1u);
+  EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\nZelvora.log");
+}
+
+TEST_F(RunLogTest, OnlyTheEndOfALongLogIsRead) {
+  // More than can be read at once: the partial first line of the end read is dropped.
+  std::string text;
+  for (int i = 0; text.size() <= RunLog::kMaxReadBytes; ++i) {
+    text += "entry " + std::to_string(i) + " of a very long log\r\n";
+  }
+  testing::WriteBytes(path, text);
+  ASSERT_TRUE(world.log.OpenLog(world.fs, path));
+  ASSERT_EQ(world.log.LogList().size(), RunLog::kMaxKeptEntries);
+  const std::string last = text.substr(text.rfind("entry", text.size() - 3));
+  EXPECT_EQ(world.log.LogList().back() + "\r\n", last);
+  for (const std::string& entry : world.log.LogList())
+    ASSERT_TRUE(entry.starts_with("entry ")) << entry;
 }
 
 }  // namespace

@@ -10,8 +10,14 @@ const char* OperationName(FsOp op) {
   switch (op) {
     case FsOp::kStat:
       return "Stat";
+    case FsOp::kLinkStat:
+      return "LinkStat";
+    case FsOp::kLookup:
+      return "Lookup";
     case FsOp::kReadFile:
       return "ReadFile";
+    case FsOp::kReadFileTail:
+      return "ReadFileTail";
     case FsOp::kListFolder:
       return "ListFolder";
     case FsOp::kHasSubfolder:
@@ -26,20 +32,34 @@ const char* OperationName(FsOp op) {
       return "Link";
     case FsOp::kRemove:
       return "Remove";
+    case FsOp::kRemoveAbandoned:
+      return "RemoveAbandoned";
     case FsOp::kSetFileTimes:
       return "SetFileTimes";
     case FsOp::kResolveSymlinks:
       return "ResolveSymlinks";
     case FsOp::kSyncFileSystem:
       return "SyncFileSystem";
+    case FsOp::kLock:
+      return "Lock";
+    case FsOp::kNewScratchFile:
+      return "NewScratchFile";
     case FsOp::kAppend:
       return "Append";
     case FsOp::kCopyPermissions:
       return "CopyPermissions";
+    case FsOp::kSetTimes:
+      return "SetTimes";
+    case FsOp::kInfo:
+      return "Info";
     case FsOp::kSync:
       return "Sync";
     case FsOp::kClose:
       return "Close";
+    case FsOp::kScratchWrite:
+      return "ScratchWrite";
+    case FsOp::kScratchRead:
+      return "ScratchRead";
   }
   return "?";
 }
@@ -71,6 +91,17 @@ class FaultInjectingWritableFile : public WritableFile {
     return inner_->CopyPermissions(like);
   }
 
+  Status SetTimes(std::optional<FileTime> last_access,
+                  std::optional<FileTime> last_write) override {
+    if (auto failure = owner_.Check(FsOp::kSetTimes, path_)) return *failure;
+    return inner_->SetTimes(last_access, last_write);
+  }
+
+  Result<FileInfo> Info() override {
+    if (auto failure = owner_.Check(FsOp::kInfo, path_)) return *failure;
+    return inner_->Info();
+  }
+
   Status Sync() override {
     if (auto failure = owner_.Check(FsOp::kSync, path_)) return *failure;
     return inner_->Sync();
@@ -97,6 +128,27 @@ class FaultInjectingWritableFile : public WritableFile {
   uint64_t written_ = 0;
 };
 
+// Wraps a scratch file made by the inner file system and puts its calls through the faults.
+class FaultInjectingScratchFile : public ScratchFile {
+ public:
+  FaultInjectingScratchFile(FaultInjectingFileSystem& owner, std::unique_ptr<ScratchFile> inner)
+      : owner_(owner), inner_(std::move(inner)) {}
+
+  Status WriteAt(uint64_t offset, const std::vector<std::string_view>& pieces) override {
+    if (auto failure = owner_.Check(FsOp::kScratchWrite, "")) return *failure;
+    return inner_->WriteAt(offset, pieces);
+  }
+
+  Status ReadAt(uint64_t offset, const std::vector<std::span<char>>& pieces) override {
+    if (auto failure = owner_.Check(FsOp::kScratchRead, "")) return *failure;
+    return inner_->ReadAt(offset, pieces);
+  }
+
+ private:
+  FaultInjectingFileSystem& owner_;
+  std::unique_ptr<ScratchFile> inner_;
+};
+
 Fault FailEvery(FsOp op, int error, std::string path_contains) {
   Fault fault;
   fault.op = op;
@@ -120,6 +172,11 @@ Fault FullDiskAfter(uint64_t bytes, std::string path_contains) {
 
 void FaultInjectingFileSystem::Inject(Fault fault) { faults_.push_back({std::move(fault), 0}); }
 
+void FaultInjectingFileSystem::OnCall(FsOp op, std::string path_contains, int nth,
+                                      std::function<void()> action) {
+  hooks_.push_back({op, std::move(path_contains), nth, std::move(action), 0});
+}
+
 int FaultInjectingFileSystem::CallCount(FsOp op) const {
   return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
                                         [op](const FsCall& call) { return call.op == op; }));
@@ -140,6 +197,13 @@ bool FaultInjectingFileSystem::Fires(ActiveFault& active) {
 
 std::optional<Status> FaultInjectingFileSystem::Check(FsOp op, const std::string& path,
                                                       const std::string& second_path) {
+  for (Hook& hook : hooks_) {
+    if (hook.op != op) continue;
+    const bool matches = hook.path_contains.empty() ||
+                         path.find(hook.path_contains) != std::string::npos ||
+                         second_path.find(hook.path_contains) != std::string::npos;
+    if (matches && ++hook.matched == hook.nth) hook.action();
+  }
   calls_.push_back({op, path, second_path, false});
   std::optional<Status> failure;
   for (ActiveFault& active : faults_) {
@@ -174,6 +238,16 @@ Result<FileInfo> FaultInjectingFileSystem::Stat(const std::string& path) {
   return inner_.Stat(path);
 }
 
+Result<FileInfo> FaultInjectingFileSystem::LinkStat(const std::string& path) {
+  if (auto failure = Check(FsOp::kLinkStat, path)) return *failure;
+  return inner_.LinkStat(path);
+}
+
+Result<FileKind> FaultInjectingFileSystem::Lookup(const std::string& path) {
+  if (auto failure = Check(FsOp::kLookup, path)) return *failure;
+  return inner_.Lookup(path);
+}
+
 Result<std::string> FaultInjectingFileSystem::ReadFile(const std::string& path, FileInfo* info) {
   return ReadFilePaced(path, info, {});
 }
@@ -182,6 +256,12 @@ Result<std::string> FaultInjectingFileSystem::ReadFilePaced(const std::string& p
                                                             const ReadPacer& pacer) {
   if (auto failure = Check(FsOp::kReadFile, path)) return *failure;
   return inner_.ReadFilePaced(path, info, pacer);
+}
+
+Result<std::string> FaultInjectingFileSystem::ReadFileTail(const std::string& path,
+                                                           size_t max_bytes, uint64_t* file_size) {
+  if (auto failure = Check(FsOp::kReadFileTail, path)) return *failure;
+  return inner_.ReadFileTail(path, max_bytes, file_size);
 }
 
 Result<std::vector<FolderEntry>> FaultInjectingFileSystem::ListFolder(const std::string& path) {
@@ -195,9 +275,9 @@ Result<bool> FaultInjectingFileSystem::HasSubfolder(const std::string& path) {
 }
 
 Result<std::unique_ptr<WritableFile>> FaultInjectingFileSystem::NewWritableFile(
-    const std::string& path) {
+    const std::string& path, uint32_t mode) {
   if (auto failure = Check(FsOp::kNewWritableFile, path)) return *failure;
-  auto file = inner_.NewWritableFile(path);
+  auto file = inner_.NewWritableFile(path, mode);
   if (!file.ok()) return file.status();
   return std::unique_ptr<WritableFile>(
       std::make_unique<FaultInjectingWritableFile>(*this, std::move(file).value(), path));
@@ -223,6 +303,11 @@ Status FaultInjectingFileSystem::Remove(const std::string& path) {
   return inner_.Remove(path);
 }
 
+Status FaultInjectingFileSystem::RemoveAbandoned(const std::string& path, bool wait) {
+  if (auto failure = Check(FsOp::kRemoveAbandoned, path)) return *failure;
+  return inner_.RemoveAbandoned(path, wait);
+}
+
 Status FaultInjectingFileSystem::SetFileTimes(const std::string& path,
                                               std::optional<FileTime> last_access,
                                               std::optional<FileTime> last_write) {
@@ -233,6 +318,19 @@ Status FaultInjectingFileSystem::SetFileTimes(const std::string& path,
 Status FaultInjectingFileSystem::SyncFileSystem(const std::string& path) {
   if (auto failure = Check(FsOp::kSyncFileSystem, path)) return *failure;
   return inner_.SyncFileSystem(path);
+}
+
+Result<std::unique_ptr<HeldLock>> FaultInjectingFileSystem::Lock(const std::string& lock_path) {
+  if (auto failure = Check(FsOp::kLock, lock_path)) return *failure;
+  return inner_.Lock(lock_path);
+}
+
+Result<std::unique_ptr<ScratchFile>> FaultInjectingFileSystem::NewScratchFile() {
+  if (auto failure = Check(FsOp::kNewScratchFile, "")) return *failure;
+  auto file = inner_.NewScratchFile();
+  if (!file.ok()) return file.status();
+  return std::unique_ptr<ScratchFile>(
+      std::make_unique<FaultInjectingScratchFile>(*this, std::move(file).value()));
 }
 
 Result<std::string> FaultInjectingFileSystem::ResolveSymlinks(const std::string& path) {

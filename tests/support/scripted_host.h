@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ class ScriptedHost : public RunHost {
   // calls of ProcessPendingEvents, as if the user pressed the abort button then.
   bool* continue_flag = nullptr;
   int abort_after_events = -1;
+  // When set, runs at every call of ProcessPendingEvents: something that happens while the
+  // run lets events through (between the pieces of a long read, say).
+  std::function<void()> on_events;
 
   std::vector<std::string> statuses;
   std::vector<std::string> current_files;
@@ -47,6 +51,7 @@ class ScriptedHost : public RunHost {
   void SetPercent(int percent) override { last_percent = percent; }
   void ProcessPendingEvents() override {
     ++events_processed;
+    if (on_events) on_events();
     if (continue_flag != nullptr && events_processed == abort_after_events) {
       *continue_flag = false;
     }

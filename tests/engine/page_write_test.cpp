@@ -1,0 +1,158 @@
+// Writing stamped pages back while the disk changes under the run: the run is paused at a
+// chosen file-system call (a hook of the test file system) and the page is edited, swapped
+// for a link or stamped by someone else there; and replaces that fail again and again.
+#include "engine/page_write.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/error_report.h"
+#include "engine/process_file.h"
+#include "platform/atomic_file.h"
+#include "platform/caching_file_system.h"
+#include "records/backup.h"
+#include "tests/support/run_world.h"
+
+namespace zelvora {
+namespace {
+
+using testing::FsOp;
+using testing::PathExists;
+using testing::ReadBytes;
+using testing::RunWorld;
+using testing::WriteBytes;
+
+constexpr char kMarked[] = "<p><!--#ZELV#--></p>\r\n";
+constexpr char kStamped[] =
+    "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03<!-- #ZELV#($END) --></p>\r\n";
+
+std::string ReadFailure(const std::string& page) {
+  return "※　エラーが発生しました。\n\n【エラーの原因】\n次のファイルが読み込めませんでした。\n" +
+         page + kOkCancelQuestion;
+}
+
+// Names in `folder` that are temporary or set-aside files of a run.
+std::vector<std::string> LeftOvers(const std::string& folder) {
+  std::vector<std::string> found;
+  const auto entries = RealFileSystem().ListFolder(folder);
+  if (!entries.ok()) return {"(cannot list " + folder + ")"};
+  for (const FolderEntry& entry : *entries) {
+    if (IsTemporaryName(entry.name)) found.push_back(entry.name);
+  }
+  return found;
+}
+
+class PageWriteTest : public ::testing::Test {
+ protected:
+  // A root page that links to a child page: the root is read, then waits while the child is
+  // read and stamped, and is written last.
+  void MakeSite() {
+    root = world.File("root.htm", std::string(kMarked) + "<a href=\"child.htm\">c</a>\r\n");
+    child = world.File("child.htm", kMarked);
+  }
+  // Runs `change` when the run reads the child, i.e. after the root was read.
+  void WhileTheRootWaits(std::function<void()> change) {
+    world.fs.OnCall(FsOp::kReadFile, "child.htm", 1, std::move(change));
+  }
+  bool Run() { return ProcessFile(world.context, root, "", 0); }
+
+  RunWorld world;
+  std::string root;
+  std::string child;
+};
+
+TEST_F(PageWriteTest, AnEditMadeDuringTheRunIsKeptAndThePageReported) {
+  MakeSite();
+  const std::string edited = std::string(kMarked) + "<p>saved by the editor meanwhile</p>\r\n";
+  WhileTheRootWaits([&] { WriteBytes(root, edited); });
+  EXPECT_TRUE(Run());  // answered OK: the run goes on without the root
+  EXPECT_EQ(ReadBytes(root), edited);
+  EXPECT_EQ(ReadBytes(child), kStamped);
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text, ReadFailure(root));
+  EXPECT_FALSE(PathExists(BackupName(root, 1)));
+  EXPECT_TRUE(LeftOvers(world.dir.path()).empty());
+}
+
+TEST_F(PageWriteTest, APageSwappedForALinkNeverHasItsOldTextWrittenThroughTheLink) {
+  MakeSite();
+  const std::string secret = world.File("secret.txt", "not a page of the site\n");
+  WhileTheRootWaits([&] {
+    testing::RemoveTree(root);
+    ASSERT_EQ(symlink(secret.c_str(), root.c_str()), 0);
+  });
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadBytes(secret), "not a page of the site\n");
+  char target[256] = {};
+  ASSERT_GT(readlink(root.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(target), secret);
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text, ReadFailure(root));
+  EXPECT_FALSE(PathExists(BackupName(root, 1)));
+}
+
+TEST_F(PageWriteTest, APageAnotherRunStampedMeanwhileIsNoError) {
+  MakeSite();
+  const std::string stamped = std::string(kStamped) + "<a href=\"child.htm\">c</a>\r\n";
+  WhileTheRootWaits([&] {
+    // Another run writes the same new text as a new file, as runs do.
+    WriteBytes(root + ".new", stamped);
+    ASSERT_EQ(rename((root + ".new").c_str(), root.c_str()), 0);
+  });
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadBytes(root), stamped);
+  EXPECT_TRUE(world.host.asked.empty());
+  EXPECT_EQ(world.log.LogList().back(), "◎日付を記入する必要はありませんでした：" + root + "\n");
+  EXPECT_FALSE(PathExists(BackupName(root, 1)));
+}
+
+TEST_F(PageWriteTest, ThreeFailedReplacesInARowLeaveEveryGenerationAsItWas) {
+  world.settings.BackupGenes = 3;
+  world.settings.ErrCope = kErrCopeContinue;
+  const std::string page = world.File("page.htm", kMarked);
+  for (int n = 1; n <= 3; ++n)
+    world.File("page_Bak" + std::to_string(n) + ".bak", "gen" + std::to_string(n));
+  // Only the final rename of the new text over the page fails.
+  world.fs.Inject(testing::FailEvery(FsOp::kRename, EIO, ".tmp"));
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    SCOPED_TRACE(attempt);
+    world.context.state.VisitedFiles.Clear();
+    EXPECT_TRUE(ProcessFile(world.context, page, "", 0));
+    EXPECT_EQ(ReadBytes(page), kMarked);
+    for (int n = 1; n <= 3; ++n) {
+      EXPECT_EQ(ReadBytes(BackupName(page, n)), "gen" + std::to_string(n));
+    }
+    EXPECT_FALSE(PathExists(BackupName(page, 4)));
+    EXPECT_TRUE(LeftOvers(world.dir.path()).empty());
+    EXPECT_EQ(world.context.state.ErrorCount, attempt);
+  }
+  EXPECT_NE(world.LogText().find("次のファイルに書き込めませんでした。\n" + page),
+            std::string::npos);
+
+  // Once the replace works again, the rotation goes through and the oldest falls off.
+  world.fs.ClearFaults();
+  world.context.state.VisitedFiles.Clear();
+  EXPECT_TRUE(ProcessFile(world.context, page, "", 0));
+  EXPECT_EQ(ReadBytes(page), kStamped);
+  EXPECT_EQ(ReadBytes(BackupName(page, 1)), kMarked);
+  EXPECT_EQ(ReadBytes(BackupName(page, 2)), "gen1");
+  EXPECT_EQ(ReadBytes(BackupName(page, 3)), "gen2");
+  EXPECT_TRUE(LeftOvers(world.dir.path()).empty());
+}
+
+TEST_F(PageWriteTest, AGenerationMadeByAnotherProcessSinceTheFolderWasListedIsRotatedToo) {
+  const std::string page = world.File("page.htm", kMarked);
+  // The run lists the folder when it opens the page; the generation appears afterwards.
+  world.fs.OnCall(FsOp::kLinkStat, "page.htm", 1, [&] { WriteBytes(BackupName(page, 1), "gen1"); });
+  CachingFileSystem cached(world.fs);
+  RunContext context(world.settings, world.host, cached, world.log, world.region);
+  EXPECT_TRUE(ProcessFile(context, page, "", 0));
+  EXPECT_EQ(ReadBytes(page), kStamped);
+  EXPECT_EQ(ReadBytes(BackupName(page, 1)), kMarked);
+  EXPECT_EQ(ReadBytes(BackupName(page, 2)), "gen1");
+  EXPECT_TRUE(world.host.asked.empty());
+  EXPECT_EQ(context.state.ErrorCount, 0);
+}
+
+}  // namespace
+}  // namespace zelvora
