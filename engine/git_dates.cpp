@@ -33,8 +33,8 @@ Flow ApplyGitDate(RunContext& context, const std::string& path, const ReportLoca
   if (!context.settings.UseGitDates) return Flow::kContinue;
   GitHistory& history = context.state.GitDates;
   const std::string absolute = AbsolutePath(path);
-  const GitFileDate date =
-      history.Lookup(context.fs, absolute, [&context] { context.host.ProcessPendingEvents(); });
+  const GitFileDate date = history.Lookup(context.fs, absolute, *time,
+                                          [&context] { context.host.ProcessPendingEvents(); });
   if (date.first_look) TellAboutWorkTree(context, date);
   switch (date.kind) {
     case GitFileDate::Kind::kCommitted:

@@ -38,6 +38,13 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
+FileTime WallClockNow() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(now);
+  const auto fraction = std::chrono::duration_cast<std::chrono::nanoseconds>(now - seconds);
+  return FileTime{seconds.count(), static_cast<int32_t>(fraction.count())};
+}
+
 }  // namespace
 
 Result<std::string> RunCommandForOutput(const std::vector<std::string>& argv,
@@ -164,6 +171,7 @@ GitHistory::WorkTree GitHistory::ReadWorkTree(FileSystem& fs, const std::string&
   if (!log.ok()) return failed(log.status());
   git_output::ReadLog(*log, boundary, &tree.last_change, &tree.beyond_history);
 
+  tree.read_at = WallClockNow();
   const auto status =
       Git(root, {"status", "--porcelain=v1", "-z", "--untracked-files=all", "--no-renames"},
           while_waiting);
@@ -172,7 +180,7 @@ GitHistory::WorkTree GitHistory::ReadWorkTree(FileSystem& fs, const std::string&
   return tree;
 }
 
-GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path,
+GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime last_write,
                                const std::function<void()>& while_waiting) {
   GitFileDate date;
   date.work_tree = WorkTreeOf(fs, std::string(FolderPart(path)));
@@ -190,7 +198,7 @@ GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path,
     return date;
   }
   const std::string in_tree = path.substr(date.work_tree.size());
-  if (tree.changed.count(in_tree) > 0) {
+  if (tree.changed.count(in_tree) > 0 || last_write > tree.read_at) {
     date.kind = GitFileDate::Kind::kChanged;
   } else if (const auto change = tree.last_change.find(in_tree); change != tree.last_change.end()) {
     date.kind = GitFileDate::Kind::kCommitted;

@@ -63,10 +63,12 @@ class GitHistory {
   // Forgets every work tree read: a new run sees the repositories as they are now.
   void Clear();
 
-  // What git says about `path`, an absolute path. The work tree is found by looking for a
-  // ".git" entry in the file's folder and the folders above it, through `fs`, and read on the
-  // first question about it; `while_waiting` runs while git does.
-  GitFileDate Lookup(FileSystem& fs, const std::string& path,
+  // What git says about `path`, an absolute path whose last-write time is `last_write`. The
+  // work tree is found by looking for a ".git" entry in the file's folder and the folders
+  // above it, through `fs`, and read on the first question about it; `while_waiting` runs
+  // while git does. A file written after its work tree was read (by this run, without a kept
+  // time stamp, or by someone else meanwhile) counts as changed.
+  GitFileDate Lookup(FileSystem& fs, const std::string& path, FileTime last_write,
                      const std::function<void()>& while_waiting = {});
 
   // True the first time it is asked about `path`: a file that falls back to its last-write
@@ -79,6 +81,7 @@ class GitHistory {
   struct WorkTree {
     GitFileDate::Kind failure = GitFileDate::Kind::kCommitted;  // kCommitted: read well
     bool shallow = false;
+    FileTime read_at;  // the moment before git was asked about uncommitted changes
     std::unordered_map<std::string, int64_t> last_change;  // path in the tree -> commit time
     std::unordered_set<std::string> changed;               // uncommitted or untracked
     std::unordered_set<std::string> beyond_history;        // shallow clone: date unknown

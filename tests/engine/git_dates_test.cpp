@@ -214,6 +214,40 @@ TEST(GitDatesMissingGitTest, AWorkTreeGitCannotReadIsLoggedAndDatedByLastWriteTi
   EXPECT_EQ(ReadBytes(page), Stamped("1999/01/03", ""));
 }
 
+TEST(GitHistoryTest, AWorkTreeIsReadOnceAndAFileWrittenSinceCountsAsChanged) {
+  using namespace std::string_literals;
+  TempDir site("history");
+  testing::MakeFolder(site / "sub/.git");
+  std::vector<std::string> commands;
+  GitHistory history([&](const std::vector<std::string>& argv,
+                         const std::function<void()>&) -> Result<std::string> {
+    const std::string command = argv[5] == "-c" ? argv[9] : argv[5];
+    commands.push_back(command);
+    if (command == "rev-parse") return site / "sub\nfalse\n.git/shallow\n";
+    if (command == "log")
+      return "\x01"
+             "c1 100\0\na.htm\0b.htm\0"s;
+    return " M b.htm\0"s;
+  });
+  const std::string root = site / "sub/";
+  const FileTime before{50, 0};
+  GitFileDate date = history.Lookup(RealFileSystem(), root + "a.htm", before);
+  EXPECT_EQ(date.kind, GitFileDate::Kind::kCommitted);
+  EXPECT_EQ(date.commit_time, (FileTime{100, 0}));
+  EXPECT_TRUE(date.first_look);
+  EXPECT_EQ(date.work_tree, root);
+  EXPECT_EQ(history.Lookup(RealFileSystem(), root + "b.htm", before).kind,
+            GitFileDate::Kind::kChanged);
+  EXPECT_EQ(history.Lookup(RealFileSystem(), root + "new.htm", before).kind,
+            GitFileDate::Kind::kChanged);
+  date = history.Lookup(RealFileSystem(), root + "a.htm", FileTime{4102444800, 0});  // 2100
+  EXPECT_EQ(date.kind, GitFileDate::Kind::kChanged) << "written after the work tree was read";
+  EXPECT_FALSE(date.first_look);
+  EXPECT_EQ(history.Lookup(RealFileSystem(), site / "outside.htm", before).kind,
+            GitFileDate::Kind::kNoWorkTree);
+  EXPECT_EQ(commands, (std::vector<std::string>{"rev-parse", "log", "status"}));
+}
+
 TEST(GitOutputTest, ReadsTheHistoryAndTheStatusAsGitWritesThem) {
   using namespace std::string_literals;
   const std::string log =
