@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "platform/file_system.h"
 #include "tests/support/child_process.h"
@@ -112,6 +116,25 @@ TEST(AtomicFileTest, AFailedCloseAfterTheRenameIsStillReported) {
   EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
 }
 
+// Whether a process waits for the lock of the file `path`, as the kernel's list of locks
+// shows it (a waiting request is marked "->"); polled for up to half a minute.
+bool SomeoneWaitsForTheLockOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  const std::string file_number = ":" + std::to_string(info.st_ino) + " ";
+  for (int poll = 0; poll < 3000; ++poll) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+      if (line.find("-> FLOCK") != std::string::npos &&
+          line.find(file_number) != std::string::npos) {
+        return true;
+      }
+    }
+    usleep(10 * 1000);
+  }
+  return false;
+}
+
 // Blocks until the first writer has put its file in place, then writes its own.
 ZELVORA_TEST_HELPER(second_writer) {
   bool waited = false;
@@ -132,9 +155,10 @@ TEST(AtomicFileTest, ASecondWriterOfTheSameFileWaitsForTheFirst) {
   // A sweep leaves the file of a live writer alone.
   EXPECT_EQ(RealFileSystem().RemoveAbandoned(writing.temporary_path(), false).code(), EBUSY);
 
-  // Another process (a fork would share the first writer's lock).
+  // Another process (a fork would share the first writer's lock), which may take a while to
+  // start (under the sanitizers, say): the first writer finishes only once it waits.
   const int child = testing::StartHelper("second_writer", {page});
-  usleep(200 * 1000);
+  EXPECT_TRUE(SomeoneWaitsForTheLockOf(writing.temporary_path()));
   EXPECT_EQ(ReadBytes(page), "old");  // the second writer is still waiting
   ASSERT_TRUE(writing.Commit().ok());
   EXPECT_EQ(testing::WaitForExit(child), 0);
