@@ -29,9 +29,9 @@ struct StampedPage {
 // generations untouched. A page the user may not write is reported as not writable. A page
 // whose file is no longer the one that was read (edited, replaced, swapped for a link) is
 // reported as unreadable and left as it is, unless it already holds exactly the new text
-// (another run stamped it): then nothing is reported and the log says it needed nothing. With KeepTimeStamp on, the page gets back its last-access time and
-// takes `kept_time` as its last-write time, to the nanosecond and whatever the year; the
-// creation time cannot be set on this system.
+// (another run stamped it): then nothing is reported and the log says it needed nothing. With
+// KeepTimeStamp on, the page gets back its last-access time and takes `kept_time` as its last-write
+// time, to the nanosecond and whatever the year; the creation time cannot be set on this system.
 bool WriteStampedPage(RunContext& context, const StampedPage& page);
 
 }  // namespace zelvora
