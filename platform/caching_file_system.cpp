@@ -91,21 +91,17 @@ Result<std::unique_ptr<WritableFile>> CachingFileSystem::NewWritableFile(const s
 Status CachingFileSystem::Rename(const std::string& from, const std::string& to) {
   Forget(from);
   Forget(to);
-  const Status renamed = inner_.Rename(from, to);
-  if (renamed.ok()) {
-    Note(from, false);
-    Note(to, true);
-  } else {
-    ForgetListing(from);
-    ForgetListing(to);
-  }
-  return renamed;
+  return AfterRename(from, to, inner_.Rename(from, to));
 }
 
 Status CachingFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   Forget(from);
   Forget(to);
-  const Status renamed = inner_.RenameNoReplace(from, to);
+  return AfterRename(from, to, inner_.RenameNoReplace(from, to));
+}
+
+Status CachingFileSystem::AfterRename(const std::string& from, const std::string& to,
+                                      Status renamed) {
   if (renamed.ok()) {
     Note(from, false);
     Note(to, true);

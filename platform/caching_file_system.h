@@ -76,6 +76,10 @@ class CachingFileSystem : public FileSystem {
   // Brings the listing of the folder of `path` up to date after the change that created it
   // (`exists`) or removed it.
   void Note(const std::string& path, bool exists);
+  // Brings the listings up to date after renaming `from` to `to`: both names noted when the
+  // rename succeeded, both folders' listings forgotten when its outcome is not known.
+  // Returns `renamed`.
+  Status AfterRename(const std::string& from, const std::string& to, Status renamed);
   // Forgets the listing of the folder of `path`, after a change whose outcome is not known.
   void ForgetListing(const std::string& path);
   void ForgetAllListings();
