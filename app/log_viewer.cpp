@@ -39,7 +39,9 @@ std::string LogViewingCopyPath() { return UserScratchFolder() + kLogFileBaseName
 bool ShowLog(DesktopShell& shell, FileSystem& fs,
              const std::function<void(const std::string&)>& set_status, QWidget* owner) {
   const std::string log = LogFileName();
-  const auto content = fs.ReadFile(log);
+  // Only the end that a save keeps is shown, so a log grown huge by other means costs little.
+  uint64_t log_size = 0;
+  const auto content = ReadLogTail(fs, log, &log_size);
   if (content.ok() && shell.Open(FileToShow(fs, log, *content)).ok()) {
     set_status(kLogShownStatus);
     return true;

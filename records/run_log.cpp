@@ -33,27 +33,24 @@ std::deque<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-// The entries of the end of a log file of `file_size` bytes: when `tail` is not all of the
-// file, its first line may have been cut and is dropped.
-std::deque<std::string> EntriesOfTail(std::string_view tail, uint64_t file_size) {
-  if (tail.size() < file_size) {
-    const size_t line_end = tail.find_first_of("\r\n");
-    if (line_end == std::string_view::npos) return {};
-    size_t next_line = line_end + 1;
-    if (tail[line_end] == '\r' && next_line < tail.size() && tail[next_line] == '\n') ++next_line;
-    tail.remove_prefix(next_line);
-  }
-  std::deque<std::string> entries = SplitLines(ConvertTextLossy(tail, kCp932, kUtf8));
-  while (entries.size() > RunLog::kMaxKeptEntries) entries.pop_front();
-  return entries;
+// `tail` without its first line when it is not all of a file of `file_size` bytes.
+std::string_view WithoutCutFirstLine(std::string_view tail, uint64_t file_size) {
+  if (tail.size() >= file_size) return tail;
+  const size_t line_end = tail.find_first_of("\r\n");
+  if (line_end == std::string_view::npos) return {};
+  size_t next_line = line_end + 1;
+  if (tail[line_end] == '\r' && next_line < tail.size() && tail[next_line] == '\n') ++next_line;
+  return tail.substr(next_line);
 }
 
 // The log file's entries; a missing file has none.
 Result<std::deque<std::string>> ReadEntries(FileSystem& fs, const std::string& path) {
   uint64_t file_size = 0;
-  auto tail = fs.ReadFileTail(path, RunLog::kMaxReadBytes, &file_size);
+  auto tail = ReadLogTail(fs, path, &file_size);
   if (!tail.ok()) return tail.status();
-  return EntriesOfTail(*tail, file_size);
+  std::deque<std::string> entries = SplitLines(ConvertTextLossy(*tail, kCp932, kUtf8));
+  while (entries.size() > RunLog::kMaxKeptEntries) entries.pop_front();
+  return entries;
 }
 
 std::string FileForm(const std::deque<std::string>& entries) {
@@ -66,6 +63,12 @@ std::string FileForm(const std::deque<std::string>& entries) {
 }
 
 }  // namespace
+
+Result<std::string> ReadLogTail(FileSystem& fs, const std::string& path, uint64_t* file_size) {
+  auto tail = fs.ReadFileTail(path, RunLog::kMaxReadBytes, file_size);
+  if (!tail.ok()) return tail;
+  return std::string(WithoutCutFirstLine(*tail, *file_size));
+}
 
 std::string LogFileName() {
   // A copy of the program in the user's own folder (or a build folder) keeps its log beside

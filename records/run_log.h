@@ -33,6 +33,11 @@ inline constexpr char kLogFileBaseName[] = "Zelvora.log";
 // files there, otherwise in the user's state folder (UserStateFolder()).
 std::string LogFileName();
 
+// The end of the log file at `path` as ReadFileTail gives it (at most RunLog::kMaxReadBytes,
+// `file_size` set to the whole file's size), without the first line when the end read is
+// not the whole file and that line may have been cut. Fails as ReadFileTail does.
+Result<std::string> ReadLogTail(FileSystem& fs, const std::string& path, uint64_t* file_size);
+
 // "yyyy/mm/dd hh:mm:ss" of a local date-time, the time stamp of the log's run entries.
 std::string LogTimeStamp(DateTime time);
 

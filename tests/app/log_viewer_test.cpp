@@ -58,6 +58,19 @@ TEST_F(LogViewerTest, TheViewerGetsAPrivateUtf8CopyMadeAfreshEachTime) {
   EXPECT_EQ(PermissionBits(copy), 0600u);
 }
 
+TEST_F(LogViewerTest, AHugeLogIsShownFromTheEndThatASaveKeepsInWholeLines) {
+  const std::string line = "an old entry 0123456789\r\n";  // 25 bytes: the end cuts a line
+  std::string log;
+  while (log.size() <= RunLog::kMaxReadBytes) log += line;
+  log += "the newest entry\r\n";
+  testing::WriteBytes(LogFileName(), log);
+  ASSERT_TRUE(Show());
+  const std::string copy = testing::ReadBytes(runtime / "zelvora/Zelvora.log");
+  EXPECT_LT(copy.size(), RunLog::kMaxReadBytes);
+  EXPECT_EQ(copy.substr(0, 24), "an old entry 0123456789\n");
+  EXPECT_EQ(copy.substr(copy.size() - 17), "the newest entry\n");
+}
+
 TEST_F(LogViewerTest, NoLogYetGivesTheStatusAndTheBox) {
   EXPECT_FALSE(Show());
   EXPECT_TRUE(shell.opened.empty());
