@@ -41,6 +41,10 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
     return Status::Error(std::string(line.save_settings ? "--save-settings" : "--show-settings") +
                          " cannot go with --check");
   }
+  // A trial run writes nothing, so it cannot go with the option whose whole point is writing.
+  if (line.save_settings && line.dry_run) {
+    return Status::Error("--save-settings cannot go with --dry-run");
+  }
   if (settings_only && line.file) {
     return Status::Error(std::string(line.save_settings ? "--save-settings" : "--show-settings") +
                          " takes no FILE");

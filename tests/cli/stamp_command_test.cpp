@@ -268,7 +268,8 @@ TEST_F(StampCommandTest, UsageErrors) {
                                              {"--set"},
                                              {"--set", "NoSuchSetting=1", "x"},
                                              {"--set", "MaxLog=many", "x"},
-                                             {"a.htm", "b.htm"}}) {
+                                             {"a.htm", "b.htm"},
+                                             {"--save-settings", "--dry-run"}}) {
     run = Run(args);
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_TRUE(run.err.starts_with("zelvora-stamp: ")) << run.err;
