@@ -13,6 +13,7 @@
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "components/program_icon.h"
 #include "platform/browser_conversation.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
@@ -129,6 +130,8 @@ int RunProgram(int& argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("zelvora");
   SetUpJapaneseUi(application);
+  // Every window of the program shows the program's icon in its title bar and task switcher.
+  QApplication::setWindowIcon(ProgramIcon());
 
   RegistryStore store;
   UnansweredConversation conversation;

@@ -29,6 +29,8 @@ constexpr int kClientHeight = 350;
 constexpr char kCaptionSuffix[] = "の動作設定";
 constexpr char kFormatHistoryName[] = "HistWriteFmtStr";
 constexpr int kFormatHistoryCount = 10;
+// How long a button's hint stays on screen: long enough to read a Japanese sentence.
+constexpr int kHintShowMs = 5000;
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* caption, int top,
                        const char* hint) {
@@ -36,6 +38,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const char* caption, i
   button->setObjectName(name);
   button->setGeometry(432, top, 89, 25);
   button->setToolTip(QString::fromUtf8(hint));
+  button->setToolTipDuration(kHintShowMs);
   return button;
 }
 

@@ -103,6 +103,7 @@ TEST_F(SettingDialogTest, WindowHasItsPagesButtonsTemplatesAndKeyboardOrder) {
   for (const auto& button : buttons) {
     EXPECT_EQ(Find<QPushButton>(button.name)->text(), QString(button.caption));
     EXPECT_EQ(Find<QPushButton>(button.name)->toolTip(), QString(button.hint));
+    EXPECT_EQ(Find<QPushButton>(button.name)->toolTipDuration(), 5000);
   }
   EXPECT_TRUE(Find<QPushButton>("ButtonOK")->isDefault());
   const auto* templates = Find<QComboBox>("CBoxWriteFmtList");
