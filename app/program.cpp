@@ -13,6 +13,7 @@
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "components/message_box.h"
 #include "components/program_icon.h"
 #include "platform/browser_conversation.h"
 #include "platform/file_system.h"
@@ -111,6 +112,32 @@ void StartUnattendedRun(TFormZELV& window, const Options& options, int& exit_sta
   window.close();
 }
 
+// The window and its message loop until the window closes: the exit status.
+int RunMainWindow(const Options& options) {
+  RegistryStore store;
+  UnansweredConversation conversation;
+  TFormZELV window(MainWindowServices{
+      store, LiveSettings(), RealFileSystem(), LogFileName(),
+      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); },
+      GuiDesktopShell(), conversation});
+  if (!options.file.isEmpty()) window.SetFileNameText(options.file);
+  window.show();
+  int exit_status = kExitFinished;
+  if (options.run) {
+    QTimer::singleShot(0, &window, [&] { StartUnattendedRun(window, options, exit_status); });
+  }
+  const int loop_status = QApplication::exec();
+  return options.run ? exit_status : loop_status;
+}
+
+// Tells a failure that nothing else handled: on stderr, and in a box unless nobody is there to
+// answer it (--run).
+void ShowUnhandledFailure(const char* what, bool unattended) {
+  std::fprintf(stderr, "zelvora: %s\n", what);
+  if (unattended) return;
+  ShowMessageBox(nullptr, QString::fromUtf8(what), BoxButtons::kOk, BoxIcon::kExclamation);
+}
+
 }  // namespace
 
 int RunProgram(int& argc, char** argv) {
@@ -132,21 +159,16 @@ int RunProgram(int& argc, char** argv) {
   SetUpJapaneseUi(application);
   // Every window of the program shows the program's icon in its title bar and task switcher.
   QApplication::setWindowIcon(ProgramIcon());
-
-  RegistryStore store;
-  UnansweredConversation conversation;
-  TFormZELV window(MainWindowServices{
-      store, LiveSettings(), RealFileSystem(), LogFileName(),
-      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); },
-      GuiDesktopShell(), conversation});
-  if (!options->file.isEmpty()) window.SetFileNameText(options->file);
-  window.show();
-  int exit_status = kExitFinished;
-  if (options->run) {
-    QTimer::singleShot(0, &window, [&] { StartUnattendedRun(window, *options, exit_status); });
+  // A failure nothing else handled is told in a box, not by a silent abort; the settings are
+  // not saved then, since the state they would come from is in doubt.
+  try {
+    return RunMainWindow(*options);
+  } catch (const std::exception& failure) {
+    ShowUnhandledFailure(failure.what(), options->run);
+  } catch (...) {
+    ShowUnhandledFailure("unexpected failure", options->run);
   }
-  const int loop_status = QApplication::exec();
-  return options->run ? exit_status : loop_status;
+  return kExitAborted;
 }
 
 }  // namespace zelvora::gui

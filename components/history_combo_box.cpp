@@ -69,12 +69,16 @@ void THistoryComboBox::AddHistory() {
 void THistoryComboBox::SaveHistory() {
   if (registry_key_.empty()) return;
   const std::string key_path = HistoryKey();
+  // One change of the store for the whole list: another process never reads it half written,
+  // and a list that cannot be written leaves the stored one as it was.
+  zelvora::RegistryStore::Batch batch(store_);
   (void)store_.DeleteKey(key_path);  // a missing key is no failure
   const auto key = zelvora::RegistryKey::Open(store_, key_path, true);
   if (!key.ok()) return;
   for (int i = 0; i < count(); ++i) {
     if (!key->WriteString(std::to_string(i), itemText(i).toStdString()).ok()) return;
   }
+  (void)batch.Commit();
 }
 
 void THistoryComboBox::ClearHistory() {
