@@ -72,5 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-ipafont-gothic")
 if(TARGET zelvora)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins, qt6-translations-l10n")
 endif()
+# Dates from git history (the UseGitDates option) need git; without it a run says so and
+# uses last-write times.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "git")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -2,7 +2,8 @@
 # Builds the Debian package of a configured and built tree and checks it:
 #   check_package.sh BUILD_DIR
 # - the package holds the programs and the help file in /usr/lib/zelvora, relative links in
-#   /usr/bin and the desktop entry, and declares the run-time dependencies (git is not one);
+#   /usr/bin and the desktop entry, and declares the run-time dependencies (git is not one: it
+#   is only suggested);
 # - dpkg installs it into a throw-away root (its own dpkg database, nothing on this machine
 #   changes), and the zelvora-stamp there starts;
 # - apt, in simulation, can satisfy its dependencies on this machine.
@@ -47,6 +48,7 @@ if grep -q ' ./usr/lib/zelvora/zelvora$' <<<"$contents"; then
   done
 fi
 if depends_on git; then fail "git is not needed at run time"; fi
+[ "$(dpkg-deb --field "$deb" Suggests)" = git ] || fail "Suggests does not name git"
 
 # Install into a throw-away root: dpkg keeps its database under --root, so nothing outside
 # it changes. The dependencies are installed on this machine, not in that root.
