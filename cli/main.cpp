@@ -11,13 +11,14 @@
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  zelvora::UseUtf8StandardStreams();
   zelvora::CatchInterrupts();
   if (!zelvora::IsTerminal(zelvora::StandardStream::kError)) {
     // Log entries of a large run written into a file or pipe: buffered, not one write each.
     std::cerr.unsetf(std::ios_base::unitbuf);
     std::setvbuf(stderr, nullptr, _IOFBF, 1 << 16);
   }
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = zelvora::ProgramArguments(argc, argv);
   const zelvora::StampCommandIo io{
       std::cin,
       std::cout,

@@ -6,6 +6,7 @@
 #include "cli/terminal_host.h"
 #include "cli/usage.h"
 #include "engine/run_session.h"
+#include "platform/paths.h"
 #include "platform/registry_store.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_persistence.h"
@@ -22,16 +23,16 @@ FileSystem& FileSystemOf(const StampCommandIo& io) {
   return io.fs != nullptr ? *io.fs : RealFileSystem();
 }
 
-// The settings store, and whether its file is there.
+// The settings store, and whether it holds anything yet.
 struct Store {
-  std::string path;  // empty when no home folder is known
+  std::string name;  // its file or registry key; empty when no home folder is known
   bool exists = false;
 };
 
-Store FindStore(const StampCommandIo& io) {
+Store FindStore() {
   Store store;
-  store.path = DefaultRegistryPath();
-  store.exists = !store.path.empty() && !IsNotFound(FileSystemOf(io).Stat(store.path).status());
+  store.name = UserSettingsStoreName();
+  store.exists = !store.name.empty() && OpenUserSettingsStore(/*read_only=*/true)->Exists();
   return store;
 }
 
@@ -40,12 +41,12 @@ Store FindStore(const StampCommandIo& io) {
 TSetting StoredSettings(const Store& store, const StampCommandIo& io) {
   TSetting settings;
   // Read only: the GUI's window state and histories live in the store too.
-  ReadOnlyRegistryStore reader(store.path);
+  const std::unique_ptr<RegistryStore> reader = OpenUserSettingsStore(/*read_only=*/true);
   ExitState ignored_exit_state;
   ProgressOffset ignored_offset;
-  const Status loaded = LoadSettings(reader, settings, ignored_exit_state, ignored_offset);
+  const Status loaded = LoadSettings(*reader, settings, ignored_exit_state, ignored_offset);
   if (!loaded.ok() && store.exists) {
-    io.err << "zelvora-stamp: warning: the settings store " << store.path
+    io.err << "zelvora-stamp: warning: the settings store " << store.name
            << " could not be read completely (" << loaded.message()
            << "); every setting takes its default\n";
   }
@@ -67,16 +68,16 @@ Result<TSetting> EffectiveSettings(const Store& store, const std::vector<std::st
 // Writes the options as closing the main window does; of the window's own values, only those
 // missing are added, so the GUI finds its position and file names as it left them.
 int SaveToStore(const Store& store, const TSetting& settings, const StampCommandIo& io) {
-  if (store.path.empty()) {
+  if (store.name.empty()) {
     io.err << "zelvora-stamp: the settings cannot be saved: no home folder is known "
               "(ZELVORA_REGISTRY can name the store)\n";
     return kExitAborted;
   }
-  RegistryStore writer(store.path);
-  Status saved = AddMissingExitState(writer);
-  if (saved.ok()) saved = SaveOptions(writer, settings);
+  const std::unique_ptr<RegistryStore> writer = OpenUserSettingsStore(/*read_only=*/false);
+  Status saved = AddMissingExitState(*writer);
+  if (saved.ok()) saved = SaveOptions(*writer, settings);
   if (!saved.ok()) {
-    io.err << "zelvora-stamp: the settings could not be saved to " << store.path << ": "
+    io.err << "zelvora-stamp: the settings could not be saved to " << store.name << ": "
            << saved.message() << "\n";
     return kExitAborted;
   }
@@ -85,8 +86,8 @@ int SaveToStore(const Store& store, const TSetting& settings, const StampCommand
 
 void ShowSettings(const Store& store, const TSetting& settings, const StampCommandIo& io) {
   io.out << "# settings store: "
-         << (store.path.empty() ? "none, no home folder is known" : store.path)
-         << (store.exists || store.path.empty() ? "" : " (not there yet: the defaults)") << '\n';
+         << (store.name.empty() ? "none, no home folder is known" : store.name)
+         << (store.exists || store.name.empty() ? "" : " (not there yet: the defaults)") << '\n';
   for (const std::string& text : DescribeSettings(settings)) io.out << text << '\n';
 }
 
@@ -98,7 +99,7 @@ int Stamp(const CommandLine& line, TSetting& live, const StampCommandIo& io) {
   const auto named = FileSystemOf(io).Stat(*line.file);
   if (named.ok() && named->kind == FileKind::kFolder) {
     return UsageError(io, "\"" + *line.file + "\" is a folder; name a page in it, such as \"" +
-                              *line.file + (line.file->ends_with('/') ? "" : "/") + "index.htm\"");
+                              JoinPath(*line.file, "index.htm") + "\"");
   }
   // A question needs someone to read it (stderr) and to answer it (stdin).
   const bool can_ask = io.input_is_terminal && io.error_is_terminal;
@@ -118,14 +119,14 @@ int RunStampCommand(const std::vector<std::string>& args, const StampCommandIo& 
   const auto line = ParseCommandLine(args);
   if (!line.ok()) return UsageError(io, line.status().message());
   if (line->show_help) {
-    io.out << StampHelpText({DefaultRegistryPath(), LogFileName()});
+    io.out << StampHelpText({UserSettingsStoreName(), LogFileName()});
     return kExitFinished;
   }
   if (line->show_version) {
     io.out << "zelvora-stamp " << ZELVORA_VERSION << '\n';
     return kExitFinished;
   }
-  Store store = FindStore(io);
+  Store store = FindStore();
   auto settings = EffectiveSettings(store, line->overrides, io);
   if (!settings.ok()) return UsageError(io, settings.status().message());
   if (line->save_settings) {

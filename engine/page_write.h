@@ -31,7 +31,8 @@ struct StampedPage {
 // reported as unreadable and left as it is, unless it already holds exactly the new text
 // (another run stamped it): then nothing is reported and the log says it needed nothing. With
 // KeepTimeStamp on, the page gets back its last-access time and takes `kept_time` as its last-write
-// time, to the nanosecond and whatever the year; the creation time cannot be set on this system.
+// time, to the nanosecond and whatever the year; on Windows the page keeps its creation time too
+// (Linux cannot set one).
 bool WriteStampedPage(RunContext& context, const StampedPage& page);
 
 }  // namespace zelvora

@@ -48,12 +48,13 @@ class MemoryWritableFile : public WritableFile {
     file->info.mode = like.mode & 07777;
     return Status::Ok();
   }
-  Status SetTimes(std::optional<FileTime> last_access,
-                  std::optional<FileTime> last_write) override {
+  Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write,
+                  std::optional<FileTime> created) override {
     MemoryFileSystem::File* file = fs_.FileOfInode(inode_);
     if (file == nullptr) return Failure("written file", ENOENT);
     if (last_access) file->info.last_access = *last_access;
     if (last_write) file->info.last_write = *last_write;
+    if (created) file->info.created = *created;
     return Status::Ok();
   }
   Result<FileInfo> Info() override {

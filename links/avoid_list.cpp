@@ -49,7 +49,7 @@ const std::set<std::string>& BuildAvoidSet(RunContext& context, const std::strin
     const std::string_view entry_folder = FolderPart(entry);
     if (entry_folder.empty()) {
       bare_patterns.push_back(entry);
-    } else if (entry_folder.starts_with('/') && AsciiLower(entry_folder) == lower_folder) {
+    } else if (IsAbsolutePath(entry_folder) && AsciiLower(entry_folder) == lower_folder) {
       // Only a folder given in full applies. The name is taken literally: a wildcard here
       // names a file of that very name.
       names.insert(AsciiLower(NamePart(entry)));

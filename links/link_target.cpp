@@ -86,11 +86,11 @@ std::optional<std::string> DecodePercentEscapes(std::string_view path) {
 
 std::string_view CutAt(std::string_view text, char mark) { return text.substr(0, text.find(mark)); }
 
-// The folder that relative paths in `linking_file` are taken against, with a trailing "/";
-// empty when it cannot be known.
+// The folder that relative paths in `linking_file` are taken against, with a trailing
+// separator; empty when it cannot be known.
 std::string BaseFolderOf(std::string_view linking_file) {
   const std::string_view folder = FolderPart(linking_file);
-  if (folder.starts_with('/')) return std::string(folder);
+  if (IsAbsolutePath(folder)) return std::string(folder);
   auto current = CurrentFolder();
   if (!current.ok()) return std::string();
   return ResolvePath(*current, folder);
@@ -144,8 +144,7 @@ TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::st
   const auto kind = fs.Lookup(path);
   const bool is_folder = kind.ok() && *kind == FileKind::kFolder;
   if (is_folder) {
-    if (!path.ends_with('/')) path += '/';
-    path += "*.*";
+    path = JoinPath(path, "*.*");
   } else if (plain) {
     // One plain name, the usual link: the lookup just made tells all.
     if (!kind.ok() || IsTemporaryName(NamePart(path))) return TargetKind::trNotFound;
@@ -156,14 +155,15 @@ TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::st
                                                                  : TargetKind::trFound;
 }
 
-// `rest` (a local path beginning with "/") placed below `site_root`; ".." steps stop at it.
+// `rest` (a local path beginning with a separator) placed below `site_root`; ".." steps stop
+// at it.
 std::string UnderSiteRoot(std::string_view site_root, std::string_view rest) {
   std::string root(site_root);
-  if (!root.starts_with('/')) {
+  if (!IsAbsolutePath(root)) {
     const auto current = CurrentFolder();
     root = ResolvePath(current.ok() ? *current : std::string("/"), root);
   }
-  while (root.ends_with('/')) root.pop_back();
+  while (!root.empty() && IsPathSeparator(root.back())) root.pop_back();
   return root + ResolvePath("/", rest);
 }
 
@@ -174,7 +174,9 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
                          TargetSource source, std::string_view site_root) {
   std::string_view target = value;
   std::string with_slashes;  // a copy only for the rare value written with "\"
-  if (value.find('\\') != std::string_view::npos) {
+  // A "\" separates folders as "/" does. Where the system takes only "/", it becomes one;
+  // Windows takes both, and there a value that begins with "\\" is a shared folder's path.
+  if (!IsPathSeparator('\\') && value.find('\\') != std::string_view::npos) {
     with_slashes = value;
     std::replace(with_slashes.begin(), with_slashes.end(), '\\', '/');
     target = with_slashes;
@@ -193,9 +195,9 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
   if (source == TargetSource::kLink) rest = CutAt(rest, '?');
   if (rest.empty()) return TargetKind::trNoPath;
   const std::string base_folder = BaseFolderOf(linking_file);
-  if (base_folder.empty() && !rest.starts_with('/')) return TargetKind::trNotFound;
+  if (base_folder.empty() && !IsAbsolutePath(rest)) return TargetKind::trNotFound;
   const auto resolve = [&](std::string_view local) {
-    if (site_root.empty() || !local.starts_with('/')) {
+    if (site_root.empty() || !IsRootedPath(local)) {
       return ResolveLocalPath(fs, local, base_folder, targets, known_file);
     }
     return ResolveLocalPath(fs, UnderSiteRoot(site_root, local), base_folder, targets, known_file);
@@ -219,7 +221,7 @@ size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,
     start = end + 1;
     if (item.empty()) continue;
 
-    const std::string path = (item.starts_with('/') || current_folder.empty())
+    const std::string path = (IsAbsolutePath(item) || current_folder.empty())
                                  ? std::string(item)
                                  : ResolvePath(current_folder, item);
     const std::string_view name = NamePart(path);

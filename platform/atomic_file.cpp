@@ -99,8 +99,8 @@ Status PendingFile::Write(std::string_view contents, const FileInfo* like, bool 
 }
 
 Status PendingFile::SetTimes(std::optional<FileTime> last_access,
-                             std::optional<FileTime> last_write) {
-  return file_->SetTimes(last_access, last_write);
+                             std::optional<FileTime> last_write, std::optional<FileTime> created) {
+  return file_->SetTimes(last_access, last_write, created);
 }
 
 Status PendingFile::Commit(bool replace) {

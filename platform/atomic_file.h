@@ -54,8 +54,9 @@ class PendingFile {
   // Writes all of `contents`, gives the file the permissions of `like` when given, and flushes
   // it to the disk when `sync`.
   Status Write(std::string_view contents, const FileInfo* like, bool sync);
-  // Sets the times of the new content, after the last Write.
-  Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write);
+  // Sets the times of the new content, after the last Write (`created` where the system can).
+  Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write,
+                  std::optional<FileTime> created = std::nullopt);
   // What Stat will report of the new content once it is in place.
   Result<FileInfo> Info() { return file_->Info(); }
 

@@ -8,10 +8,14 @@
 namespace zelvora {
 namespace {
 
-// One spelling for a folder, with or without its trailing "/".
+// The form under which a path or name is remembered: as the system compares names, so that on
+// Windows "News.htm" and "news.htm" are one file here too.
+std::string Key(std::string_view path) { return FileNameKey(path); }
+
+// One spelling for a folder, with or without its trailing separator.
 std::string FolderKey(std::string_view folder) {
-  if (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-  return std::string(folder);
+  if (folder.size() > 1 && IsPathSeparator(folder.back())) folder.remove_suffix(1);
+  return Key(folder);
 }
 
 Status NotFound(const std::string& path) {
@@ -21,7 +25,7 @@ Status NotFound(const std::string& path) {
 }  // namespace
 
 Result<FileInfo> CachingFileSystem::Stat(const std::string& path) {
-  const auto known = stats_.find(path);
+  const auto known = stats_.find(Key(path));
   if (known != stats_.end()) return known->second;
   auto info = inner_.Stat(path);
   if (info.ok()) Remember(path, *info);
@@ -36,7 +40,7 @@ Result<FileKind> CachingFileSystem::Lookup(const std::string& path) {
   const std::string_view name = NamePart(path);
   Listing* listing = name.empty() || name == "." || name == ".." ? nullptr : ListingOf(path);
   if (listing == nullptr) return FileSystem::Lookup(path);
-  const auto found = listing->index.find(std::string(name));
+  const auto found = listing->index.find(Key(name));
   if (found == listing->index.end()) return NotFound(path);
   const FolderEntry& entry = listing->entries[found->second];
   if (entry.is_symlink) return FileSystem::Lookup(path);  // it may point nowhere
@@ -72,7 +76,9 @@ Result<std::vector<FolderEntry>> CachingFileSystem::ListFolder(const std::string
   listed_names_ += entries->size();
   Listing& listing = listings_[key];
   listing.entries = *entries;
-  for (size_t i = 0; i < listing.entries.size(); ++i) listing.index[listing.entries[i].name] = i;
+  for (size_t i = 0; i < listing.entries.size(); ++i) {
+    listing.index[Key(listing.entries[i].name)] = i;
+  }
   return entries;
 }
 
@@ -164,18 +170,19 @@ Result<std::unique_ptr<ScratchFile>> CachingFileSystem::NewScratchFile() {
 Result<std::string> CachingFileSystem::ResolveSymlinks(const std::string& path) {
   auto target = inner_.ResolveSymlinks(path);
   // A change made through the link's target must also be forgotten under the link's name.
-  if (target.ok() && *target != path) aliases_.emplace(*target, path);
+  if (target.ok() && *target != path) aliases_.emplace(Key(*target), Key(path));
   return target;
 }
 
 void CachingFileSystem::Remember(const std::string& path, const FileInfo& info) {
   if (stats_.size() >= max_remembered_) stats_.clear();
-  stats_.insert_or_assign(path, info);
+  stats_.insert_or_assign(Key(path), info);
 }
 
 void CachingFileSystem::Forget(const std::string& path) {
-  stats_.erase(path);
-  const auto [first, last] = aliases_.equal_range(path);
+  const std::string key = Key(path);
+  stats_.erase(key);
+  const auto [first, last] = aliases_.equal_range(key);
   for (auto alias = first; alias != last; ++alias) stats_.erase(alias->second);
 }
 
@@ -188,13 +195,13 @@ void CachingFileSystem::Note(const std::string& path, bool exists) {
   Listing* listing = ListingOf(path);
   if (listing == nullptr) return;
   std::string name(NamePart(path));
-  const auto found = listing->index.find(name);
+  const auto found = listing->index.find(Key(name));
   if (exists) {
     if (found != listing->index.end()) {
       listing->entries[found->second] = FolderEntry{std::move(name), false, false};
       return;
     }
-    listing->index.emplace(name, listing->entries.size());
+    listing->index.emplace(Key(name), listing->entries.size());
     listing->entries.push_back(FolderEntry{std::move(name), false, false});
     ++listed_names_;
     return;
@@ -205,7 +212,7 @@ void CachingFileSystem::Note(const std::string& path, bool exists) {
   listing->index.erase(found);
   if (place + 1 != listing->entries.size()) {
     listing->entries[place] = std::move(listing->entries.back());
-    listing->index[listing->entries[place].name] = place;
+    listing->index[Key(listing->entries[place].name)] = place;
   }
   listing->entries.pop_back();
 }

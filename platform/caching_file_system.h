@@ -62,7 +62,8 @@ class CachingFileSystem : public FileSystem {
   Result<std::string> ResolveSymlinks(const std::string& path) override;
 
  private:
-  // A folder's entries with an index by name.
+  // A folder's entries with an index by name. Names and paths are kept under FileNameKey, so
+  // that they are told apart as the system tells them apart.
   struct Listing {
     std::vector<FolderEntry> entries;
     std::unordered_map<std::string, size_t> index;
@@ -88,7 +89,7 @@ class CachingFileSystem : public FileSystem {
   const size_t max_remembered_;
   const size_t max_listed_;
   std::unordered_map<std::string, FileInfo> stats_;
-  std::unordered_map<std::string, Listing> listings_;          // by folder, no trailing "/"
+  std::unordered_map<std::string, Listing> listings_;          // by folder, no trailing separator
   std::unordered_multimap<std::string, std::string> aliases_;  // link target to link name
   size_t listed_names_ = 0;
 };

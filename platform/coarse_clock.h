@@ -18,7 +18,11 @@ struct CoarseClock {
 
   static time_point now() noexcept {
     timespec now{};
+#ifdef CLOCK_MONOTONIC_COARSE
     clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+#else
+    clock_gettime(CLOCK_MONOTONIC, &now);  // where there is no coarse clock (Windows)
+#endif
     return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
   }
 };

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/local_time.h"
+
 namespace zelvora {
 namespace {
 
@@ -48,23 +50,13 @@ CivilTime CivilFromDayAndMillisecond(int64_t day_number, int64_t millisecond_of_
   return civil;
 }
 
-CivilTime CivilFromTm(const struct tm& fields, int millisecond) {
-  CivilTime civil;
-  civil.year = fields.tm_year + 1900;
-  civil.month = fields.tm_mon + 1;
-  civil.day = fields.tm_mday;
-  civil.hour = fields.tm_hour;
-  civil.minute = fields.tm_min;
-  civil.second = std::min(fields.tm_sec, 59);  // a leap second stays inside its minute
-  civil.millisecond = millisecond;
-  return civil;
-}
-
-// Local time of `seconds` since the Unix epoch; UTC when the C library cannot say.
+// Local time of `seconds` since the Unix epoch; UTC when the system cannot say.
 CivilTime LocalCivilTime(int64_t seconds, int millisecond) {
-  const time_t clock = static_cast<time_t>(seconds);
-  struct tm fields {};
-  if (localtime_r(&clock, &fields) != nullptr) return CivilFromTm(fields, millisecond);
+  CivilTime civil;
+  if (SystemLocalTime(seconds, &civil)) {
+    civil.millisecond = millisecond;
+    return civil;
+  }
   const int64_t day = seconds / kSecondsPerDay - (seconds % kSecondsPerDay < 0 ? 1 : 0);
   const int64_t second_of_day = seconds - day * kSecondsPerDay;
   return CivilFromDayAndMillisecond(std::clamp(day + kUnixEpochDay, kFirstDay, kLastDay),

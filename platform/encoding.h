@@ -1,5 +1,8 @@
-// Character-set conversion through iconv. The program keeps its own texts in UTF-8 and
-// converts only at its boundaries: page charsets, the CP932 log file.
+// Character-set conversion: through iconv on POSIX systems, through the system's code pages
+// (MultiByteToWideChar, WideCharToMultiByte) on Windows. The program keeps its own texts in
+// UTF-8 and converts only at its boundaries: page charsets, the CP932 log file. Charsets are
+// named as iconv names them ("CP932", "EUC-JP", "ISO-2022-JP", "UTF-16LE", ...); on Windows
+// each name stands for its code page (932, 20932, 50220, ...).
 #pragma once
 
 #include <string>
@@ -31,8 +34,11 @@ std::string ConvertTextLossy(std::string_view text, const std::string& from, con
 std::string ConvertTextKeepingInvalid(std::string_view text, const std::string& from,
                                       const std::string& to);
 
-// True when iconv can convert between `charset` and UTF-8.
+// True when the system can convert between `charset` and UTF-8.
 bool IsKnownCharset(const std::string& charset);
+
+// Length of the UTF-8 sequence that starts with `lead`, or 1 for a byte that starts none.
+size_t Utf8SequenceLength(unsigned char lead);
 
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);

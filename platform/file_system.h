@@ -28,15 +28,16 @@ enum class FileKind { kRegular, kFolder, kOther, kSymlink };
 struct FileInfo {
   FileKind kind = FileKind::kOther;
   uint64_t size = 0;
-  uint32_t mode = 0;  // permission bits (07777)
+  uint32_t mode = 0;  // permission bits (07777); on Windows 0444 for a read-only file, else 0666
   uint32_t owner = 0;
   uint32_t group = 0;
   FileTime last_access;
   FileTime last_write;
   FileTime last_change;             // of the content or the attributes; no program can set it
   std::optional<FileTime> created;  // only where the file system reports a birth time
-  uint64_t device = 0;
-  uint64_t inode = 0;
+  uint64_t device = 0;              // on Windows the volume's serial number
+  uint64_t inode = 0;               // on Windows the file's index on its volume
+  uint32_t attributes = 0;          // Windows only: the file's attributes (hidden, system, ...)
 };
 
 // True when `a` and `b` describe the same file with the same content: the same file number,
@@ -66,12 +67,13 @@ class WritableFile {
   // Writes all of `data`, retrying short writes.
   virtual Status Append(std::string_view data) = 0;
   // Gives the file the permission bits of `like` and, where the process may, its owner and
-  // group. Failing to change the owner is not an error.
+  // group; on Windows its attributes but read-only. Failing to change the owner is not an
+  // error.
   virtual Status CopyPermissions(const FileInfo& like) = 0;
-  // Sets the file's last-access and last-write times; a time that is not given is left as it
-  // is.
-  virtual Status SetTimes(std::optional<FileTime> last_access,
-                          std::optional<FileTime> last_write) = 0;
+  // Sets the file's last-access and last-write times and, where the system can (Windows),
+  // its creation time; a time that is not given is left as it is.
+  virtual Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write,
+                          std::optional<FileTime> created) = 0;
   // What Stat would report of the file now.
   virtual Result<FileInfo> Info() = 0;
   // Flushes the file's data to the disk.

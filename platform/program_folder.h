@@ -6,7 +6,7 @@
 namespace zelvora {
 
 // ZELVORA_PROGRAM_DIR when it is set and not empty, otherwise the folder of the running
-// executable; always with a trailing "/".
+// executable; always with a trailing separator.
 std::string ProgramFolder();
 
 }  // namespace zelvora

@@ -1,13 +1,10 @@
 #include "platform/regional_settings.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <cctype>
-#include <cstdlib>
 #include <utility>
 
 #include "platform/encoding.h"
+#include "platform/format_writer.h"
 
 namespace zelvora {
 namespace {
@@ -168,55 +165,16 @@ std::string_view TranslateConversion(const StrftimePiece& piece) {
   }
 }
 
-// Character tests by hand on ASCII, so that they do not depend on the process's locale.
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Literal text in the format language: letters and other characters that would not copy
-// as they are go in double quotes, a double quote itself in single quotes and vice versa.
-void AppendQuotedLiteral(std::string& out, std::string_view text) {
-  bool quoting = false;
-  for (char c : text) {
-    const bool needs_quotes = IsAsciiLetter(c) || static_cast<unsigned char>(c) >= 0x80;
-    if (quoting && !needs_quotes) {
-      out += '"';
-      quoting = false;
-    }
-    if (needs_quotes && !quoting) {
-      out += '"';
-      quoting = true;
-    }
-    if (c == '"') {
-      out += "'\"'";
-    } else if (c == '\'') {
-      out += "\"'\"";
-    } else {
-      out += c;
-    }
-  }
-  if (quoting) out += '"';
-}
-
 std::string TranslatePieces(const StrftimePieces& pieces) {
-  std::string out;
-  bool last_is_specifier_letter = false;
+  FormatWriter format;
   for (const StrftimePiece& piece : pieces) {
-    if (!piece.is_conversion) {
-      AppendQuotedLiteral(out, piece.text);
-      last_is_specifier_letter = false;
-      continue;
+    if (piece.is_conversion) {
+      format.AddSpecifier(TranslateConversion(piece));
+    } else {
+      format.AddLiteral(piece.text);
     }
-    const std::string_view form = TranslateConversion(piece);
-    if (form.empty()) continue;
-    // Two runs of the same letter would read as one longer run: an empty quote parts them.
-    if (last_is_specifier_letter && ToLowerAscii(out.back()) == form.front()) {
-      out += "\"\"";
-    }
-    out += form;
-    last_is_specifier_letter = IsAsciiLetter(form.back());
   }
-  return out;
+  return format.text();
 }
 
 bool IsDateConversion(char conversion) {
@@ -322,44 +280,6 @@ std::string OrDefault(std::string value, const std::string& fallback) {
   return value.empty() ? fallback : value;
 }
 
-// The locale named for LC_TIME by the environment, as setlocale(LC_TIME, "") would pick it.
-std::string TimeLocaleName() {
-  for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] != '\0') return value;
-  }
-  return "C";
-}
-
-bool IsCLocale(const std::string& name) {
-  return name == "C" || name == "POSIX" || name.starts_with("C.");
-}
-
-std::string LanguageOf(const std::string& name) {
-  return name.substr(0, name.find_first_of("_.@"));
-}
-
-LocaleTimeTexts ReadLocaleTimeTexts(locale_t locale) {
-  auto item = [locale](nl_item id) { return std::string(nl_langinfo_l(id, locale)); };
-  LocaleTimeTexts texts;
-  texts.codeset = item(CODESET);
-  texts.date_format = item(D_FMT);
-  texts.time_format = item(T_FMT);
-  texts.date_time_format = item(D_T_FMT);
-  texts.ampm_time_format = item(T_FMT_AMPM);
-  texts.am_text = item(AM_STR);
-  texts.pm_text = item(PM_STR);
-  for (int i = 0; i < 12; ++i) {
-    texts.short_month_names[i] = item(ABMON_1 + i);
-    texts.long_month_names[i] = item(MON_1 + i);
-  }
-  for (int i = 0; i < 7; ++i) {
-    texts.short_day_names[i] = item(ABDAY_1 + i);
-    texts.long_day_names[i] = item(DAY_1 + i);
-  }
-  return texts;
-}
-
 }  // namespace
 
 RegionalSettings JapaneseRegionalSettings() {
@@ -428,18 +348,6 @@ RegionalSettings RegionalSettingsFromLocaleTexts(const LocaleTimeTexts& texts, b
   }
   if (japanese_eras) settings.eras = defaults.eras;
   return settings;
-}
-
-RegionalSettings ReadRegionalSettings() {
-  const std::string name = TimeLocaleName();
-  if (IsCLocale(name)) return JapaneseRegionalSettings();
-  // The codeset belongs to LC_CTYPE; it is taken from the same locale so that it describes
-  // the LC_TIME texts.
-  locale_t locale = newlocale(LC_CTYPE_MASK | LC_TIME_MASK, name.c_str(), locale_t{});
-  if (locale == locale_t{}) return JapaneseRegionalSettings();
-  const LocaleTimeTexts texts = ReadLocaleTimeTexts(locale);
-  freelocale(locale);
-  return RegionalSettingsFromLocaleTexts(texts, LanguageOf(name) == "ja");
 }
 
 }  // namespace zelvora

@@ -45,7 +45,17 @@ RegionalSettings JapaneseRegionalSettings();
 // locale is neither read nor changed. The Japanese defaults under the C and POSIX locales
 // (C.UTF-8 included) and when the named locale is not installed; a format the locale leaves
 // empty falls back to the Japanese default as well.
+// On Windows: the user's regional settings (GetLocaleInfoEx), their format pictures
+// translated with TranslateWindowsFormatPicture, and for a Japanese user the eras that the
+// system knows (the registry's list of Japanese eras, else the Japanese defaults).
 RegionalSettings ReadRegionalSettings();
+
+// A Windows date or time format picture (d dd ddd dddd, M MM MMM MMMM, y yy yyyy, g gg, h hh
+// H HH, m mm, s ss, t tt, text in '...' with '' for a quote) in the program's format language:
+// "yyyy/MM/dd" gives yyyy/mm/dd, "H:mm:ss" h:nn:ss, "tt" ampm, and after an era (g) the year
+// y or yy is the year within the era (e, ee). "/" and ":" stay unquoted and so stand for the
+// locale's separators; other literal text is quoted.
+std::string TranslateWindowsFormatPicture(std::string_view picture);
 
 // The LC_TIME texts of a locale as nl_langinfo gives them, in the locale's own codeset.
 struct LocaleTimeTexts {

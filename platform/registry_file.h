@@ -1,6 +1,6 @@
-// Locked access to the settings store's file (see RegistryStore for the rules): reads under a
-// shared advisory lock on "<store>.lock", changes as one read-modify-write under the
-// exclusive lock, written through a flushed temporary file and an atomic rename, with a copy
+// Locked access to the settings store's file (see RegistryStore for the rules): reads and
+// changes under the lock of "<store>.lock" (FileSystem::Lock), a change as one
+// read-modify-write written through a flushed temporary file and an atomic rename, with a copy
 // of a damaged file kept before the first save that drops its unreadable lines.
 #pragma once
 

@@ -1,12 +1,9 @@
 #include "platform/registry_store.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <utility>
 
 #include "platform/encoding.h"
+#include "platform/file_system.h"
 #include "platform/registry_file.h"
 #include "platform/registry_format.h"
 
@@ -82,37 +79,25 @@ bool IsWrongType(const Status& status) {
   return !status.ok() && status.code() == kRegistryWrongType;
 }
 
-std::string DefaultRegistryPath() {
-  const char* configured = std::getenv("ZELVORA_REGISTRY");
-  if (configured != nullptr && *configured != '\0') return configured;
-  std::string config;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  if (xdg != nullptr && xdg[0] == '/') {
-    config = xdg;
-  } else if (home != nullptr && *home != '\0') {
-    config = std::string(home) + "/.config";
-  } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
-    config = std::string(user->pw_dir) + "/.config";
-  } else {
-    return "";
-  }
-  return config + "/MORVID/registry.reg";
-}
-
 RegistryStore::RegistryStore() : RegistryStore(DefaultRegistryPath()) {}
 
 RegistryStore::RegistryStore(std::string file_path) : file_path_(std::move(file_path)) {}
 
 RegistryStore::~RegistryStore() = default;
 
+bool RegistryStore::Exists() {
+  return !file_path_.empty() && !IsNotFound(RealFileSystem().Stat(file_path_).status());
+}
+
 struct RegistryStore::BatchState {
   Result<RegistryDocument> document;  // the batch's reading, with its changes applied
   std::vector<Change> changes;
 };
 
-RegistryStore::Batch::Batch(RegistryStore& store) : store_(store), owner_(!store.batch_) {
-  if (!owner_) return;  // inside another batch, which reads and writes for both
+RegistryStore::Batch::Batch(RegistryStore& store)
+    : store_(store), owner_(!store.batch_ && !store.file_path_.empty()) {
+  // Inside another batch, which reads and writes for both; or a store without a file.
+  if (!owner_) return;
   store_.batch_ = std::make_unique<BatchState>(BatchState{ReadRegistryFile(store_.file_path_), {}});
 }
 

@@ -1,15 +1,17 @@
-// The per-user settings store, standing in for the per-user registry (HKEY_CURRENT_USER).
+// The per-user settings store: on Windows the registry itself (HKEY_CURRENT_USER); elsewhere,
+// and on Windows when ZELVORA_REGISTRY names a file (portable use, tests), a stand-in for it.
 //
-// The store is one UTF-8 file in the registry export format (platform/registry_format.h):
-// ZELVORA_REGISTRY when set, else ${XDG_CONFIG_HOME:-~/.config}/MORVID/registry.reg.
+// The stand-in is one UTF-8 file in the registry export format (platform/registry_format.h):
+// ZELVORA_REGISTRY when set, else ${XDG_CONFIG_HOME:-~/.config}/MORVID/registry.reg. A file that
+// the registry editor exported loads, and the file imports into the registry.
 //
 // Every operation reads the file anew, so several processes see each other's changes as they
 // would in the registry; a Batch groups many operations into one reading and one change. A read
-// takes a shared advisory lock (flock) on the companion file
-// "<store>.lock"; a change takes the exclusive lock, reads the whole file, changes it, writes
-// a temporary file beside it, flushes it to disk and renames it over the store, so two
-// processes changing different values never lose either, and the store is never seen half
-// written. A store file whose target is a symbolic link is replaced where the link points.
+// takes the lock of the companion file "<store>.lock" (FileSystem::Lock) for its moment; a
+// change takes it, reads the whole file, changes it, writes a temporary file beside it, flushes
+// it to disk and renames it over the store, so two processes changing different values never
+// lose either, and the store is never seen half written. A store file whose target is a
+// symbolic link is replaced where the link points.
 //
 // A damaged file keeps its readable parts: reads see the values of every readable key. The
 // first change that would drop unreadable lines first copies the file to "<store>.damaged"
@@ -49,8 +51,24 @@ bool IsMissingValue(const Status& status);
 bool IsWrongType(const Status& status);
 
 // ZELVORA_REGISTRY when set and not empty; else registry.reg in the folder MORVID of
-// XDG_CONFIG_HOME (when set and absolute) or of ~/.config. Empty when no home folder is known.
+// XDG_CONFIG_HOME (when set and absolute) or of ~/.config. Empty when no home folder is known,
+// and on Windows when ZELVORA_REGISTRY is not set (the registry itself is the store).
 std::string DefaultRegistryPath();
+
+// The key below HKEY_CURRENT_USER that holds everything the program stores there.
+inline constexpr char kUserSettingsKey[] = "\\Software\\MORVID\\Zelvora";
+
+class RegistryStore;
+
+// The user's settings store: the file at DefaultRegistryPath(), or on Windows without
+// ZELVORA_REGISTRY the registry. `read_only` gives a store that never changes anything (as
+// ReadOnlyRegistryStore). Never null; a file store without a path fails every operation.
+std::unique_ptr<RegistryStore> OpenUserSettingsStore(bool read_only);
+
+// The user's settings store as people are told of it: the file's path, or
+// "HKEY_CURRENT_USER\Software\MORVID\Zelvora" for the registry; empty when there is none (no
+// home folder is known).
+std::string UserSettingsStoreName();
 
 // The operations are virtual so that a test can wrap a store and make any one of them fail.
 class RegistryStore {
@@ -62,6 +80,9 @@ class RegistryStore {
   virtual ~RegistryStore();
 
   const std::string& file_path() const { return file_path_; }
+
+  // Whether the store holds anything yet: the file exists, or the program's key does.
+  virtual bool Exists();
 
   // Succeeds when `key_path` exists. When it does not: with `create`, creates it (its parents
   // are implied); without, fails with ENOENT.
@@ -95,7 +116,8 @@ class RegistryStore {
   // them in one locked read-modify-write, applied to the file as it is then, so that values
   // another process wrote meanwhile survive. Changes not committed are dropped when the
   // Batch ends. A Batch made while another one is open joins it: the outer one reads and
-  // writes for both.
+  // writes for both. A store without a file (the registry) has no batches: each operation
+  // goes to the registry at once, and Commit() has nothing left to do.
   class Batch {
    public:
     explicit Batch(RegistryStore& store);

@@ -1,12 +1,6 @@
 #include "platform/removable_media.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace zelvora {
 namespace {
@@ -40,14 +34,6 @@ std::string_view MountPointField(std::string_view line) {
   return line.substr(start, end == std::string_view::npos ? line.size() - start : end - start);
 }
 
-std::string UserName() {
-  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr) {
-    return entry->pw_name;
-  }
-  const char* user = std::getenv("USER");
-  return user != nullptr ? user : "";
-}
-
 }  // namespace
 
 std::vector<std::string> RemovableMediaIn(std::string_view table, std::string_view user) {
@@ -70,14 +56,6 @@ std::vector<std::string> RemovableMediaIn(std::string_view table, std::string_vi
     }
   }
   return media;
-}
-
-std::vector<std::string> MountedRemovableMedia() {
-  std::ifstream table("/proc/self/mounts");
-  if (!table) return {};
-  std::ostringstream text;
-  text << table.rdbuf();
-  return RemovableMediaIn(text.str(), UserName());
 }
 
 }  // namespace zelvora

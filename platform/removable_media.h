@@ -15,7 +15,7 @@ namespace zelvora {
 std::vector<std::string> RemovableMediaIn(std::string_view table, std::string_view user);
 
 // RemovableMediaIn for this process's mount table and the user the process runs as. An
-// unreadable table gives no media.
+// unreadable table gives no media. On Windows: the roots of the removable drives ("E:\\").
 std::vector<std::string> MountedRemovableMedia();
 
 }  // namespace zelvora

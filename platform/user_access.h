@@ -9,7 +9,8 @@
 namespace zelvora {
 
 // The effective user and group ids of the process and its supplementary groups, asked of the
-// system once (they do not change while the program runs), with the process's umask.
+// system once (they do not change while the program runs), with the process's umask. On
+// Windows, which has none of these, all zero.
 struct ProcessUser {
   uint32_t uid = 0;
   uint32_t gid = 0;
@@ -20,7 +21,8 @@ const ProcessUser& CurrentUser();
 
 // True when the user running the program may write the file that `info` describes, judged
 // from its owner, group and permission bits as the system judges them; the superuser may write
-// every file. Access control lists are not consulted.
+// every file. Access control lists are not consulted: on Windows only a read-only file is
+// judged not writable.
 bool MayWrite(const FileInfo& info);
 
 }  // namespace zelvora

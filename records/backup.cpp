@@ -45,7 +45,7 @@ bool CopyAsGeneration(FileSystem& fs, const std::string& data_path, const std::s
   if (!pending.ok()) return false;
   PendingFile file = std::move(pending).value();
   if (!file.Write(*content, &info, false).ok()) return false;
-  (void)file.SetTimes(info.last_access, info.last_write);
+  (void)file.SetTimes(info.last_access, info.last_write, info.created);
   return file.Commit(/*replace=*/false).ok() || file.committed();
 }
 

@@ -14,6 +14,7 @@
 #include "settings/settings_persistence.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/run_world.h"
+#include "tests/support/stamp_binary.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelvora {
@@ -350,15 +351,11 @@ TEST_F(StampCommandTest, SaveSettingsKeepsTheWindowsValuesAndAFreshProcessReadsT
       "\"WriteFName\"=\"/home/me/www/index.htm\"\r\n\r\n"
       "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState\\HistWriteFName]\r\n"
       "\"0\"=\"/home/me/www/index.htm\"\r\n");
-  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " ";
-  const std::string to_files = " >" + (site / "out.txt") + " 2>" + (site / "err.txt");
-  ASSERT_EQ(
-      std::system(
-          (command + "--save-settings --set WriteFmtIdx=4 --set AvoidList='*.pdf,*.zip'" + to_files)
-              .c_str()),
-      0);
+  const testing::BinaryRun saving = testing::RunStampBinary(
+      {"--save-settings", "--set", "WriteFmtIdx=4", "--set", "AvoidList=*.pdf,*.zip"});
+  ASSERT_EQ(saving.status, 0);
   // The stored MWTop is no number: loading falls back to the defaults, and says so.
-  EXPECT_NE(ReadBytes(site / "err.txt").find("registry value \"MWTop\""), std::string::npos);
+  EXPECT_NE(saving.err.find("registry value \"MWTop\""), std::string::npos);
 
   RegistryStore saved(store);
   EXPECT_EQ(*saved.ReadInteger(exit_state, "MWLeft"), 120);
@@ -372,9 +369,10 @@ TEST_F(StampCommandTest, SaveSettingsKeepsTheWindowsValuesAndAFreshProcessReadsT
 
   // With MWTop mended, the saved options are what a fresh process reads.
   ASSERT_TRUE(saved.WriteInteger(exit_state, "MWTop", 40).ok());
-  ASSERT_EQ(std::system((command + "--show-settings" + to_files).c_str()), 0);
-  EXPECT_EQ(ReadBytes(site / "err.txt"), "");
-  const std::string shown = ReadBytes(site / "out.txt");
+  const testing::BinaryRun showing = testing::RunStampBinary({"--show-settings"});
+  ASSERT_EQ(showing.status, 0);
+  EXPECT_EQ(showing.err, "");
+  const std::string shown = showing.out;
   EXPECT_TRUE(shown.starts_with("# settings store: " + store + "\n")) << shown;
   EXPECT_NE(shown.find("\nWriteFmtIdx=4\nAvoidList0=*.pdf\nAvoidList1=*.zip\nAssignWriteFmt=0\n"),
             std::string::npos)
@@ -396,8 +394,8 @@ TEST_F(StampCommandTest, AFolderNamedAsFileIsReportedAsAFolder) {
   const CommandRun run = Run({site.path()});
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_TRUE(run.err.starts_with("zelvora-stamp: \"" + site.path() +
-                                  "\" is a folder; name a page in it, such as \"" + site.path() +
-                                  "/index.htm\"\n"))
+                                  "\" is a folder; name a page in it, such as \"" +
+                                  (site / "index.htm") + "\"\n"))
       << run.err;
   EXPECT_FALSE(PathExists(LogFileName()));
 }
@@ -418,13 +416,11 @@ TEST(StampBinaryTest, ExitStatusAndStreamsOfTheRealProgram) {
   testing::TempDir site("binary");
   const std::string page = site / "page.htm";
   testing::WriteBytes(page, kMarked);
-  const std::string command = std::string(ZELVORA_STAMP_BINARY) + " " + page + " </dev/null >" +
-                              (site / "out.txt") + " 2>" + (site / "err.txt");
-  EXPECT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(ReadBytes(site / "out.txt"), "終了しました。\n");
-  EXPECT_NE(ReadBytes(site / "err.txt").find("◎日付を記入しました：" + page), std::string::npos);
-  EXPECT_EQ(WEXITSTATUS(std::system((std::string(ZELVORA_STAMP_BINARY) + " 2>/dev/null").c_str())),
-            kExitUsage);
+  const testing::BinaryRun run = testing::RunStampBinary({page});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "終了しました。\n");
+  EXPECT_NE(run.err.find("◎日付を記入しました：" + page), std::string::npos);
+  EXPECT_EQ(testing::RunStampBinary({}).status, kExitUsage);
 }
 
 }  // namespace

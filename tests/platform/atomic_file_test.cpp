@@ -60,7 +60,9 @@ TEST(AtomicFileTest, ReplacesContentAndPermissionsAndLeavesNoTemporaryFile) {
   like.mode = 0644;
   ASSERT_TRUE(ReplaceFileAtomically(RealFileSystem(), page, "new content", &like, true).ok());
   EXPECT_EQ(ReadBytes(page), "new content");
-  EXPECT_EQ(RealFileSystem().Stat(page)->mode, 0644u);
+  if (testing::FilesHavePermissionBits()) {
+    EXPECT_EQ(RealFileSystem().Stat(page)->mode, 0644u);
+  }
   EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
 }
 
@@ -110,9 +112,9 @@ TEST(AtomicFileTest, AFailedCloseAfterTheRenameIsStillReported) {
   const std::string page = dir / "page.htm";
   WriteBytes(page, "old");
   FaultInjectingFileSystem fs(RealFileSystem());
-  fs.Inject(testing::FailEvery(FsOp::kClose, EDQUOT));
+  fs.Inject(testing::FailEvery(FsOp::kClose, EIO));
   const Status status = ReplaceFileAtomically(fs, page, "new", nullptr, false);
-  EXPECT_EQ(status.code(), EDQUOT);
+  EXPECT_EQ(status.code(), EIO);
   EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
 }
 
@@ -157,6 +159,7 @@ TEST(AtomicFileTest, ASecondWriterOfTheSameFileWaitsForTheFirst) {
 
   // Another process (a fork would share the first writer's lock), which may take a while to
   // start (under the sanitizers, say): the first writer finishes only once it waits.
+  if (!testing::CanSeeLockWaiters()) GTEST_SKIP() << "no list of lock waiters to watch here";
   const int child = testing::StartHelper("second_writer", {page});
   EXPECT_TRUE(SomeoneWaitsForTheLockOf(writing.temporary_path()));
   EXPECT_EQ(ReadBytes(page), "old");  // the second writer is still waiting

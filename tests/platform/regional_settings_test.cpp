@@ -2,66 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
-#include <optional>
 #include <string>
 
 #include "platform/encoding.h"
-#include "tests/support/temp_dir.h"
+#include "tests/platform/japanese_regional_settings.h"
 
 namespace zelvora {
 namespace {
 
-// Sets or clears environment variables for the guard's lifetime.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(std::initializer_list<std::pair<const char*, const char*>> values) {
-    for (const auto& [name, value] : values) {
-      const char* old = std::getenv(name);
-      saved_[name] = old == nullptr ? std::nullopt : std::optional<std::string>(old);
-      Set(name, value);
-    }
-  }
-  ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) Set(name.c_str(), value ? value->c_str() : nullptr);
-  }
-
- private:
-  static void Set(const char* name, const char* value) {
-    if (value == nullptr) {
-      unsetenv(name);
-    } else {
-      setenv(name, value, 1);
-    }
-  }
-  std::map<std::string, std::optional<std::string>> saved_;
-};
-
-void ExpectJapaneseDefaults(const RegionalSettings& settings) {
-  EXPECT_EQ(settings.date_separator, "/");
-  EXPECT_EQ(settings.time_separator, ":");
-  EXPECT_EQ(settings.short_date_format, "yyyy/mm/dd");
-  EXPECT_EQ(settings.long_date_format, "yyyy\"年\"m\"月\"d\"日\"");
-  EXPECT_EQ(settings.short_time_format, "h:nn");
-  EXPECT_EQ(settings.long_time_format, "h:nn:ss");
-  EXPECT_EQ(settings.am_text, "午前");
-  EXPECT_EQ(settings.pm_text, "午後");
-  EXPECT_EQ(settings.long_month_names[0], "1月");
-  EXPECT_EQ(settings.short_month_names[11], "12月");
-  EXPECT_EQ(settings.long_day_names[0], "日曜日");
-  EXPECT_EQ(settings.long_day_names[6], "土曜日");
-  EXPECT_EQ(settings.short_day_names[3], "水");
-  ASSERT_EQ(settings.eras.size(), 5u);
-  EXPECT_EQ(settings.eras[0].name, "明治");
-  EXPECT_EQ(settings.eras[3].name, "平成");
-  EXPECT_EQ(settings.eras[3].start_year, 1989);
-  EXPECT_EQ(settings.eras[3].start_day, 8);
-  EXPECT_EQ(settings.eras[4].name, "令和");
-  EXPECT_EQ(settings.eras[4].start_month, 5);
+TEST(RegionalSettingsTest, JapaneseDefaults) {
+  testing::ExpectJapaneseDefaults(JapaneseRegionalSettings());
 }
-
-TEST(RegionalSettingsTest, JapaneseDefaults) { ExpectJapaneseDefaults(JapaneseRegionalSettings()); }
 
 TEST(RegionalSettingsTest, TranslatesStrftimeFormats) {
   const std::pair<const char*, const char*> cases[] = {
@@ -210,74 +161,6 @@ TEST(RegionalSettingsTest, SelfReferringCompositesDoNotLoop) {
   const RegionalSettings settings = RegionalSettingsFromLocaleTexts(texts, false);
   EXPECT_EQ(settings.short_date_format, "mm/dd/yy/dd");
   EXPECT_EQ(settings.long_date_format, "mm/dd/yy/dd yyyy");
-}
-
-TEST(RegionalSettingsTest, CAndPosixLocalesAndMissingLocalesGiveTheJapaneseDefaults) {
-  for (const char* name : {"C", "POSIX", "C.UTF-8", "xx_NOWHERE.UTF-8"}) {
-    const ScopedEnvironment environment({{"LC_ALL", name}});
-    ExpectJapaneseDefaults(ReadRegionalSettings());
-  }
-  const ScopedEnvironment environment(
-      {{"LC_ALL", nullptr}, {"LC_TIME", nullptr}, {"LANG", nullptr}});
-  ExpectJapaneseDefaults(ReadRegionalSettings());
-}
-
-// Real locales, compiled from the system's locale sources into a private folder. Only the C
-// locales are installed on the build machines, so these tests skip where localedef cannot
-// build them.
-class InstalledLocaleTest : public ::testing::Test {
- protected:
-  static void TearDownTestSuite() {
-    delete folder_;
-    folder_ = nullptr;
-  }
-
-  // Builds the locale `input`.`charmap` (e.g. ja_JP.UTF-8) unless it is there already;
-  // skips the test when it cannot be built.
-  void Require(const std::string& input, const std::string& charmap) {
-    if (folder_ == nullptr) folder_ = new testing::TempDir("locales");
-    const std::string target = folder_->path() + "/" + input + "." + charmap;
-    const std::string command =
-        "localedef -i " + input + " -f " + charmap + " " + target + " >/dev/null 2>&1";
-    if (!testing::PathExists(target) && std::system(command.c_str()) != 0) {
-      GTEST_SKIP() << "localedef could not build " << input << "." << charmap;
-    }
-  }
-
-  static inline testing::TempDir* folder_ = nullptr;
-};
-
-TEST_F(InstalledLocaleTest, ReadsAJapaneseLocale) {
-  Require("ja_JP", "UTF-8");
-  Require("ja_JP", "EUC-JP");
-  if (IsSkipped()) return;
-  for (const char* name : {"ja_JP.UTF-8", "ja_JP.EUC-JP"}) {
-    const ScopedEnvironment environment({{"LOCPATH", folder_->path().c_str()}, {"LC_ALL", name}});
-    const RegionalSettings settings = ReadRegionalSettings();
-    EXPECT_EQ(settings.short_date_format, "yyyy\"年\"mm\"月\"dd\"日\"") << name;
-    EXPECT_EQ(settings.long_time_format, "hh\"時\"nn\"分\"ss\"秒\"") << name;
-    EXPECT_EQ(settings.short_month_names[0], "1月") << name;
-    EXPECT_EQ(settings.long_day_names[1], "月曜日") << name;
-    EXPECT_EQ(settings.am_text, "午前") << name;
-    EXPECT_EQ(settings.eras.size(), 5u) << name;
-  }
-}
-
-TEST_F(InstalledLocaleTest, ReadsAnEnglishLocaleNamedForTimeOnly) {
-  Require("en_US", "UTF-8");
-  Require("ja_JP", "UTF-8");
-  if (IsSkipped()) return;
-  const ScopedEnvironment environment({{"LOCPATH", folder_->path().c_str()},
-                                       {"LC_ALL", nullptr},
-                                       {"LC_TIME", "en_US.UTF-8"},
-                                       {"LANG", "ja_JP.UTF-8"}});
-  const RegionalSettings settings = ReadRegionalSettings();
-  EXPECT_EQ(settings.short_date_format, "mm/dd/yyyy");
-  EXPECT_EQ(settings.long_date_format, "dddd dd mmmm yyyy");
-  EXPECT_EQ(settings.long_time_format, "hh:nn:ss ampm");
-  EXPECT_EQ(settings.long_month_names[0], "January");
-  EXPECT_EQ(settings.pm_text, "PM");
-  EXPECT_TRUE(settings.eras.empty());
 }
 
 }  // namespace

@@ -10,13 +10,17 @@ namespace zelvora::testing {
 
 using HelperMain = int (*)(const std::vector<std::string>& args);
 
+// The first argument of a helper's command line, followed by the helper's name.
+extern const char kHelperFlag[];
+
 // Registers `main` under `name`; returns true so it can initialise a static.
 bool RegisterHelper(const char* name, HelperMain main);
 
 // When argv asks for a helper, runs it and returns its exit status; otherwise returns -1.
 int RunHelperIfRequested(int argc, char** argv);
 
-// Starts the test binary as helper `name` with `args`; returns the child's process id.
+// Starts the test binary as helper `name` with `args`; returns the child's process id (-1
+// when it could not be started).
 int StartHelper(const std::string& name, const std::vector<std::string>& args);
 
 // Waits for the process `pid` and returns its exit status (-1 when it did not exit normally).

@@ -6,6 +6,20 @@
 namespace zelvora::testing {
 namespace {
 
+// Whether either path holds `fragment`, which tests write with "/" for any separator (so that
+// one fragment matches on Windows too); an empty fragment matches every path.
+bool PathContains(const std::string& path, const std::string& second_path,
+                  const std::string& fragment) {
+  if (fragment.empty()) return true;
+  const auto with_slashes = [](std::string text) {
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+  };
+  const std::string wanted = with_slashes(fragment);
+  return with_slashes(path).find(wanted) != std::string::npos ||
+         with_slashes(second_path).find(wanted) != std::string::npos;
+}
+
 const char* OperationName(FsOp op) {
   switch (op) {
     case FsOp::kStat:
@@ -91,10 +105,10 @@ class FaultInjectingWritableFile : public WritableFile {
     return inner_->CopyPermissions(like);
   }
 
-  Status SetTimes(std::optional<FileTime> last_access,
-                  std::optional<FileTime> last_write) override {
+  Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write,
+                  std::optional<FileTime> created) override {
     if (auto failure = owner_.Check(FsOp::kSetTimes, path_)) return *failure;
-    return inner_->SetTimes(last_access, last_write);
+    return inner_->SetTimes(last_access, last_write, created);
   }
 
   Result<FileInfo> Info() override {
@@ -184,9 +198,7 @@ int FaultInjectingFileSystem::CallCount(FsOp op) const {
 
 bool FaultInjectingFileSystem::MatchesPath(const Fault& fault, const std::string& path,
                                            const std::string& second_path) const {
-  if (fault.path_contains.empty()) return true;
-  return path.find(fault.path_contains) != std::string::npos ||
-         second_path.find(fault.path_contains) != std::string::npos;
+  return PathContains(path, second_path, fault.path_contains);
 }
 
 bool FaultInjectingFileSystem::Fires(ActiveFault& active) {
@@ -199,9 +211,7 @@ std::optional<Status> FaultInjectingFileSystem::Check(FsOp op, const std::string
                                                       const std::string& second_path) {
   for (Hook& hook : hooks_) {
     if (hook.op != op) continue;
-    const bool matches = hook.path_contains.empty() ||
-                         path.find(hook.path_contains) != std::string::npos ||
-                         second_path.find(hook.path_contains) != std::string::npos;
+    const bool matches = PathContains(path, second_path, hook.path_contains);
     if (matches && ++hook.matched == hook.nth) hook.action();
   }
   calls_.push_back({op, path, second_path, false});

@@ -1,12 +1,9 @@
 // A genuinely small disk for tests: a tmpfs of a few kilobytes mounted over a temporary
-// folder, where the system allows it (it needs the right to mount).
+// folder, where the system allows it (on Linux, with the right to mount; never on Windows).
 #pragma once
 
-#include <sys/mount.h>
-
-#include <cerrno>
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "tests/support/temp_dir.h"
 
@@ -16,18 +13,8 @@ class SmallDisk {
  public:
   // Mounts a tmpfs of `size` (e.g. "64k"); mounted() tells whether it worked and, when not,
   // why_not() says so for the skip message.
-  explicit SmallDisk(const std::string& size) {
-    const std::string options = "size=" + size;
-    if (mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0) {
-      mounted_ = true;
-    } else {
-      why_not_ = std::string("cannot mount a small tmpfs here (") + std::strerror(errno) +
-                 "); the full-disk case is covered by fault injection only";
-    }
-  }
-  ~SmallDisk() {
-    if (mounted_) umount2(dir_.path().c_str(), MNT_DETACH);
-  }
+  explicit SmallDisk(const std::string& size);
+  ~SmallDisk();
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;
 

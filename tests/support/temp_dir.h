@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace zelvora::testing {
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it on destruction.
+// A fresh folder under $TMPDIR (or /tmp; on Windows the user's folder for temporary files),
+// removed with everything in it on destruction.
 class TempDir {
  public:
   explicit TempDir(std::string_view tag = "test");
@@ -15,14 +17,18 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The folder, without a trailing "/".
+  // The folder, without a trailing separator.
   const std::string& path() const { return path_; }
-  // path() + "/" + relative.
+  // path() + "/" + relative; on Windows with "\\" for every "/", as the program writes paths.
   std::string operator/(std::string_view relative) const;
 
  private:
   std::string path_;
 };
+
+// The UTF-8 path `utf8` as the standard library's file functions take it (on Windows a
+// narrow string would be read in the ANSI code page).
+std::filesystem::path NativePath(std::string_view utf8);
 
 // Creates `path` and any missing parent folders.
 void MakeFolder(const std::string& path);
@@ -36,5 +42,25 @@ void SetModifiedTime(const std::string& path, int64_t unix_seconds);
 int64_t ModifiedTime(const std::string& path);
 // Removes `path` and everything below it; a missing path is no error.
 void RemoveTree(const std::string& path);
+
+// Whether files carry POSIX permission bits that a program sets (not on Windows, where only
+// a read-only attribute stands for them).
+bool FilesHavePermissionBits();
+
+// Whether the system shows which processes wait for a file's lock (/proc/locks on Linux).
+bool CanSeeLockWaiters();
+
+// Whether tests may make symbolic links here: not on Windows, where it takes a privilege.
+bool CanMakeSymlinks();
+// Makes `link` a symbolic link to `target` (taken as written); false when it could not.
+bool MakeSymlink(const std::string& target, const std::string& link);
+// True when `path` itself is a symbolic link.
+bool IsSymlink(const std::string& path);
+// What the symbolic link `path` holds; empty when it is none.
+std::string SymlinkTarget(const std::string& path);
+// Makes `new_path` a second name (hard link) of the file `existing`; false when it could not.
+bool MakeHardLink(const std::string& existing, const std::string& new_path);
+// Makes `path` a named pipe; false where the system has none that a path names (Windows).
+bool MakeNamedPipe(const std::string& path);
 
 }  // namespace zelvora::testing

@@ -1,4 +1,4 @@
-#include "platform/posix_file_system.h"
+#include "platform/file_system_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,9 +14,9 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
+#include "platform/open_files_posix.h"
 #include "platform/paths.h"
-#include "platform/posix_calls.h"
-#include "platform/posix_open_files.h"
+#include "platform/system_calls_posix.h"
 
 namespace zelvora {
 namespace {
@@ -364,22 +364,6 @@ Status RenameNoReplaceByLink(const std::string& from, const std::string& to) {
   if (errno != ENOENT) return SystemError("lstat", to, errno);
   if (rename(from.c_str(), to.c_str()) != 0) return SystemError("rename", both, errno);
   return Status::Ok();
-}
-
-Result<bool> FileSystem::HasSubfolder(const std::string& path) {
-  auto entries = ListFolder(path);
-  if (!entries.ok()) return entries.status();
-  return std::any_of(entries->begin(), entries->end(),
-                     [](const FolderEntry& entry) { return entry.is_folder; });
-}
-
-bool SameFileVersion(const FileInfo& a, const FileInfo& b) {
-  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-         a.last_write == b.last_write && a.last_change == b.last_change;
-}
-
-bool IsNotFound(const Status& status) {
-  return !status.ok() && (status.code() == ENOENT || status.code() == ENOTDIR);
 }
 
 FileSystem& RealFileSystem() {

@@ -1,4 +1,4 @@
-#include "platform/posix_open_files.h"
+#include "platform/open_files_posix.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/posix_calls.h"
+#include "platform/system_calls_posix.h"
 #include "platform/user_access.h"
 
 namespace zelvora::posix {
@@ -67,8 +67,9 @@ class PosixWritableFile : public WritableFile {
     return Status::Ok();
   }
 
-  Status SetTimes(std::optional<FileTime> last_access,
-                  std::optional<FileTime> last_write) override {
+  // Linux cannot set a creation time: `created` is left out.
+  Status SetTimes(std::optional<FileTime> last_access, std::optional<FileTime> last_write,
+                  std::optional<FileTime> /*created*/) override {
     if (fd_ < 0) return SystemError("futimens", path_, EBADF);
     const struct timespec times[2] = {ToTimespec(last_access), ToTimespec(last_write)};
     if (futimens(fd_, times) != 0) return SystemError("futimens", path_, errno);

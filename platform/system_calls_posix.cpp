@@ -1,4 +1,4 @@
-#include "platform/posix_calls.h"
+#include "platform/system_calls_posix.h"
 
 #include <sys/file.h>
 #include <unistd.h>

@@ -27,6 +27,12 @@ bool IsTerminal(StandardStream stream) {
   return false;
 }
 
+void UseUtf8StandardStreams() {}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 void CatchInterrupts() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;

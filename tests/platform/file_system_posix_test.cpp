@@ -1,4 +1,4 @@
-#include "platform/posix_file_system.h"
+#include "platform/file_system_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

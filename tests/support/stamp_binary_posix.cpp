@@ -55,8 +55,8 @@ void Redirect(const std::string& path, int target, int flags) {
 
 bool HaveFiuRun() { return std::system("command -v fiu-run >/dev/null 2>&1") == 0; }
 
-pid_t StartStampBinary(const std::vector<std::string>& args, const BinaryOptions& options,
-                       const std::string& out_path, const std::string& err_path) {
+int StartStampBinary(const std::vector<std::string>& args, const BinaryOptions& options,
+                     const std::string& out_path, const std::string& err_path) {
   const pid_t pid = fork();
   if (pid == 0) Exec(args, options, out_path, err_path);
   return pid;

@@ -1,0 +1,18 @@
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/windows_process_win32.h"
+
+namespace zelvora::testing {
+
+int StartHelper(const std::string& name, const std::vector<std::string>& args) {
+  ProcessSpec spec;
+  spec.words = {ZELVORA_TEST_HELPER_BINARY, kHelperFlag + name};
+  spec.words.insert(spec.words.end(), args.begin(), args.end());
+  return StartProcess(spec);
+}
+
+int WaitForExit(int pid) { return WaitForProcess(pid); }
+
+}  // namespace zelvora::testing
