@@ -107,6 +107,9 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   // The page is a new file once written: reached again under another name, it is known.
   const auto written = file->Info();
 
+  // A page that another program holds so that it cannot be replaced (Windows) is reported
+  // before its generations move: while it is held they could not be put back.
+  if (!fs.CheckReplaceable(*data_path).ok()) return AnswerWriteFailure(context, page);
   BackupRotation rotation;
   if (RotateBackups(context, page.file_name, *data_path, &rotation) == Flow::kAbort) return false;
   const Status committed = file->Commit();

@@ -53,6 +53,9 @@ class CachingFileSystem : public FileSystem {
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   Status Link(const std::string& existing, const std::string& new_path) override;
   Status Remove(const std::string& path) override;
+  Status CheckReplaceable(const std::string& path) override {
+    return inner_.CheckReplaceable(path);
+  }
   Status RemoveAbandoned(const std::string& path, bool wait) override;
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override;

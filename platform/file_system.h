@@ -174,6 +174,14 @@ class FileSystem {
   // Deletes the file `path` (not a folder).
   virtual Status Remove(const std::string& path) = 0;
 
+  // Whether the existing file `path` can be replaced by a rename now. On Windows a file that
+  // another program holds open without letting others delete it cannot be, and this fails
+  // with EBUSY and the system's reason; elsewhere nothing stands in the way.
+  virtual Status CheckReplaceable(const std::string& path) {
+    (void)path;
+    return Status::Ok();
+  }
+
   // Deletes `path`, a temporary file of some run, unless a live run is writing it: it is
   // locked (see WritableFile), or it is empty and younger than a minute (its writer may be
   // about to lock it: a writer locks its file before it writes anything). Fails with EBUSY

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/open_files_win32.h"
@@ -30,6 +33,9 @@ constexpr size_t kMostPerRead = size_t{1} << 30;
 // scanner, the search indexer) is tried again this often, this far apart, before it fails.
 constexpr int kRenameAttempts = 10;
 constexpr auto kRenamePause = std::chrono::milliseconds(50);
+
+// FileRenameInfoEx of Windows 10 (1709), which MinGW's headers declare for later versions only.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 
 // The failure of `operation` on `path` with `error`. Windows reports a path that runs through
 // a file ("page.htm\x") as missing; it is told apart, as POSIX systems do (ENOTDIR).
@@ -273,6 +279,19 @@ class Win32FileSystem : public FileSystem {
     return win32::RemoveAbandoned(path, wait);
   }
 
+  // Asks for the right to delete the file, which a rename over it needs too, and gives it
+  // back at once.
+  Status CheckReplaceable(const std::string& path) override {
+    auto wide = SystemPath(path);
+    if (!wide.ok()) return wide.status();
+    ScopedHandle handle(CreateFileW(wide->c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (handle.valid()) return Status::Ok();
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) return SystemError("replace", path, error);
+    return Status::Ok();  // anything else, the replace itself reports
+  }
+
   Status SetFileTimes(const std::string& path, std::optional<FileTime> last_access,
                       std::optional<FileTime> last_write) override {
     auto handle = Open(path, FILE_WRITE_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, "open");
@@ -342,14 +361,40 @@ class Win32FileSystem : public FileSystem {
     if (!wide_from.ok()) return wide_from.status();
     auto wide_to = SystemPath(to);
     if (!wide_to.ok()) return wide_to.status();
+    if ((flags & MOVEFILE_REPLACE_EXISTING) != 0 && ReplaceLikePosix(*wide_from, *wide_to)) {
+      return Status::Ok();
+    }
     for (int attempt = 1;; ++attempt) {
       if (MoveFileExW(wide_from->c_str(), wide_to->c_str(), flags)) return Status::Ok();
       const DWORD error = GetLastError();
-      if (error != ERROR_SHARING_VIOLATION || attempt == kRenameAttempts) {
+      // A file that another program has open for a moment (a run reading the page, a virus
+      // scanner) cannot be replaced the classic way until it is closed again.
+      const bool in_use =
+          error == ERROR_SHARING_VIOLATION ||
+          (error == ERROR_ACCESS_DENIED && (flags & MOVEFILE_REPLACE_EXISTING) != 0);
+      if (!in_use || attempt == kRenameAttempts) {
         return SystemError("rename", from + " -> " + to, error);
       }
       std::this_thread::sleep_for(kRenamePause);
     }
+  }
+
+  // Renames `from` over `to` with POSIX semantics (Windows 10 on NTFS): the name changes hands
+  // at once even while other programs have the old file open, as long as they let it be
+  // deleted. False where the system or the file system does not offer it.
+  static bool ReplaceLikePosix(const std::wstring& from, const std::wstring& to) {
+    ScopedHandle handle(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.valid()) return false;
+    const size_t name_bytes = to.size() * sizeof(wchar_t);
+    std::vector<char> buffer(offsetof(FILE_RENAME_INFO, FileName) + name_bytes + sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(name_bytes);
+    std::memcpy(info->FileName, to.c_str(), name_bytes + sizeof(wchar_t));
+    return SetFileInformationByHandle(handle.get(), kFileRenameInfoEx, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
   }
 
   // Calls `visit(data)` for each entry of folder `path` but "." and "..", in the order the

@@ -115,7 +115,7 @@ Status ChangeRegistryFile(const std::string& file_path,
     status = KeepDamagedCopy(fs, target, original);
     if (!status.ok()) return status;
   }
-  return ReplaceStoreFile(fs, target, FormatRegistryText(document));
+  return ReplaceStoreFile(fs, target, StoreFileBytes(FormatRegistryText(document)));
 }
 
 }  // namespace zelvora

@@ -12,6 +12,12 @@
 
 namespace zelvora {
 
+// The bytes of a store file that holds `text` (UTF-8, lines ended by LF) as this system's
+// registry editor writes such a file: UTF-8 as it is on POSIX systems; on Windows UTF-16LE with
+// a byte-order mark and CR LF line ends, which the registry editor imports with every
+// character (it would read UTF-8 in the ANSI code page). Reading takes either form.
+std::string StoreFileBytes(std::string_view text);
+
 // The content of the store file `file_path`; a missing file is an empty store. Fails when the
 // file cannot be read, is no regular file or is larger than any real store (EFBIG).
 Result<RegistryDocument> ReadRegistryFile(const std::string& file_path);

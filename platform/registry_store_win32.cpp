@@ -1,3 +1,4 @@
+#include "platform/registry_file.h"
 #include "platform/registry_store.h"
 
 #include <windows.h>
@@ -237,6 +238,22 @@ std::unique_ptr<RegistryStore> OpenUserSettingsStore(bool read_only) {
   if (file.empty()) return std::make_unique<WindowsRegistryStore>(read_only);
   if (read_only) return std::make_unique<ReadOnlyRegistryStore>(file);
   return std::make_unique<RegistryStore>(file);
+}
+
+std::string StoreFileBytes(std::string_view text) {
+  std::string crlf;
+  crlf.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  const std::wstring wide = win32::Wide(crlf);
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t unit : wide) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>((unit >> 8) & 0xFF);
+  }
+  return bytes;
 }
 
 std::string UserSettingsStoreName() {

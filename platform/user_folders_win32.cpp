@@ -1,7 +1,8 @@
 #include "platform/user_folders.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>  // after windows.h, which declares what it uses
 
 #include <cerrno>
 #include <string>

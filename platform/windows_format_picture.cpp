@@ -35,6 +35,28 @@ std::string_view FormOf(char letter, size_t count, bool after_era) {
   }
 }
 
+// Adds the quoted text that begins at `picture[start]` (a quote) and returns the position
+// after it. Quoted text runs to the next quote that is not doubled; two quotes stand for one,
+// inside quoted text as outside it ("''").
+size_t AddQuoted(std::string_view picture, size_t start, FormatWriter& format) {
+  std::string text;
+  size_t pos = start + 1;
+  while (pos < picture.size()) {
+    if (picture[pos] != '\'') {
+      text += picture[pos++];
+    } else if (pos + 1 < picture.size() && picture[pos + 1] == '\'') {
+      text += '\'';
+      pos += 2;
+    } else {
+      ++pos;  // the closing quote
+      if (text.empty()) text = "'";
+      break;
+    }
+  }
+  format.AddLiteral(text);
+  return pos;
+}
+
 }  // namespace
 
 std::string TranslateWindowsFormatPicture(std::string_view picture) {
@@ -44,24 +66,26 @@ std::string TranslateWindowsFormatPicture(std::string_view picture) {
   while (pos < picture.size()) {
     const char c = picture[pos];
     if (c == '\'') {
-      // Quoted text runs to the next quote; two quotes stand for one.
-      const size_t end = picture.find('\'', pos + 1);
-      const std::string_view quoted =
-          picture.substr(pos + 1, (end == std::string_view::npos ? picture.size() : end) - pos - 1);
-      format.AddLiteral(quoted.empty() && end != std::string_view::npos ? "'" : quoted);
-      pos = end == std::string_view::npos ? picture.size() : end + 1;
+      pos = AddQuoted(picture, pos, format);
       continue;
     }
     size_t run = 1;
     while (pos + run < picture.size() && picture[pos + run] == c) ++run;
     const std::string_view form = FormOf(c, run, after_era);
-    if (form.empty()) {
-      format.AddLiteral(picture.substr(pos, run));
-    } else {
+    if (!form.empty()) {
       format.AddSpecifier(form);
       after_era = after_era || c == 'g';
+      pos += run;
+      continue;
     }
-    pos += run;
+    // Literal text, up to the next specifier or quote, in one piece ("年" is three bytes).
+    size_t end = pos + run;
+    while (end < picture.size() && picture[end] != '\'' &&
+           FormOf(picture[end], 1, after_era).empty()) {
+      ++end;
+    }
+    format.AddLiteral(picture.substr(pos, end - pos));
+    pos = end;
   }
   return format.text();
 }

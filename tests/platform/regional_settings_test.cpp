@@ -14,6 +14,31 @@ TEST(RegionalSettingsTest, JapaneseDefaults) {
   testing::ExpectJapaneseDefaults(JapaneseRegionalSettings());
 }
 
+TEST(RegionalSettingsTest, TranslatesWindowsFormatPictures) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"yyyy/MM/dd", "yyyy/mm/dd"},
+      {"yyyy'年'M'月'd'日'", "yyyy\"年\"m\"月\"d\"日\""},
+      {"H:mm:ss", "h:nn:ss"},
+      {"h:mm tt", "h:nn ampm"},
+      {"tt h:mm", "ampm h:nn"},
+      {"dddd, MMMM d, yyyy", "dddd, mmmm d, yyyy"},
+      {"ddd MMM yy", "ddd mmm yy"},
+      {"ggy'年'M'月'd'日'", "gge\"年\"m\"月\"d\"日\""},
+      {"gg yy/MM/dd", "gg ee/mm/dd"},
+      {"dd.MM.yyyy", "dd.mm.yyyy"},
+      {"d 'de' MMMM 'de' yyyy", "d \"de\" mmmm \"de\" yyyy"},
+      {"'It''s' H", "\"It\"\"'\"\"s\" h"},
+      {"HH'h'mm", "hh\"h\"nn"},
+      {"MMMMd", "mmmmd"},
+      {"dddd''d", "dddd\"'\"d"},
+      {"ddd d", "ddd d"},
+      {"", ""},
+  };
+  for (const auto& [picture, expected] : cases) {
+    EXPECT_EQ(TranslateWindowsFormatPicture(picture), expected) << picture;
+  }
+}
+
 TEST(RegionalSettingsTest, TranslatesStrftimeFormats) {
   const std::pair<const char*, const char*> cases[] = {
       {"%Y/%m/%d", "yyyy/mm/dd"},

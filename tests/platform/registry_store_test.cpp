@@ -35,7 +35,7 @@ TEST_F(RegistryStoreTest, WritesTheRegistryExportFormat) {
   ASSERT_TRUE(store_.WriteString(kKey, "WriteFmtStr", "yyyy/mm/dd").ok());
   ASSERT_TRUE(store_.WriteString(kKey, "Folder", "C:\\a \"b\"").ok());
   ASSERT_TRUE(store_.WriteInteger(kKey, "ErrCope", -1).ok());
-  EXPECT_EQ(ReadBytes(StorePath()),
+  EXPECT_EQ(testing::ReadText(StorePath()),
             std::string(kHeader) +
                 "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\n"
                 "\"MaxLog\"=dword:000001f4\n"
@@ -93,7 +93,7 @@ TEST_F(RegistryStoreTest, NamesAreMatchedWithoutCaseAndKeepTheirSpelling) {
   ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 1).ok());
   ASSERT_TRUE(store_.WriteInteger("\\software\\morvid\\zelvora\\preference", "MAXLOG", 2).ok());
   EXPECT_EQ(*store_.ReadInteger(kKey, "maxlog"), 2);
-  EXPECT_NE(ReadBytes(StorePath())
+  EXPECT_NE(testing::ReadText(StorePath())
                 .find("[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]\n"
                       "\"MaxLog\"=dword:00000002\n"),
             std::string::npos);
@@ -119,7 +119,7 @@ TEST_F(RegistryStoreTest, TextWithLineBreaksRoundTripsInHexForm) {
   const std::string text = "first line\r\nsecond \"line\"\n表";
   ASSERT_TRUE(store_.WriteString(kKey, "Multi", text).ok());
   ASSERT_TRUE(store_.WriteInteger(kKey, "After", 3).ok());
-  EXPECT_NE(ReadBytes(StorePath()).find("\"Multi\"=hex(1):66,00,69,00"), std::string::npos);
+  EXPECT_NE(testing::ReadText(StorePath()).find("\"Multi\"=hex(1):66,00,69,00"), std::string::npos);
   EXPECT_EQ(*RegistryStore(StorePath()).ReadString(kKey, "Multi"), text);
   EXPECT_EQ(*store_.ReadInteger(kKey, "After"), 3);
 }
@@ -171,7 +171,7 @@ TEST_F(RegistryStoreTest, ValuesOfForeignTypesSurviveASaveAndReadAsWrongType) {
              std::string(kHeader) + "[HKEY_CURRENT_USER\\" + (kKey + 1) + "]\n" + foreign + "\n");
   ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 50).ok());
 
-  EXPECT_NE(ReadBytes(StorePath()).find(foreign), std::string::npos);
+  EXPECT_NE(testing::ReadText(StorePath()).find(foreign), std::string::npos);
   for (const char* name : {"Multi", "Blob", "Quad"}) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(*store_.ValueExists(kKey, name));
@@ -294,7 +294,7 @@ TEST_F(RegistryStoreTest, AStoreBehindASymbolicLinkStaysALink) {
   ASSERT_TRUE(testing::MakeSymlink(real, StorePath()));
   ASSERT_TRUE(store_.WriteInteger(kKey, "MaxLog", 50).ok());
   EXPECT_TRUE(testing::IsSymlink(StorePath()));
-  EXPECT_NE(ReadBytes(real).find("\"MaxLog\"=dword:00000032"), std::string::npos);
+  EXPECT_NE(testing::ReadText(real).find("\"MaxLog\"=dword:00000032"), std::string::npos);
 }
 
 // Two processes write many values each into one store at the same time.

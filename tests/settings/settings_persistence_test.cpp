@@ -108,7 +108,7 @@ TEST_F(SettingsPersistenceTest, SavesTheDocumentedLayout) {
   TSetting setting;
   setting.ErrCope = -1;  // unclamped: stored sign-extended
   SaveComplete(setting);
-  const std::string text = ReadBytes(store_.file_path());
+  const std::string text = testing::ReadText(store_.file_path());
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\ExitState]\n"
                       "\"MWLeft\"=dword:00000078\n\"MWTop\"=dword:ffffffe2\n"
                       "\"WriteFName\"=\"/site/index.html\"\n\"FileSelFolder\"=\"/site/\"\n"
@@ -135,7 +135,7 @@ TEST_F(SettingsPersistenceTest, TheNewerOptionsFollowTheDocumentedOnes) {
   TSetting setting;
   setting.SiteRoot = "/srv/www";
   SaveComplete(setting);
-  const std::string text = ReadBytes(store_.file_path());
+  const std::string text = testing::ReadText(store_.file_path());
   EXPECT_NE(text.find("\"ErrCope\"=dword:00000002\n\"UseGitDates\"=dword:00000000\n"
                       "\"SiteRoot\"=\"/srv/www\"\n\"FollowAnyAnchor\"=dword:00000000\n"),
             std::string::npos)

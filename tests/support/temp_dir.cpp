@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/encoding.h"
+
 namespace zelvora::testing {
 namespace fs = std::filesystem;
 
@@ -34,6 +36,20 @@ std::string ReadBytes(const std::string& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::string ReadText(const std::string& path) {
+  std::string bytes = ReadBytes(path);
+  if (bytes.starts_with("\xFF\xFE")) {
+    auto text = ConvertText(std::string_view(bytes).substr(2), "UTF-16LE", kUtf8);
+    EXPECT_TRUE(text.ok()) << path << ": " << text.status().message();
+    bytes = text.ok() ? *text : std::string();
+  }
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' || i + 1 >= bytes.size() || bytes[i + 1] != '\n') text += bytes[i];
+  }
+  return text;
 }
 
 void RemoveTree(const std::string& path) {

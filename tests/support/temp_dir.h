@@ -36,6 +36,10 @@ void MakeFolder(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 // The whole content of `path`; fails the current test when it cannot be read.
 std::string ReadBytes(const std::string& path);
+// The text of a file in UTF-8 with LF line ends: a UTF-16LE file with its byte-order mark
+// (the form the registry editor writes, and the settings store on Windows) is converted, and
+// CR LF becomes LF.
+std::string ReadText(const std::string& path);
 bool PathExists(const std::string& path);
 // Sets the last-write (and last-access) time of `path` to `unix_seconds`.
 void SetModifiedTime(const std::string& path, int64_t unix_seconds);

@@ -1,7 +1,8 @@
 #include "tests/support/windows_process_win32.h"
 
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h>  // after windows.h, which declares what it uses
 
 #include <map>
 #include <mutex>
