@@ -29,6 +29,9 @@
 #   bigfolder  300 pages dated by one folder of 17,000 files, first stamp       goal <= 2 s
 #   git     a trial run over the 10,000-page site committed to a git repository, with
 #           UseGitDates against without: the extra time                        goal <= 1 s
+#   windows (only when asked for) the same first stamp of the 10,000-page site by
+#           zelvora-stamp.exe under wine against the Linux program, side by side, and
+#           whether both wrote the same bytes                                  no goal
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -46,7 +49,8 @@ usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
   --only LIST      run only these comma-separated parts:
                    first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,
-                   syscalls,ratios,startup,bigfolder,git
+                   syscalls,ratios,startup,bigfolder,git; and windows, which is
+                   not among the default parts (it needs scripts/build-windows.sh)
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -556,6 +560,53 @@ if wants bigfolder; then
     "wrote $(written "$work/logs/bigfolder.err") pages"
   wall=$(field bigfolder wall_s)
   report "300 pages dated by a 17,000-file folder" "$wall s" "<= 2 s" "$(verdict "$wall" 2)"
+fi
+
+# --- the Windows program under wine ---------------------------------------------------------
+
+if wants windows; then
+  exe="$repo/build-windows/zelvora-stamp.exe"
+  [ -f "$exe" ] || "$repo/scripts/build-windows.sh" >/dev/null
+  site="$work/site-$first_pages"
+  generate "$site" "$first_pages"
+  (
+    export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8
+    wineserver -k 2>/dev/null || true
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    wineboot --init >/dev/null 2>&1
+    measure wine-start wine "$exe" --version >/dev/null
+    linux_walls=() wine_walls=()
+    for ((r = 1; r <= repeat; r++)); do
+      # Each side starts first in every other round.
+      sides=(linux wine)
+      [ $((r % 2)) -eq 0 ] && sides=(wine linux)
+      for side in "${sides[@]}"; do
+        copy="$runs/$side-$r"
+        fresh_copy "$site" "$copy"
+        settle "$copy"
+        if [ "$side" = linux ]; then
+          measure "linux-$r" sh -c '"$1" "$2" >/dev/null 2>&1 && sync' sh "$stamp" "$copy/index.html"
+          linux_walls+=("$(field "linux-$r" wall_s)")
+        else
+          measure "wine-$r" sh -c 'ZELVORA_REGISTRY="Z:$3" ZELVORA_PROGRAM_DIR="Z:$4" \
+            wine "$1" "Z:$2" >/dev/null 2>&1 && sync' sh "$exe" "$copy/index.html" \
+            "$ZELVORA_REGISTRY" "$ZELVORA_PROGRAM_DIR"
+          wine_walls+=("$(field "wine-$r" wall_s)")
+        fi
+      done
+    done
+    same=$(diff -rq "$runs/linux-1" "$runs/wine-1" >/dev/null && echo "the same bytes" ||
+      echo "DIFFERENT bytes")
+    echo "first stamp of $first_pages pages (then sync): Linux ${linux_walls[*]} s, under wine" \
+      "${wine_walls[*]} s (wine's own start: $(field wine-start wall_s) s); $same"
+    linux_wall=$(median "${linux_walls[@]}") wine_wall=$(median "${wine_walls[@]}")
+    printf '%-44s %14s   goal %-10s %s\n' "first stamp $first_pages pages: wine / Linux" \
+      "$(calc "$wine_wall / $linux_wall")" "none" "$wine_wall s against $linux_wall s, $same" \
+      >"$work/logs/windows-summary"
+  )
+  summary+=("$(cat "$work/logs/windows-summary")")
 fi
 
 echo

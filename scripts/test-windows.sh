@@ -3,10 +3,14 @@
 # with the same toolchain) and runs them under wine, as a Japanese user (LANG=ja_JP.UTF-8, so
 # the ANSI code page is 932) in a private wine prefix made afresh in build-windows/wine: its
 # registry, user folders and time zone are the tests' alone. The tests that run
-# zelvora-stamp.exe run it under the same wine. No display is needed.
+# zelvora-stamp.exe run it under the same wine. No display is needed. Then, as a user would:
+# zelvora-stamp.exe needs no DLL beside it, the zip holds what it should, the example site
+# stamped under wine is byte for byte what the Linux program makes of it, and saved settings
+# are in wine's registry.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$(date +%s)
 
 ./scripts/build-windows.sh
 cmake --build build-windows -j "$(nproc)" --target zelvora_tests
@@ -18,13 +22,49 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8
 unset LC_ALL LC_CTYPE LC_MESSAGES DISPLAY WAYLAND_DISPLAY
+unset ZELVORA_REGISTRY ZELVORA_PROGRAM_DIR
 rm -rf "$WINEPREFIX"
-started=$(date +%s)
+mkdir -p "$WINEPREFIX"
+booted=$(date +%s)
 # One wine server for the whole run, kept alive between the test programs: each of them then
 # starts in a fraction of a second instead of bringing wine up anew.
 wineserver -k 2>/dev/null || true
-wineboot --init >/dev/null 2>&1
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-echo "wine prefix ready in $(($(date +%s) - started)) s"
+wineboot --init >/dev/null 2>&1
+echo "wine prefix ready in $(($(date +%s) - booted)) s"
 ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
+
+# Only the system's own DLLs: the C++ runtime and the thread library are linked in.
+imports=$(x86_64-w64-mingw32-objdump -p build-windows/zelvora-stamp.exe | sed -n 's/^\s*DLL Name: //p')
+if echo "$imports" | grep -qiE 'libstdc|libgcc|libwinpthread'; then
+  echo "zelvora-stamp.exe needs DLLs of the compiler: $imports" >&2
+  exit 1
+fi
+zip=$(ls build-windows/zelvora-*-windows-x64.zip)
+listing=$(cmake -E tar tf "$zip")
+for file in zelvora-stamp.exe Zelvora.htm LICENSE README.txt; do
+  echo "$listing" | grep -q "/$file\$" || { echo "$zip lacks $file" >&2; exit 1; }
+done
+
+# The example site stamped by the Windows program under wine and by the Linux program: the
+# same bytes in every page, backup and folder (file times are copied with the site).
+./scripts/build.sh zelvora-stamp >/dev/null
+world=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$world"' EXIT
+cp -a examples/site "$world/linux"
+cp -a examples/site "$world/windows"
+mkdir -p "$world/program"
+TZ=JST-9 ZELVORA_REGISTRY="$world/linux.reg" ZELVORA_PROGRAM_DIR="$world/program" \
+  build/zelvora-stamp "$world/linux/index.htm" >/dev/null 2>&1
+TZ=JST-9 ZELVORA_REGISTRY="Z:$world/windows.reg" ZELVORA_PROGRAM_DIR="Z:$world/program" \
+  wine build-windows/zelvora-stamp.exe "Z:$world/windows/index.htm" >/dev/null 2>&1
+diff -r "$world/linux" "$world/windows"
+echo "the example site stamped under wine equals the Linux program's: $(find "$world/windows" -name '*.htm' | wc -l) pages"
+
+# Settings saved without ZELVORA_REGISTRY go to wine's registry, as on Windows.
+wine build-windows/zelvora-stamp.exe --save-settings --set MaxLog=600 >/dev/null
+wine reg query 'HKCU\Software\MORVID\Zelvora\Preference' /v MaxLog | tr -d '\r' | grep -q 'REG_DWORD.*0x258' ||
+  { echo "MaxLog=600 is not in wine's registry" >&2; exit 1; }
+echo "saved settings are in the registry: HKEY_CURRENT_USER\Software\MORVID\Zelvora\Preference"
+echo "scripts/test-windows.sh: passed in $(($(date +%s) - started)) s"
