@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "cli/usage_places.h"
+
 namespace zelvora {
 namespace {
 
@@ -61,12 +63,7 @@ constexpr OptionHelp kOptions[] = {
     {"--", "", "end the options, so that a FILE whose name begins with \"-\" can follow."},
 };
 
-struct Entry {
-  std::string_view term;
-  std::string_view text;
-};
-
-constexpr Entry kExitStatuses[] = {
+constexpr HelpEntry kExitStatuses[] = {
     {"0",
      "the run finished (errors passed over by the policy included), or the settings were "
      "shown or saved."},
@@ -75,37 +72,6 @@ constexpr Entry kExitStatuses[] = {
      "usage error: an unknown option or setting, a bad value, no FILE, or a folder given "
      "as FILE."},
     {"3", "with --check: the run finished and would write at least one page."},
-};
-
-constexpr Entry kEnvironment[] = {
-    {"ZELVORA_REGISTRY", "the settings store to use instead of the usual one."},
-    {"XDG_CONFIG_HOME", "the folder that holds the usual settings store (~/.config when unset)."},
-    {"ZELVORA_PROGRAM_DIR",
-     "the program folder, which holds the log file, instead of the folder of the program."},
-    {"XDG_STATE_HOME",
-     "the folder that holds the log file when the program folder may not be written "
-     "(~/.local/state when unset)."},
-};
-
-struct FileEntry {
-  std::string_view label;  // what --help calls it before its path
-  std::string_view rule;   // where it is, as the manual page names it
-  std::string_view text;
-};
-
-constexpr FileEntry kFiles[] = {
-    {"settings store", "${XDG_CONFIG_HOME:-~/.config}/MORVID/registry.reg",
-     "The settings store, a text file in the registry export format (UTF-8), unless "
-     "$ZELVORA_REGISTRY names another file. The options are the values of "
-     "[HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora\\Preference]. When the file is missing every "
-     "setting takes its default; when a value in it is missing or unreadable, too, and a "
-     "warning names the store and the value."},
-    {"log file", "${XDG_STATE_HOME:-~/.local/state}/zelvora/Zelvora.log",
-     "The log of the runs. It lies in the program folder (the folder of zelvora-stamp, or "
-     "$ZELVORA_PROGRAM_DIR) when that may be written, as in a copy of the program in your own "
-     "folder; an installed program's users have theirs in this state folder. In Shift_JIS "
-     "(CP932), cut to the newest MaxLog / 2 entries at the end of each run. Not written with "
-     "Log=0 or --dry-run."},
 };
 
 constexpr size_t kWidth = 79;
@@ -207,18 +173,20 @@ std::string StampHelpText(const StampPaths& paths) {
   out += "\nOptions:\n";
   for (const OptionHelp& option : kOptions) out += TermAndText(OptionTerm(option), option.text);
   out += "\nExit status:\n";
-  for (const Entry& status : kExitStatuses) out += TermAndText(status.term, status.text);
+  for (const HelpEntry& status : kExitStatuses) out += TermAndText(status.term, status.text);
   out += "\nEnvironment:\n";
-  for (const Entry& variable : kEnvironment) out += TermAndText(variable.term, variable.text);
+  for (const HelpEntry& variable : EnvironmentHelp())
+    out += TermAndText(variable.term, variable.text);
   out += "\nFiles:\n";
   const std::string where[] = {
       paths.settings_store.empty() ? "(no home folder is known)" : paths.settings_store,
       paths.log_file,
   };
-  for (size_t i = 0; i < std::size(kFiles); ++i) {
-    out += TermAndText(kFiles[i].label, where[i]);
+  const std::span<const HelpFile> files = FileHelp();
+  for (size_t i = 0; i < files.size() && i < std::size(where); ++i) {
+    out += TermAndText(files[i].label, where[i]);
     out.append(kTermColumn, ' ');
-    out += Wrap(kFiles[i].text, kTermColumn, kTermColumn);
+    out += Wrap(files[i].text, kTermColumn, kTermColumn);
   }
   return out;
 }
@@ -248,13 +216,14 @@ std::string StampManPage(std::string_view version) {
     out += RoffTaggedParagraph(RoffOptionTerm(option), option.text);
   }
   out += ".SH EXIT STATUS\n";
-  for (const Entry& status : kExitStatuses) out += RoffTaggedParagraph(status.term, status.text);
+  for (const HelpEntry& status : kExitStatuses)
+    out += RoffTaggedParagraph(status.term, status.text);
   out += ".SH ENVIRONMENT\n";
-  for (const Entry& variable : kEnvironment) {
+  for (const HelpEntry& variable : EnvironmentHelp()) {
     out += RoffTaggedParagraph("\\fB" + Roff(variable.term) + "\\fR", variable.text);
   }
   out += ".SH FILES\n";
-  for (const FileEntry& file : kFiles) {
+  for (const HelpFile& file : FileHelp()) {
     out += RoffTaggedParagraph("\\fI" + Roff(file.rule) + "\\fR", file.text);
   }
   return out;

@@ -9,6 +9,14 @@ size_t Utf8SequenceLength(unsigned char lead) {
   return 1;
 }
 
+std::string NonAsciiAsQuestionMarks(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return out;
+}
+
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;

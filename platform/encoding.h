@@ -40,6 +40,10 @@ bool IsKnownCharset(const std::string& charset);
 // Length of the UTF-8 sequence that starts with `lead`, or 1 for a byte that starts none.
 size_t Utf8SequenceLength(unsigned char lead);
 
+// `text` with every byte that is not ASCII replaced by "?": what a lossy conversion from an
+// unknown charset gives.
+std::string NonAsciiAsQuestionMarks(std::string_view text);
+
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 

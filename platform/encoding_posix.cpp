@@ -82,14 +82,6 @@ size_t InvalidSequenceLength(std::string_view rest, const std::string& from) {
   return double_byte_lead && trail_byte ? 2 : 1;
 }
 
-std::string NonAsciiAsQuestionMarks(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-  }
-  return out;
-}
-
 }  // namespace
 
 Result<std::string> ConvertText(std::string_view text, const std::string& from,

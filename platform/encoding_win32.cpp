@@ -411,14 +411,6 @@ std::optional<std::string> Convert(std::string_view text, const Charset& from, c
   return out;
 }
 
-std::string NonAsciiAsQuestionMarks(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-  }
-  return out;
-}
-
 }  // namespace
 
 Result<std::string> ConvertText(std::string_view text, const std::string& from,

@@ -17,23 +17,6 @@ bool HasControlCharacter(std::string_view text) {
   return false;
 }
 
-// The key path in the document's form: without the leading and trailing "\".
-Result<std::string> NormalizeKeyPath(std::string_view key_path) {
-  std::string_view path = key_path;
-  if (path.starts_with('\\')) path.remove_prefix(1);
-  if (path.ends_with('\\')) path.remove_suffix(1);
-  if (path.starts_with('\\') || path.ends_with('\\') ||
-      path.find("\\\\") != std::string_view::npos || HasControlCharacter(path)) {
-    return Status::Error("invalid registry key path \"" + std::string(key_path) + "\"", EINVAL);
-  }
-  return std::string(path);
-}
-
-Status CheckValueName(std::string_view name) {
-  if (!HasControlCharacter(name)) return Status::Ok();
-  return Status::Error("invalid registry value name \"" + std::string(name) + "\"", EINVAL);
-}
-
 Status MissingValue(std::string_view key, std::string_view name) {
   return Status::Error("registry value \"" + std::string(name) + "\" of key \\" + std::string(key) +
                            " does not exist",
@@ -72,6 +55,22 @@ Result<std::string> DecodeUtf16Text(std::string bytes) {
 }
 
 }  // namespace
+
+Result<std::string> NormalizeRegistryKeyPath(std::string_view key_path) {
+  std::string_view path = key_path;
+  if (path.starts_with('\\')) path.remove_prefix(1);
+  if (path.ends_with('\\')) path.remove_suffix(1);
+  if (path.starts_with('\\') || path.ends_with('\\') ||
+      path.find("\\\\") != std::string_view::npos || HasControlCharacter(path)) {
+    return Status::Error("invalid registry key path \"" + std::string(key_path) + "\"", EINVAL);
+  }
+  return std::string(path);
+}
+
+Status CheckRegistryValueName(std::string_view name) {
+  if (!HasControlCharacter(name)) return Status::Ok();
+  return Status::Error("invalid registry value name \"" + std::string(name) + "\"", EINVAL);
+}
 
 bool IsMissingValue(const Status& status) { return !status.ok() && status.code() == ENOENT; }
 
@@ -122,7 +121,7 @@ Status RegistryStore::Batch::Commit() {
 }
 
 Result<RegistryValue> RegistryStore::LookUp(std::string_view key_path, std::string_view name) {
-  auto key = NormalizeKeyPath(key_path);
+  auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();
   if (batch_ != nullptr) {
     if (!batch_->document.ok()) return batch_->document.status();
@@ -144,9 +143,9 @@ Status RegistryStore::ApplyChange(const Change& change) {
 
 // Writes `value` into `key_path` under the exclusive lock, unless it is already there.
 Status RegistryStore::StoreValue(std::string_view key_path, RegistryValue value) {
-  auto key = NormalizeKeyPath(key_path);
+  auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();
-  const Status name_ok = CheckValueName(value.name);
+  const Status name_ok = CheckRegistryValueName(value.name);
   if (!name_ok.ok()) return name_ok;
   return ApplyChange(
       [key = *key, value = std::move(value)](RegistryDocument& document) mutable -> Result<bool> {
@@ -168,7 +167,7 @@ Status RegistryStore::StoreValue(std::string_view key_path, RegistryValue value)
 }
 
 Status RegistryStore::OpenKey(std::string_view key_path, bool create) {
-  auto key = NormalizeKeyPath(key_path);
+  auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();
   const bool exists =
       batch_ != nullptr && batch_->document.ok() ? batch_->document->KeyExists(*key) : false;
@@ -189,7 +188,7 @@ Status RegistryStore::OpenKey(std::string_view key_path, bool create) {
 }
 
 Status RegistryStore::DeleteKey(std::string_view key_path) {
-  auto key = NormalizeKeyPath(key_path);
+  auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();
   if (key->empty()) return Status::Error("HKEY_CURRENT_USER itself cannot be deleted", EINVAL);
   return ApplyChange([key = *key](RegistryDocument& document) -> Result<bool> {
@@ -264,7 +263,7 @@ Status RegistryStore::WriteString(std::string_view key_path, std::string_view na
 }
 
 Status RegistryStore::DeleteValue(std::string_view key_path, std::string_view name) {
-  auto key = NormalizeKeyPath(key_path);
+  auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();
   return ApplyChange([key = *key,
                       name = std::string(name)](RegistryDocument& document) -> Result<bool> {

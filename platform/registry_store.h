@@ -45,6 +45,13 @@ namespace zelvora {
 // Status code of a read that found a value of another type than asked for.
 inline constexpr int kRegistryWrongType = ENOMSG;
 
+// `key_path` as the store keeps it: without its leading and trailing "\". Fails with EINVAL
+// for an empty step ("a\\b") or a control character.
+Result<std::string> NormalizeRegistryKeyPath(std::string_view key_path);
+
+// Fails with EINVAL for a value name with a control character.
+Status CheckRegistryValueName(std::string_view name);
+
 // True when `status` failed because the key or value does not exist.
 bool IsMissingValue(const Status& status);
 // True when `status` failed because the value exists with another type.

@@ -15,30 +15,17 @@ namespace {
 
 constexpr char kHiveName[] = "HKEY_CURRENT_USER";
 
-bool HasControlCharacter(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20) return true;
-  }
-  return false;
-}
-
-// The key path below HKEY_CURRENT_USER as the registry takes it: without the leading and
-// trailing "\". Refused as the file store refuses it (empty steps, control characters).
+// The key path and value name as the registry takes them, refused as the file store refuses
+// them.
 Result<std::wstring> KeyPath(std::string_view key_path) {
-  std::string_view path = key_path;
-  if (path.starts_with('\\')) path.remove_prefix(1);
-  if (path.ends_with('\\')) path.remove_suffix(1);
-  if (path.starts_with('\\') || path.ends_with('\\') ||
-      path.find("\\\\") != std::string_view::npos || HasControlCharacter(path)) {
-    return Status::Error("invalid registry key path \"" + std::string(key_path) + "\"", EINVAL);
-  }
-  return win32::Wide(path);
+  auto path = NormalizeRegistryKeyPath(key_path);
+  if (!path.ok()) return path.status();
+  return win32::Wide(*path);
 }
 
 Result<std::wstring> ValueName(std::string_view name) {
-  if (HasControlCharacter(name)) {
-    return Status::Error("invalid registry value name \"" + std::string(name) + "\"", EINVAL);
-  }
+  const Status valid = CheckRegistryValueName(name);
+  if (!valid.ok()) return valid;
   return win32::Wide(name);
 }
 
