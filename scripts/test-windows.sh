@@ -5,8 +5,8 @@
 # registry, user folders and time zone are the tests' alone. The tests that run
 # zelvora-stamp.exe run it under the same wine. No display is needed. Then, as a user would:
 # zelvora-stamp.exe needs no DLL beside it, the zip holds what it should, the example site
-# stamped under wine is byte for byte what the Linux program makes of it, and saved settings
-# are in wine's registry.
+# stamped under wine is byte for byte what the Linux program makes of it, a console shows its
+# Japanese texts and takes answers, and saved settings are in wine's registry.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -61,6 +61,21 @@ TZ=JST-9 ZELVORA_REGISTRY="Z:$world/windows.reg" ZELVORA_PROGRAM_DIR="Z:$world/p
   wine build-windows/zelvora-stamp.exe "Z:$world/windows/index.htm" >/dev/null 2>&1
 diff -r "$world/linux" "$world/windows"
 echo "the example site stamped under wine equals the Linux program's: $(find "$world/windows" -name '*.htm' | wc -l) pages"
+
+# On a console (wine gives one to a terminal) the program writes Unicode and puts its questions
+# there: answered "c" (キャンセル), the run stops with exit status 1.
+printf '<meta charset="utf-8">\r\n<p><!--#ZELV#--></p>\r\n<a href="無い.htm">x</a>\r\n' \
+  >"$world/console.htm"
+status=0
+(for _ in $(seq 60); do printf 'c\r'; sleep 1; done) |
+  ZELVORA_REGISTRY="Z:$world/windows.reg" ZELVORA_PROGRAM_DIR="Z:$world/program" \
+  timeout 120 script -qec "wine build-windows/zelvora-stamp.exe 'Z:$world/console.htm'" \
+  "$world/console.txt" >/dev/null 2>&1 || status=$?
+for text in "次のファイルが見つかりません。" "無い.htm" "キャンセル（中止）" "中止しました。"; do
+  grep -q "$text" "$world/console.txt" || { echo "the console did not show $text" >&2; exit 1; }
+done
+[ "$status" -eq 1 ] || { echo "a question answered c on the console ended with $status" >&2; exit 1; }
+echo "the console shows Japanese text and takes the answer to a question"
 
 # Settings saved without ZELVORA_REGISTRY go to wine's registry, as on Windows.
 wine build-windows/zelvora-stamp.exe --save-settings --set MaxLog=600 >/dev/null
