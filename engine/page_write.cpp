@@ -61,11 +61,11 @@ bool AnswerChangedPage(RunContext& context, const StampedPage& page) {
 }
 
 // Gives the new text the page's last-access time (and, where the system can set it, its
-// creation time) and, as its last-write time, the exact time
-// of the newest date source written into it, so the next run reads the same date and finds
-// nothing to do. Done on the temporary file, so the times arrive with the text in the one
-// atomic rename: a run killed in between leaves no page with new text and the time of the
-// write. A failure leaves the times of the write.
+// creation time) and, as its last-write time, the exact time of the newest date source written
+// into it, so the next run reads the same date and finds nothing to do. Done on the temporary
+// file, so the times arrive with the text in the one atomic rename: a run killed in between
+// leaves no page with new text and the time of the write. A failure leaves the times of the
+// write.
 void KeepTimeStamps(PendingFile& file, const StampedPage& page) {
   (void)file.SetTimes(page.before.last_access, page.kept_time, page.before.created);
 }

@@ -2,9 +2,11 @@
 // the real file system and make any single step fail (a full disk, a rename that fails, a
 // read error) and so that another platform can supply its own implementation.
 //
-// Paths are UTF-8 (or whatever bytes the file system holds) with "/" as separator. No
-// operation changes the process's current folder. Every failure is returned as a Status
-// whose code() is the errno value of the system call that failed.
+// Paths are UTF-8 (on Linux whatever bytes the file system holds), with the separators of
+// platform/paths.h. No operation changes the process's current folder. Every failure is
+// returned as a Status whose code() is the errno value of the system call that failed (on
+// Windows the errno value that stands for the system's error, with the system's own reason in
+// the message).
 #pragma once
 
 #include <cstdint>
