@@ -3,6 +3,7 @@
 // opened so that other programs may go on reading, writing and renaming them, and the
 // program's own temporary files are guarded by LockFileEx (platform/open_files_win32.h).
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -383,6 +384,9 @@ class Win32FileSystem : public FileSystem {
   // at once even while other programs have the old file open, as long as they let it be
   // deleted. False where the system or the file system does not offer it.
   static bool ReplaceLikePosix(const std::wstring& from, const std::wstring& to) {
+    // Once the system has said it has no such rename, it is not asked again.
+    static std::atomic<bool> unsupported{false};
+    if (unsupported.load()) return false;
     ScopedHandle handle(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, kShareAll, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle.valid()) return false;
@@ -393,8 +397,16 @@ class Win32FileSystem : public FileSystem {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(name_bytes);
     std::memcpy(info->FileName, to.c_str(), name_bytes + sizeof(wchar_t));
-    return SetFileInformationByHandle(handle.get(), kFileRenameInfoEx, info,
-                                      static_cast<DWORD>(buffer.size())) != 0;
+    if (SetFileInformationByHandle(handle.get(), kFileRenameInfoEx, info,
+                                   static_cast<DWORD>(buffer.size()))) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+        error == ERROR_INVALID_FUNCTION) {
+      unsupported.store(true);
+    }
+    return false;
   }
 
   // Calls `visit(data)` for each entry of folder `path` but "." and "..", in the order the

@@ -29,9 +29,10 @@ constexpr size_t kMostPerCall = size_t{1} << 30;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Attributes that a rewritten file takes over from the file it replaces.
-constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// Attributes that a rewritten file takes over from the file it replaces (a new file is marked
+// for the next backup, "archive", by itself).
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 bool Lock(HANDLE handle, bool wait) {
   OVERLAPPED where{};
@@ -104,7 +105,7 @@ class Win32WritableFile : public WritableFile {
     const DWORD kept = like.attributes & kKeptAttributes;
     if (kept == 0) return Status::Ok();
     FILE_BASIC_INFO basic{};  // times of 0 are left as they are
-    basic.FileAttributes = kept;
+    basic.FileAttributes = kept | FILE_ATTRIBUTE_ARCHIVE;
     if (!SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof basic)) {
       return LastError("set attributes of", path_);
     }
@@ -226,12 +227,10 @@ Result<FileInfo> InfoOfHandle(HANDLE handle, const std::string& path, bool as_li
       info.kind = FileKind::kSymlink;
     }
   }
+  // Devices (CON, NUL, COM1, ...) and pipes have no file information: they failed above.
   if (info.kind != FileKind::kSymlink) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      info.kind = FileKind::kFolder;
-    } else {
-      info.kind = GetFileType(handle) == FILE_TYPE_DISK ? FileKind::kRegular : FileKind::kOther;
-    }
+    info.kind =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kFolder : FileKind::kRegular;
   }
   info.size = static_cast<uint64_t>(by_handle.nFileSizeHigh) << 32 | by_handle.nFileSizeLow;
   const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
