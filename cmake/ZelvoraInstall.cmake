@@ -87,8 +87,9 @@ set(CPACK_PACKAGE_VENDOR "The Zelvora developers")
 set(CPACK_PACKAGE_CONTACT "The Zelvora developers <zelvora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "writes last-updated dates into the pages of a web site kept as local HTML files")
+# CPack makes the summary the description's first line and indents the lines given here.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n Zelvora writes each page's last-updated date between comment marks, follows\n local links to stamp linked pages, keeps numbered backups and a bounded log.\n It has a desktop program (zelvora) and a command-line front end\n (zelvora-stamp).")
+    "Zelvora writes each page's last-updated date between comment marks, follows\nlocal links to stamp linked pages, keeps numbered backups and a bounded log.\nIt has a desktop program (zelvora) and a command-line front end\n(zelvora-stamp).")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
@@ -102,4 +103,5 @@ endif()
 # uses last-write times.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "git")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebInstalledSize.cmake)
 include(CPack)
