@@ -138,10 +138,9 @@ WriteOutcome FinishPage(RunContext& context, PageTask& task, const std::string& 
   return WriteStampedPage(context, page, may_restamp);
 }
 
-// A page whose file changed after it was read, most often because another run on the same
-// site stamped it meanwhile: it is read again as it is now and its scan starts over. Returns the
-// new task, or nothing when the page cannot be read now
-// (`*result` then holds the answer to the read failure).
+// A page that another run on the same site stamped with other dates after it was read is read
+// again as it is now, and its scan starts over. Returns the new task, or nothing when the page
+// cannot be read now (`*result` then holds the answer to the read failure).
 std::unique_ptr<PageTask> ReadAgain(RunContext& context, const PageTask& task,
                                     const std::string& referrer, bool* result) {
   const std::string& file_name = task.scan.file_name();
