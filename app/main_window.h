@@ -43,7 +43,7 @@ class TFormSetting;
 class THistoryComboBox;
 
 // The about dialog's texts.
-inline constexpr char kAppVersion[] = "Ver 3.50";
+inline constexpr char kAppVersion[] = "Ver " ZELVORA_VERSION;
 inline constexpr char kRightsNotice[] = "Copyright © 2026 The Zelvora developers";
 
 // What the main window works with; every reference must outlive the window.

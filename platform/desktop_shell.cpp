@@ -7,6 +7,9 @@
 namespace zelvora {
 namespace {
 
+// The desktop entry that the package installs for the program itself.
+constexpr char kOwnDesktopEntry[] = "zelvora.desktop";
+
 // xdg-mime reads a few small files; it answers well within this time.
 constexpr std::chrono::seconds kQueryTimeout(10);
 
@@ -29,6 +32,11 @@ Result<BrowserProgram> XdgDesktopShell::HtmlBrowser() {
   if (!answer.ok()) return answer.status();
   const std::string id = FirstLine(*answer);
   if (id.empty()) return Status::Error("no program is associated with text/html", ENOENT);
+  // Zelvora's own entry offers it for HTML files; where it is the only one, there is no
+  // browser to show a page in.
+  if (id == kOwnDesktopEntry) {
+    return Status::Error("no program but Zelvora is associated with text/html", ENOENT);
+  }
   FileSystem& fs = RealFileSystem();
   const auto file = FindDesktopFile(id, ApplicationFolders(), fs);
   if (!file) return Status::Error("the desktop entry " + id + " is not found", ENOENT);

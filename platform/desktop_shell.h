@@ -22,8 +22,8 @@ class DesktopShell {
  public:
   virtual ~DesktopShell() = default;
 
-  // The browser for HTML pages. Fails when the desktop names none, or the named entry is
-  // missing or has an unusable Exec line.
+  // The browser for HTML pages. Fails when the desktop names none, or names the program's own
+  // entry (zelvora.desktop), or the named entry is missing or has an unusable Exec line.
   virtual Result<BrowserProgram> HtmlBrowser() = 0;
 
   // Starts `browser` on `argument` (a file URL or an address) through its Exec line. OK when

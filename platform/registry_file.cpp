@@ -71,6 +71,16 @@ std::string ReplaceTarget(std::string path) {
   return path;
 }
 
+// Why a store that is not a regular file cannot be used, naming what it is.
+Status NotARegularFile(const std::string& path, mode_t mode) {
+  if (S_ISDIR(mode)) return Status::Error(path + " is a folder, not a regular file", EISDIR);
+  const char* kind = S_ISFIFO(mode)                   ? "a named pipe, "
+                     : S_ISSOCK(mode)                 ? "a socket, "
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device, "
+                                                      : "";
+  return Status::Error(path + " is " + kind + "not a regular file", EINVAL);
+}
+
 // The whole file, or nullopt when it does not exist. A named pipe or a device in the store's
 // place is opened without waiting for a writer and refused as not a regular file.
 Result<std::optional<std::string>> ReadStoreFile(const std::string& path) {
@@ -81,7 +91,7 @@ Result<std::optional<std::string>> ReadStoreFile(const std::string& path) {
   }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return SystemFailure("cannot read", path, errno);
-  if (!S_ISREG(info.st_mode)) return SystemFailure("not a regular file:", path, EISDIR);
+  if (!S_ISREG(info.st_mode)) return NotARegularFile(path, info.st_mode);
   if (info.st_size > kMaxStoreBytes) return SystemFailure("settings store too large:", path, EFBIG);
   std::string content;
   char buffer[65536];

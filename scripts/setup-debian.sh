@@ -16,8 +16,8 @@ packages=(
   # dates from git history (the UseGitDates option) and its tests
   git
   # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
-  # non-root test install it into a throw-away root
-  dpkg-dev fakeroot
+  # non-root test install it into a throw-away root; lintian checks it
+  dpkg-dev fakeroot lintian
   # readable stack traces in the sanitizer build's reports (llvm-symbolizer)
   llvm
 )

@@ -16,6 +16,9 @@ TEST(DesktopShellTest, TheHtmlBrowserIsTheEntryXdgMimeNames) {
   testing::FakeDesktop desktop;
   XdgDesktopShell shell;
   EXPECT_FALSE(shell.HtmlBrowser().ok());  // nothing associated yet
+  // The program's own entry, which offers it for HTML files, is no browser.
+  desktop.AddHtmlBrowser("zelvora.desktop", "@RECORDER@ %f");
+  EXPECT_FALSE(shell.HtmlBrowser().ok());
 
   desktop.AddHtmlBrowser("fake-browser.desktop", "@RECORDER@ --page=%u");
   const auto browser = shell.HtmlBrowser();
