@@ -30,7 +30,7 @@ TFileSel::TFileSel(QObject* owner, FileSystem& fs, FolderRootSource roots)
 }
 
 void TFileSel::SetInitialFolder(const std::string& folder) {
-  initial_folder_ = WithoutTrailingSlash(folder.empty() ? ProgramFolder() : folder);
+  initial_folder_ = WithoutTrailingSlash(folder.empty() ? FirstFileDialogFolder() : folder);
 }
 
 void TFileSel::SetFileTypeIndex(int index) {

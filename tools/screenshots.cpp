@@ -18,11 +18,11 @@
 #include <map>
 #include <string>
 
-#include "app/gui_shell.h"
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "platform/browser_conversation.h"
+#include "platform/desktop_shell.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "records/run_log.h"
@@ -95,14 +95,10 @@ int main(int argc, char** argv) {
   }
   gui::SetUpJapaneseUi(application);
   RegistryStore store;
+  XdgDesktopShell shell;
   UnansweredConversation conversation;
-  gui::TFormZELV window(gui::MainWindowServices{store,
-                                                LiveSettings(),
-                                                RealFileSystem(),
-                                                LogFileName(),
-                                                {},
-                                                gui::GuiDesktopShell(),
-                                                conversation});
+  gui::TFormZELV window(gui::MainWindowServices{
+      store, LiveSettings(), RealFileSystem(), LogFileName(), {}, shell, conversation});
   window.SetFileNameText(QString::fromLocal8Bit(argv[3]));
   window.show();
   QApplication::processEvents();
