@@ -95,6 +95,32 @@ TEST(MainWindowTest, StartsWithoutStoredStateAtTheTopLeftWithItsCommands) {
   EXPECT_EQ(Button(*window, "ButtonBrowse")->text(), QString("&B・参照 ..."));
 }
 
+// The defaults that replace a store the window cannot load are no silent loss: the store is
+// kept as it was, and the status line says what failed and where the copy is.
+TEST(MainWindowTest, AStoreThatCannotBeLoadedIsKeptAndNamedInTheStatusLine) {
+  GuiWorld world;
+  world.MakeWindow()->close();
+  ASSERT_TRUE(world.store.WriteString(kPreferenceKey, "ErrCope", "1").ok());  // not a number
+  const std::string damaged = ReadBytes(world.StorePath());
+  world.settings.ErrCope = 1;
+
+  auto window = world.MakeWindow();
+  window->show();
+  EXPECT_EQ(window->StatusText().toStdString(),
+            " 設定を読み込めないため標準の設定に戻しました（読めない値：Preference\\ErrCope）。"
+            "元の設定は " +
+                world.StorePath() + ".damaged に残してあります。");
+  EXPECT_EQ(world.settings.ErrCope, TSetting().ErrCope);
+  EXPECT_EQ(ReadBytes(world.StorePath() + ".damaged"), damaged);
+  window->close();
+  // The next start reads the store the window saved, without a word.
+  window = world.MakeWindow();
+  window->show();
+  EXPECT_EQ(
+      window->StatusText(),
+      QString(" ゼルヴォラマークを記述したファイルを指定し、「開始」ボタンをクリックして下さい。"));
+}
+
 TEST(MainWindowTest, EnterInTheFileBoxStampsThePageAndCommitsTheName) {
   GuiWorld world;
   const std::string page = world.Page("index.htm", kMarkedPage);
