@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <regex>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -106,6 +107,11 @@ std::string Hex(unsigned long window) {
   return text;
 }
 
+std::string& NoDesktop() {
+  static std::string why;
+  return why;
+}
+
 bool WindowManagerRuns() {
   return !WindowIds(Output("xprop -root _NET_SUPPORTING_WM_CHECK")).empty();
 }
@@ -158,6 +164,9 @@ VirtualDesktop::~VirtualDesktop() {
   Stop(window_manager_pid_);
   Stop(xvfb_pid_);
 }
+
+const std::string& NoDesktopReason() { return NoDesktop(); }
+void SetNoDesktopReason(std::string why) { NoDesktop() = std::move(why); }
 
 std::vector<unsigned long> StackingOrder() {
   return WindowIds(Output("xprop -root _NET_CLIENT_LIST_STACKING"));

@@ -30,6 +30,11 @@ class VirtualDesktop {
   int window_manager_pid_ = -1;
 };
 
+// Why the tests have no desktop: empty while they have one. The test main sets it; each test
+// skips, saying so, when it is not empty.
+const std::string& NoDesktopReason();
+void SetNoDesktopReason(std::string why);
+
 // The managed top-level windows from the bottom of the stack to its top, as the window
 // manager tells (_NET_CLIENT_LIST_STACKING).
 std::vector<unsigned long> StackingOrder();

@@ -41,6 +41,14 @@ int StackPosition(unsigned long window) {
   return found == order.end() ? -1 : static_cast<int>(found - order.begin());
 }
 
+// Each test needs the desktop the test main started.
+class WindowManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::NoDesktopReason().empty()) GTEST_SKIP() << testing::NoDesktopReason();
+  }
+};
+
 QPushButton* ButtonWithText(QWidget& window, const QString& text) {
   for (QPushButton* button : window.findChildren<QPushButton*>()) {
     if (button->text() == text) return button;
@@ -90,7 +98,7 @@ class RunBoxes {
 
 // A question and the summary come up over the progress window, which stays on top of the
 // other windows: each stands above it (owned by it), and it stays visible behind them.
-TEST(WindowManagerTest, ARunsBoxesStandAboveTheProgressWindowWhichStaysVisibleBehind) {
+TEST_F(WindowManagerTest, ARunsBoxesStandAboveTheProgressWindowWhichStaysVisibleBehind) {
   GuiWorld world;
   const std::string page = world.Page("index.htm", "<!--#ZELV#--><a href=\"gone.htm\">x</a>\r\n");
   auto window = world.MakeWindow();
@@ -122,7 +130,7 @@ BoxAnswer AnswerByKeyboard(BoxButtons buttons, const std::string& keys) {
   return ShowMessageBox(nullptr, "次のファイルが見つかりません。", buttons, BoxIcon::kExclamation);
 }
 
-TEST(WindowManagerTest, TheQuestionsAccessKeysAnswerItAndEnterTakesAbort) {
+TEST_F(WindowManagerTest, TheQuestionsAccessKeysAnswerItAndEnterTakesAbort) {
   EXPECT_EQ(AnswerByKeyboard(BoxButtons::kAbortRetryIgnore, "alt+r"), BoxAnswer::kRetry);
   EXPECT_EQ(AnswerByKeyboard(BoxButtons::kAbortRetryIgnore, "alt+i"), BoxAnswer::kIgnore);
   EXPECT_EQ(AnswerByKeyboard(BoxButtons::kAbortRetryIgnore, "Return"), BoxAnswer::kAbort);
@@ -130,7 +138,7 @@ TEST(WindowManagerTest, TheQuestionsAccessKeysAnswerItAndEnterTakesAbort) {
 
 // One Space after a Tab must never change the error policy: Tab enters the group at the
 // checked button, and the arrow keys move the choice within it.
-TEST(WindowManagerTest, TabEntersARadioGroupAtItsCheckedButton) {
+TEST_F(WindowManagerTest, TabEntersARadioGroupAtItsCheckedButton) {
   testing::TempDir dir("radio");
   RegistryStore store(dir / "registry.reg");
   TSetting live;
@@ -171,7 +179,7 @@ TEST(WindowManagerTest, TabEntersARadioGroupAtItsCheckedButton) {
 // The close button of the window manager during a run: the run stops, no box waits for an
 // answer, the settings are saved and the last window goes, which ends the program. (The
 // run's summary goes to standard error instead.)
-TEST(WindowManagerTest, ClosingTheWindowDuringARunEndsItWithoutABox) {
+TEST_F(WindowManagerTest, ClosingTheWindowDuringARunEndsItWithoutABox) {
   GuiWorld world;
   std::string large = "<!--#ZELV#-->\r\n";
   for (int i = 0; i < 1'000'000; ++i) large += "<b>x</b>";

@@ -17,19 +17,6 @@
 #include "tests/support/temp_dir.h"
 #include "tests/x11/virtual_desktop.h"
 
-namespace {
-
-class SkipEverything : public ::testing::Environment {
- public:
-  explicit SkipEverything(std::string why) : why_(std::move(why)) {}
-  void SetUp() override { GTEST_SKIP() << why_; }
-
- private:
-  std::string why_;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
@@ -48,7 +35,7 @@ int main(int argc, char** argv) {
   if (desktop == nullptr) {
     std::fprintf(stderr, "no virtual desktop: %s\n", why.c_str());
     if (!missing_xvfb) return 1;
-    ::testing::AddGlobalTestEnvironment(new SkipEverything(why));
+    zelvora::testing::SetNoDesktopReason(why);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   } else {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
