@@ -65,6 +65,9 @@ Answer GuiRunHost::Ask(const std::string& text, Question kind) {
                         << (kind == Question::kOkCancel ? "→ キャンセル" : "→ 中止") << std::endl;
     return kind == Question::kOkCancel ? Answer::kCancel : Answer::kAbort;
   }
+  // The user closed the main window, which asks for the run to stop: no question waits.
+  if (window_.CloseRequested())
+    return kind == Question::kOkCancel ? Answer::kCancel : Answer::kAbort;
   const BoxButtons buttons =
       kind == Question::kOkCancel ? BoxButtons::kOkCancel : BoxButtons::kAbortRetryIgnore;
   return AnswerOf(

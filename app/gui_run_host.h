@@ -3,7 +3,8 @@
 // message boxes, owned by the progress dialog while it is shown so that they stand above it;
 // it lets pending window events run now and then, so the windows repaint and the abort
 // button answers while the run goes on, on the window thread. Once the user has closed the
-// main window, the run's remaining messages go to standard error instead of boxes.
+// main window, no box is shown: a question is answered Cancel or Abort, so the run stops,
+// and the run's remaining messages go to standard error.
 #pragma once
 
 #include <chrono>

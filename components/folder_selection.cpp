@@ -13,12 +13,6 @@ namespace {
 constexpr int kClientWidth = 353;
 constexpr int kClientHeight = 377;
 
-// A folder as the component keeps it: without its trailing "/", except "/" itself.
-std::string WithoutTrailingSlash(std::string folder) {
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
 }  // namespace
 
 TFolderSel::TFolderSel(QObject* owner, FileSystem& fs, FolderRootSource roots)
@@ -29,7 +23,7 @@ TFolderSel::TFolderSel(QObject* owner, FileSystem& fs, FolderRootSource roots)
 }
 
 void TFolderSel::SetFolderName(const std::string& folder) {
-  folder_name_ = WithoutTrailingSlash(folder.empty() ? FirstFileDialogFolder() : folder);
+  folder_name_ = FolderWithoutTrailingSlash(folder.empty() ? FirstFileDialogFolder() : folder);
 }
 
 DialogWindow* TFolderSel::CreateSelf() { return new TFormFolderSel(fs_, roots_); }

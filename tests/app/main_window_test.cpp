@@ -257,6 +257,27 @@ TEST(MainWindowTest, ClosingDuringARunStopsItThenSavesAndClosesWithoutASummaryBo
   EXPECT_EQ(stored.exit_state.WriteFName, page);
 }
 
+// A question that comes up after the close (a linked page that vanished as it was read) is
+// not put either: closing has answered it.
+TEST(MainWindowTest, AQuestionDueAfterTheWindowWasClosedIsAnsweredByTheClose) {
+  GuiWorld world;
+  const std::string root = world.Page("a.htm", "<!--#ZELV#--><a href=\"b.htm\">b</a>\r\n");
+  const std::string linked = world.Page("b.htm", kMarkedPage);
+  world.fs.Inject(FailNth(FsOp::kReadFile, 1, ENOENT, "b.htm"));
+  auto window = world.MakeWindow();
+  window->show();
+  window->SetFileNameText(QString::fromStdString(root));
+  world.fs.on_read = [&](const std::string& path) {
+    if (path == linked) window->close();
+  };
+
+  MessageBoxScript boxes;
+  window->MItemGoClick();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadBytes(root).find("($BEGIN)"), std::string::npos) << "the run stopped";
+}
+
 TEST(MainWindowTest, ProgressDialogIsPlacedByTheStoredOffsetAndItsMoveIsSaved) {
   GuiWorld world;
   const std::string page = world.Page("index.htm", kMarkedPage);

@@ -9,7 +9,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <string>
 
@@ -20,14 +19,8 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-  setenv("TZ", "JST-9", 1);
-  setenv("LC_ALL", "C.UTF-8", 1);
-  tzset();
   zelvora::testing::TempDir world("world");
-  const std::string root = world.path();
-  setenv("ZELVORA_REGISTRY", (root + "/registry.reg").c_str(), 1);
-  setenv("ZELVORA_PROGRAM_DIR", (root + "/program").c_str(), 1);
-  zelvora::testing::MakeFolder(root + "/program");
+  zelvora::testing::EnterPrivateWorld(world, "C.UTF-8");
 
   std::string why;
   bool missing_xvfb = false;
