@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/user_folders.h"
+
 namespace zelvora {
 namespace {
 
@@ -27,6 +29,12 @@ std::string ProgramFolder() {
   const char* configured = std::getenv("ZELVORA_PROGRAM_DIR");
   if (configured != nullptr && *configured != '\0') return WithTrailingSlash(configured);
   return WithTrailingSlash(ExecutableFolder());
+}
+
+std::string FirstFileDialogFolder() {
+  const std::string program_folder = ProgramFolder();
+  if (CanCreateFilesIn(program_folder)) return program_folder;
+  return WithTrailingSlash(HomeFolder());
 }
 
 }  // namespace zelvora

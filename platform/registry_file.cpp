@@ -134,20 +134,24 @@ Status FillAndClose(FileDescriptor& fd, std::string_view content, const std::str
 }
 
 // Copies the damaged store's `original` bytes to "<target>.damaged", or to the first free
-// "<target>.damaged.N" when an earlier copy with other content is there.
-Status KeepDamagedCopy(const std::string& target, std::string_view original) {
+// "<target>.damaged.N" when an earlier copy with other content is there, and returns the
+// copy's name; an earlier copy with the same content is taken as it is.
+Result<std::string> KeepDamagedCopy(const std::string& target, std::string_view original) {
   for (int n = 0; n < kMaxDamagedCopies; ++n) {
     const std::string name = target + ".damaged" + (n == 0 ? "" : "." + std::to_string(n));
     const auto existing = ReadStoreFile(name);
-    if (existing.ok() && existing->has_value() && **existing == original) return Status::Ok();
+    if (existing.ok() && existing->has_value() && **existing == original) return name;
     FileDescriptor fd = OpenFile(name, O_WRONLY | O_CREAT | O_EXCL);
     if (!fd.valid()) {
       if (errno == EEXIST) continue;
       return SystemFailure("cannot keep a copy of the damaged settings store as", name, errno);
     }
     const Status written = FillAndClose(fd, original, name);
-    if (!written.ok()) ::unlink(name.c_str());
-    return written;
+    if (!written.ok()) {
+      ::unlink(name.c_str());
+      return written;
+    }
+    return name;
   }
   return SystemFailure("no free name for a copy of the damaged settings store", target, EEXIST);
 }
@@ -221,10 +225,21 @@ Status ChangeRegistryFile(const std::string& file_path,
   if (!changed.ok()) return changed.status();
   if (!*changed) return Status::Ok();
   if (document.unreadable_lines > 0) {
-    status = KeepDamagedCopy(target, original);
-    if (!status.ok()) return status;
+    const auto copy = KeepDamagedCopy(target, original);
+    if (!copy.ok()) return copy.status();
   }
   return ReplaceStoreFile(target, FormatRegistryText(document));
+}
+
+Result<std::string> KeepCopyOfStoreFile(const std::string& file_path) {
+  const Status usable = CheckStorePath(file_path);
+  if (!usable.ok()) return usable;
+  const auto lock = LockFile(file_path + ".lock", LOCK_SH);
+  const std::string target = ReplaceTarget(file_path);
+  const auto content = ReadStoreFile(target);
+  if (!content.ok()) return content.status();
+  if (!content->has_value()) return SystemFailure("no settings store at", file_path, ENOENT);
+  return KeepDamagedCopy(target, **content);
 }
 
 }  // namespace zelvora

@@ -219,7 +219,7 @@ TEST_F(StampSafetyTest, ALogThatCannotBeReadKeepsItsHistoryAndALinkedLogStaysALi
   if (options.user && lchown(kept.c_str(), 0, 0) != 0) ADD_FAILURE() << "cannot give " << kept;
   run = RunStampBinary({page}, options);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("ログをファイルに保存することができません。\nZelvora.log"),
+  EXPECT_NE(run.out.find("ログをファイルに保存することができません。\n" + program + "/Zelvora.log"),
             std::string::npos)
       << run.out;
   chmod(kept.c_str(), 0644);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -68,6 +69,15 @@ int64_t ModifiedTime(const std::string& path) {
 void RemoveTree(const std::string& path) {
   std::error_code error;
   fs::remove_all(path, error);
+}
+
+void EnterPrivateWorld(const TempDir& world, const char* locale) {
+  setenv("TZ", "JST-9", 1);
+  setenv("LC_ALL", locale, 1);
+  tzset();
+  setenv("ZELVORA_REGISTRY", (world / "registry.reg").c_str(), 1);
+  setenv("ZELVORA_PROGRAM_DIR", (world / "program").c_str(), 1);
+  MakeFolder(world / "program");
 }
 
 }  // namespace zelvora::testing

@@ -37,4 +37,9 @@ int64_t ModifiedTime(const std::string& path);
 // Removes `path` and everything below it; a missing path is no error.
 void RemoveTree(const std::string& path);
 
+// What every test binary's main does first, so that no test depends on the machine or
+// touches the user's files: the time zone JST-9 and the locale `locale` (also when the
+// binary is run by hand), and the settings store and the program folder inside `world`.
+void EnterPrivateWorld(const TempDir& world, const char* locale);
+
 }  // namespace zelvora::testing
