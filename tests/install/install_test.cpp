@@ -144,7 +144,8 @@ TEST_F(InstallTest, TheDesktopEntryOpensAFileAndIsOfferedForHtml) {
   const std::string text = ReadBytes(file);
   const auto entry = ParseDesktopEntry(text, file);
   ASSERT_TRUE(entry.ok()) << entry.status().message();
-  const auto words = ExecCommandLine(*entry, "/home/me/my site/index.htm");
+  const auto words = ExecCommandLine(
+      *entry, {"/home/me/my site/index.htm", "file:///home/me/my%20site/index.htm"});
   ASSERT_TRUE(words.ok()) << words.status().message();
   EXPECT_EQ(*words, (std::vector<std::string>{"zelvora", "/home/me/my site/index.htm"}));
   EXPECT_NE(text.find("\nMimeType=text/html;application/xhtml+xml;\n"), std::string::npos);
