@@ -89,9 +89,11 @@ started=$SECONDS
 mkdir -p "$work" "$prefix"
 
 # A copy of the toolchain inside the cache: Qt's installed CMake files refer to the toolchain
-# they were built with by path, and the cache outlives any one checkout.
+# they were built with by path, and the cache outlives any one checkout. Copied only when it
+# differs, so that a resumed build is not configured again.
 toolchain="$prefix/toolchain-mingw-w64.cmake"
-cp "$repo/cmake/toolchain-mingw-w64.cmake" "$toolchain"
+cmp -s "$repo/cmake/toolchain-mingw-w64.cmake" "$toolchain" ||
+  cp "$repo/cmake/toolchain-mingw-w64.cmake" "$toolchain"
 
 # Makes `apt-get source` work: adds deb-src entries for the same Debian mirror that apt already
 # uses for binary packages, unless apt knows the source package already.
@@ -105,6 +107,7 @@ enable_debian_sources() {
   fi
   mirror=${mirror:-http://deb.debian.org/debian}
   local codename
+  # shellcheck source=/dev/null
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
   echo "Adding deb-src entries for $mirror ($codename) in /etc/apt/sources.list.d/zelvora-deb-src.sources"
   printf '%s\n' "Types: deb-src" "URIs: $mirror" "Suites: $codename $codename-updates" \
