@@ -17,7 +17,7 @@
 # "-work" appended). A run that stopped resumes there: a fetched source is not fetched again
 # and a configured build goes on where it stopped. Installs the Debian packages it needs with
 # apt-get (as root, or through sudo), and adds a deb-src entry for the Debian mirror if apt
-# has none. About 45 minutes on two cores.
+# has none. About 45 minutes on two idle cores, an hour and a half beside other builds.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
