@@ -1,6 +1,7 @@
 #include "app/gui_run_host.h"
 
 #include <QCoreApplication>
+#include <iostream>
 #include <ostream>
 
 #include "app/main_window.h"
@@ -64,10 +65,20 @@ Answer GuiRunHost::Ask(const std::string& text, Question kind) {
                         << (kind == Question::kOkCancel ? "→ キャンセル" : "→ 中止") << std::endl;
     return kind == Question::kOkCancel ? Answer::kCancel : Answer::kAbort;
   }
+  // The user closed the main window, which asks for the run to stop: no question waits.
+  if (window_.CloseRequested())
+    return kind == Question::kOkCancel ? Answer::kCancel : Answer::kAbort;
   const BoxButtons buttons =
       kind == Question::kOkCancel ? BoxButtons::kOkCancel : BoxButtons::kAbortRetryIgnore;
   return AnswerOf(
-      ShowMessageBox(&window_, QString::fromStdString(text), buttons, BoxIcon::kExclamation));
+      ShowMessageBox(BoxOwner(), QString::fromStdString(text), buttons, BoxIcon::kExclamation));
+}
+
+// While the progress window is shown, it owns the run's boxes: a window manager then keeps
+// them above it, where the user can read them, and it stays visible behind them.
+QWidget* GuiRunHost::BoxOwner() const {
+  if (progress_ != nullptr && progress_->isVisible()) return progress_;
+  return &window_;
 }
 
 void GuiRunHost::ShowMessage(const std::string& text, MessageIcon icon) {
@@ -76,7 +87,14 @@ void GuiRunHost::ShowMessage(const std::string& text, MessageIcon icon) {
     *unattended_report_ << text << std::endl;
     return;
   }
-  ShowMessageBox(&window_, QString::fromStdString(text), BoxButtons::kOk,
+  // The user closed the main window: the program ends with the run, and nobody waits for a
+  // box. What the run still has to say (its summary, a log that could not be saved) goes to
+  // standard error.
+  if (window_.CloseRequested()) {
+    std::cerr << "zelvora: " << text << std::endl;
+    return;
+  }
+  ShowMessageBox(BoxOwner(), QString::fromStdString(text), BoxButtons::kOk,
                  icon == MessageIcon::kInformation ? BoxIcon::kInformation : BoxIcon::kExclamation);
 }
 

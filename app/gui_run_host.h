@@ -1,7 +1,10 @@
 // The run host of the desktop program: a stamp run shows its status in the main window's
 // status line, its progress in the progress dialog, and its questions and summary in
-// message boxes; it lets pending window events run now and then, so the windows repaint and
-// the abort button answers while the run goes on, on the window thread.
+// message boxes, owned by the progress dialog while it is shown so that they stand above it;
+// it lets pending window events run now and then, so the windows repaint and the abort
+// button answers while the run goes on, on the window thread. Once the user has closed the
+// main window, no box is shown: a question is answered Cancel or Abort, so the run stops,
+// and the run's remaining messages go to standard error.
 #pragma once
 
 #include <chrono>
@@ -12,6 +15,8 @@
 #include "engine/run_context.h"
 #include "engine/run_host.h"
 #include "platform/coarse_clock.h"
+
+class QWidget;
 
 namespace zelvora::gui {
 
@@ -56,6 +61,8 @@ class GuiRunHost : public RunHost {
  private:
   // Runs the pending events now and starts the next interval.
   void PumpEvents();
+  // The window that owns the run's message boxes.
+  QWidget* BoxOwner() const;
 
   TFormZELV& window_;
   TFormProgress* progress_ = nullptr;  // the progress dialog while it is shown

@@ -15,16 +15,18 @@
 namespace zelvora::gui {
 namespace {
 
-constexpr char kBrowserAdvice[] = "ＷＷＷブラウザ（ＮetscapeＮavigator4.5以上推奨）で\n\"";
+constexpr char kBrowserAdvice[] = "ＷＷＷブラウザで\n\"";
 constexpr char kPleaseSee[] = "\"\nをご覧下さい。";
-
-void ShowExclamation(QWidget* owner, const std::string& text) {
-  ShowMessageBox(owner, QString::fromStdString(text), BoxButtons::kOk, BoxIcon::kExclamation);
-}
 
 }  // namespace
 
 std::string AuthorWebPageAddress() { return ZELVORA_AUTHOR_WEB_PAGE; }
+
+std::string HelpFilePath() { return ProgramFolder() + kHelpFileName; }
+
+std::string HelpShownStatus() {
+  return "ヘルプを表示しました。もし表示されない場合は、\"" + HelpFilePath() + "\" をご覧下さい。";
+}
 
 std::string FileUrl(const std::string& path) {
   const QString absolute = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
@@ -32,59 +34,81 @@ std::string FileUrl(const std::string& path) {
 }
 
 HelpLauncher::HelpLauncher(const TSetting& settings, DesktopShell& shell,
-                           BrowserConversation& conversation, QWidget* owner)
-    : settings_(settings), shell_(shell), conversation_(conversation), owner_(owner) {}
+                           BrowserConversation& conversation, ShellRequests& requests,
+                           QWidget* owner)
+    : settings_(settings),
+      shell_(shell),
+      conversation_(conversation),
+      requests_(requests),
+      owner_(owner) {}
 
-bool HelpLauncher::ShowHelp(const std::string& anchor) {
-  if (settings_.UseNN) return OpenInBrowser(kHelpFileName, "", anchor);
-  return shell_.Open(ProgramFolder() + kHelpFileName).ok();
+void HelpLauncher::Request(std::function<bool()> request, std::string failure_text,
+                           ShellOutcome done) {
+  requests_.Start(std::move(request), [this, failure_text = std::move(failure_text),
+                                       done = std::move(done)](bool shown) {
+    if (!shown && !failure_text.empty()) {
+      ShowMessageBox(owner_, QString::fromStdString(failure_text), BoxButtons::kOk,
+                     BoxIcon::kExclamation);
+    }
+    if (done) done(shown);
+  });
 }
 
-bool HelpLauncher::OpenInBrowser(const std::string& file, const std::string& query,
-                                 const std::string& anchor) {
+void HelpLauncher::ShowHelp(const std::string& anchor, ShellOutcome done) {
+  if (settings_.UseNN) {
+    OpenInBrowser(kHelpFileName, "", anchor, std::move(done));
+    return;
+  }
+  Request([&shell = shell_, path = HelpFilePath()] { return shell.Open(path).ok(); }, "",
+          std::move(done));
+}
+
+void HelpLauncher::OpenInBrowser(const std::string& file, const std::string& query,
+                                 const std::string& anchor, ShellOutcome done) {
   const std::string full_name = FolderPart(file).empty() ? ProgramFolder() + file : file;
   std::string suffix;
   if (!query.empty()) suffix += "?" + query;
   if (!anchor.empty()) suffix += "#" + anchor;
-  const std::string page = FileUrl(full_name) + suffix;
-
-  bool shown = false;
-  const auto browser = shell_.HtmlBrowser();
-  if (browser.ok()) {
-    const std::string service = BrowserService(browser->path);
-    if (conversation_.Connect(service, kOpenUrlTopic, browser->path)) {
-      conversation_.Execute(kWakeUpCommand);
-    }
-    conversation_.Close();
-    if (conversation_.Connect(service, kOpenUrlTopic, browser->path)) {
-      shown = conversation_.Execute(page);
-    }
-    conversation_.Close();
-    if (!shown) shown = shell_.StartBrowser(*browser, page).ok();
-  }
-  if (!shown) {
-    ShowExclamation(owner_,
-                    "ヘルプを表示できません。\n" + std::string(kBrowserAdvice) + file + kPleaseSee);
-  }
-  return shown;
+  const ExecTarget page{
+      QFileInfo(QString::fromStdString(full_name)).absoluteFilePath().toStdString(),
+      FileUrl(full_name) + suffix};
+  Request(
+      [&shell = shell_, &conversation = conversation_, page] {
+        const auto browser = shell.HtmlBrowser();
+        if (!browser.ok()) return false;
+        const std::string service = BrowserService(browser->path);
+        if (conversation.Connect(service, kOpenUrlTopic, browser->path)) {
+          conversation.Execute(kWakeUpCommand);
+        }
+        conversation.Close();
+        bool shown = false;
+        if (conversation.Connect(service, kOpenUrlTopic, browser->path)) {
+          shown = conversation.Execute(page.url);
+        }
+        conversation.Close();
+        return shown || shell.StartBrowser(*browser, page).ok();
+      },
+      "ヘルプを表示できません。\n" + std::string(kBrowserAdvice) + full_name + kPleaseSee,
+      std::move(done));
 }
 
-bool HelpLauncher::OpenWebPage(const std::string& address) {
-  if (shell_.Open(address).ok()) return true;
-  ShowExclamation(owner_, "作者のホームページに接続できません。\n" + std::string(kBrowserAdvice) +
-                              address + kPleaseSee);
-  return false;
+void HelpLauncher::OpenWebPage(const std::string& address, ShellOutcome done) {
+  Request(
+      [&shell = shell_, address] { return shell.Open(address).ok(); },
+      "作者のホームページに接続できません。\n" + std::string(kBrowserAdvice) + address + kPleaseSee,
+      std::move(done));
 }
 
-void RunHelpCommand(HelpLauncher& launcher,
-                    const std::function<void(const std::string&)>& set_status) {
-  launcher.ShowHelp(kHelpAnchorMainWindow);
-  set_status(kHelpShownStatus);
+void RunHelpCommand(HelpLauncher& launcher, std::function<void(const std::string&)> set_status) {
+  launcher.ShowHelp(kHelpAnchorMainWindow,
+                    [set_status = std::move(set_status)](bool) { set_status(HelpShownStatus()); });
 }
 
 void RunAuthorWebPageCommand(HelpLauncher& launcher,
-                             const std::function<void(const std::string&)>& set_status) {
-  if (launcher.OpenWebPage(AuthorWebPageAddress())) set_status(kAuthorPageShownStatus);
+                             std::function<void(const std::string&)> set_status) {
+  launcher.OpenWebPage(AuthorWebPageAddress(), [set_status = std::move(set_status)](bool opened) {
+    if (opened) set_status(kAuthorPageShownStatus);
+  });
 }
 
 }  // namespace zelvora::gui

@@ -23,38 +23,50 @@ std::string ViewingText(std::string_view cp932_log) {
   return text;
 }
 
-// Writes the viewing copy of `log` and returns its path, or the log's own path when no copy
-// can be made (the viewer then shows the CP932 bytes, which is still better than nothing).
-std::string FileToShow(FileSystem& fs, const std::string& log, std::string_view content) {
-  const std::string copy = LogViewingCopyPath();
-  if (copy == log || !MakePrivateFolder(UserScratchFolder()).ok()) return log;
-  if (!ReplaceFileAtomically(fs, copy, ViewingText(content), nullptr, false).ok()) return log;
-  return copy;
-}
-
-}  // namespace
-
-std::string LogViewingCopyPath() { return UserScratchFolder() + kLogFileBaseName; }
-
-bool ShowLog(DesktopShell& shell, FileSystem& fs,
-             const std::function<void(const std::string&)>& set_status, QWidget* owner) {
-  const std::string log = LogFileName();
-  // Only the end that a save keeps is shown, so a log grown huge by other means costs little.
-  uint64_t log_size = 0;
-  const auto content = ReadLogTail(fs, log, &log_size);
-  if (content.ok() && shell.Open(FileToShow(fs, log, *content)).ok()) {
-    set_status(kLogShownStatus);
-    return true;
-  }
+void ReportNotShown(const std::function<void(const std::string&)>& set_status, QWidget* owner) {
   set_status(kLogNotShownStatus);
   ShowMessageBox(
       owner,
       QString::fromStdString(
           std::string("ログを表示できません。まだログファイルが存在しない可能性があります。\n"
-                      "存在する場合は、メモ帳で\n\"") +
-          kLogFileBaseName + "\"\nをご覧下さい。"),
+                      "存在する場合は、テキストエディタで\n\"") +
+          LogFileName() + "\"\nをご覧下さい。"),
       BoxButtons::kOk, BoxIcon::kExclamation);
-  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteLogViewingCopy(FileSystem& fs, const std::string& log_path,
+                                               std::string_view log_text) {
+  const std::string text = ViewingText(log_text);
+  for (const std::string& folder : UserScratchFolders()) {
+    const std::string copy = folder + kLogFileBaseName;
+    if (copy == log_path || !MakePrivateFolder(folder).ok()) continue;
+    if (ReplaceFileAtomically(fs, copy, text, nullptr, false).ok()) return copy;
+  }
+  return std::nullopt;
+}
+
+void ShowLog(DesktopShell& shell, FileSystem& fs, ShellRequests& requests,
+             std::function<void(const std::string&)> set_status, QWidget* owner) {
+  const std::string log = LogFileName();
+  // Only the end that a save keeps is shown, so a log grown huge by other means costs little.
+  uint64_t log_size = 0;
+  const auto content = ReadLogTail(fs, log, &log_size);
+  const std::optional<std::string> copy =
+      content.ok() ? WriteLogViewingCopy(fs, log, *content) : std::nullopt;
+  if (!copy) {
+    ReportNotShown(set_status, owner);
+    return;
+  }
+  requests.Start([&shell, file = *copy] { return shell.Open(file).ok(); },
+                 [set_status = std::move(set_status), owner](bool shown) {
+                   if (shown) {
+                     set_status(kLogShownStatus);
+                   } else {
+                     ReportNotShown(set_status, owner);
+                   }
+                 });
 }
 
 }  // namespace zelvora::gui

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "app/shell_requests.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_system.h"
 
@@ -16,16 +18,19 @@ namespace zelvora::gui {
 inline constexpr char kLogShownStatus[] = "ログを表示しました。";
 inline constexpr char kLogNotShownStatus[] = "ログを表示できません。";
 
-// The copy of the log that a viewer is given: "Zelvora.log" in UserScratchFolder().
-std::string LogViewingCopyPath();
+// Writes the viewing copy of the log whose CP932 text is `log_text` and returns its path:
+// "Zelvora.log" (a 0600 file in a 0700 folder) in the first of UserScratchFolders() where it
+// can be written and where it is not the log `log_path` itself. Nothing when no folder will
+// do: the viewer is then not given the log at all, rather than its raw CP932 bytes.
+std::optional<std::string> WriteLogViewingCopy(FileSystem& fs, const std::string& log_path,
+                                               std::string_view log_text);
 
-// Shows the log file LogFileName(): reads it through `fs`, writes its UTF-8 copy to
-// LogViewingCopyPath() (a 0600 file in a 0700 folder) and asks `shell` to open the copy.
-// When no copy can be written, the log itself is opened. On success `set_status` gets
-// kLogShownStatus. When there is no log to read or the shell refuses, `set_status` gets
-// kLogNotShownStatus and then a message box over `owner` (may be null) says so and names
-// "Zelvora.log". Returns whether the log was shown.
-bool ShowLog(DesktopShell& shell, FileSystem& fs,
-             const std::function<void(const std::string&)>& set_status, QWidget* owner);
+// Shows the log file LogFileName(): reads it through `fs`, writes its viewing copy and asks
+// `shell` to open the copy through `requests`, returning at once. When it was shown,
+// `set_status` gets kLogShownStatus. When there is no log to read, no place for the copy or
+// the shell refuses, `set_status` gets kLogNotShownStatus and then a message box over `owner`
+// (may be null) says so and names the log by its full path.
+void ShowLog(DesktopShell& shell, FileSystem& fs, ShellRequests& requests,
+             std::function<void(const std::string&)> set_status, QWidget* owner);
 
 }  // namespace zelvora::gui

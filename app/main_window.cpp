@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <utility>
 
 #include "app/log_viewer.h"
 #include "app/progress_dialog.h"
@@ -56,13 +57,24 @@ QAction* MakeItem(QMenu* menu, const char* name, const char* caption,
   return item;
 }
 
+// The status text that tells why every option has its default: `failed_value` could not be
+// read (or, when empty, the store file itself), and the store as it was is kept as `copy`.
+std::string StoreLoadWarning(const std::string& failed_value, const std::string& store_path,
+                             const Result<std::string>& copy) {
+  std::string text = "設定を読み込めないため標準の設定に戻しました（";
+  text += failed_value.empty() ? store_path + " が読めません" : "読めない値：" + failed_value;
+  text += "）。";
+  if (copy.ok()) text += "元の設定は " + *copy + " に残してあります。";
+  return text;
+}
+
 }  // namespace
 
 TFormZELV::TFormZELV(MainWindowServices services)
     : QMainWindow(nullptr, kWindowFlags),
       services_(std::move(services)),
       host_(*this),
-      help_(services_.settings, services_.shell, services_.conversation, this),
+      help_(services_.settings, services_.shell, services_.conversation, shell_requests_, this),
       FileSel(new TFileSel(this, services_.fs)),
       AboutDialog(new TAboutDialog(this)) {
   setObjectName("FormZELV");
@@ -166,7 +178,16 @@ void TFormZELV::FormCreate() {
   HCBoxWriteFName->SetSubKey(std::string("ExitState\\") + kHistoryName);
   HCBoxWriteFName->LoadHistory();
 
-  (void)LoadSettings(services_.store, services_.settings, exit_state_, progress_offset_);
+  // A store that exists but cannot be loaded is kept as it was before the window's defaults
+  // replace it at closing, and the status line says so.
+  const bool had_store = services_.fs.Stat(services_.store.file_path()).ok();
+  std::string failed_value;
+  const Status loaded = LoadSettings(services_.store, services_.settings, exit_state_,
+                                     progress_offset_, &failed_value);
+  if (!loaded.ok() && had_store) {
+    load_warning_ =
+        StoreLoadWarning(failed_value, services_.store.file_path(), services_.store.KeepCopy());
+  }
   move(exit_state_.MWLeft, exit_state_.MWTop);
   HCBoxWriteFName->setEditText(QString::fromStdString(exit_state_.WriteFName));
   FileSel->SetInitialFolder(exit_state_.FileSelFolder);
@@ -180,6 +201,10 @@ void TFormZELV::showEvent(QShowEvent* event) {
 }
 
 void TFormZELV::FormShow() {
+  if (!load_warning_.empty()) {
+    SetStatus(std::exchange(load_warning_, std::string()));
+    return;
+  }
   SetStatus("ゼルヴォラマークを記述したファイルを指定し、「開始」ボタンをクリックして下さい。");
 }
 
@@ -225,6 +250,8 @@ void TFormZELV::SetStatus(const std::string& text) {
   if (text == status_text_ && !SBar->text().isEmpty()) return;
   status_text_ = text;
   SBar->setText(QLatin1Char(' ') + QString::fromStdString(text));
+  // A text longer than the line (a long path) can still be read in full.
+  SBar->setToolTip(QString::fromStdString(text));
 }
 
 void TFormZELV::SetFileNameText(const QString& name) { HCBoxWriteFName->setEditText(name); }
@@ -253,15 +280,19 @@ TFormProgress& TFormZELV::ProgressDialog() {
 }
 
 void TFormZELV::OpenWrittenFile(const std::string& file_name) {
-  if (services_.open_file && services_.open_file(file_name)) {
-    SetStatus("記入ファイルを開きました。");
-    return;
-  }
-  SetStatus("記入ファイルを開けません。");
-  ShowMessageBox(
-      this,
-      QString::fromUtf8("記入ファイルを開けません。ファイル名が正しいかどうか確認して下さい。"),
-      BoxButtons::kOk, BoxIcon::kExclamation);
+  shell_requests_.Start(
+      [open_file = services_.open_file, file_name] { return open_file && open_file(file_name); },
+      [this](bool opened) {
+        if (opened) {
+          SetStatus("記入ファイルを開きました。");
+          return;
+        }
+        SetStatus("記入ファイルを開けません。");
+        ShowMessageBox(this,
+                       QString::fromUtf8(
+                           "記入ファイルを開けません。ファイル名が正しいかどうか確認して下さい。"),
+                       BoxButtons::kOk, BoxIcon::kExclamation);
+      });
 }
 
 void TFormZELV::MItemGoClick() {
@@ -313,7 +344,8 @@ void TFormZELV::ButtonBrowseClick() {
 
 void TFormZELV::MItemLogExpClick() {
   ShowLog(
-      services_.shell, services_.fs, [this](const std::string& text) { SetStatus(text); }, this);
+      services_.shell, services_.fs, shell_requests_,
+      [this](const std::string& text) { SetStatus(text); }, this);
 }
 
 void TFormZELV::MItemPreferencesClick() {

@@ -16,6 +16,7 @@
 
 #include "app/gui_run_host.h"
 #include "app/help_launcher.h"
+#include "app/shell_requests.h"
 #include "components/window_message.h"
 #include "engine/run.h"
 #include "platform/browser_conversation.h"
@@ -43,7 +44,7 @@ class TFormSetting;
 class THistoryComboBox;
 
 // The about dialog's texts.
-inline constexpr char kAppVersion[] = "Ver 3.50";
+inline constexpr char kAppVersion[] = "Ver " ZELVORA_VERSION;
 inline constexpr char kRightsNotice[] = "Copyright © 2026 The Zelvora developers";
 
 // What the main window works with; every reference must outlive the window.
@@ -64,7 +65,9 @@ class TFormZELV : public QMainWindow, public MessageTarget {
 
  public:
   // Builds the window and loads the file name history, the settings and the exit state
-  // (the window's position, the file name box's text) from the store.
+  // (the window's position, the file name box's text) from the store. When the store exists
+  // but cannot be loaded, every option takes its default, a copy of the store is kept, and
+  // the first showing's status line names the value that failed and the copy.
   explicit TFormZELV(MainWindowServices services);
   ~TFormZELV() override;
 
@@ -85,6 +88,12 @@ class TFormZELV : public QMainWindow, public MessageTarget {
 
   // Whether a stamp run is under way.
   bool Running() const { return session_ != nullptr; }
+  // Whether the window was asked to close during the run under way: the run is stopping,
+  // and the window closes when it has ended.
+  bool CloseRequested() const { return close_requested_; }
+  // How many requests to the desktop (opening files, the log, pages, the help) have not told
+  // their outcome yet.
+  int PendingShellRequests() const { return shell_requests_.Pending(); }
   // How the last start command ended.
   RunOutcome LastOutcome() const { return last_outcome_; }
   // The run host, for options of runs started without a person (see GuiRunHost).
@@ -97,8 +106,8 @@ class TFormZELV : public QMainWindow, public MessageTarget {
   // The progress dialog, made and placed at the main window plus the stored offset at its
   // first use.
   TFormProgress& ProgressDialog();
-  // Opens `file_name` with its associated program; reports the outcome in the status line,
-  // and a failure also in a message box.
+  // Opens `file_name` with its associated program, returning at once; reports the outcome
+  // in the status line when it is known, and a failure also in a message box.
   void OpenWrittenFile(const std::string& file_name);
 
  public slots:
@@ -152,6 +161,9 @@ class TFormZELV : public QMainWindow, public MessageTarget {
   bool close_requested_ = false;       // closing waits for the run to stop
   RunOutcome last_outcome_ = RunOutcome::kNotStarted;
   std::string status_text_;  // the status line's text, without its leading blank
+  // Why the options have their defaults, shown in the status line at the first showing.
+  std::string load_warning_;
+  ShellRequests shell_requests_;  // waited for when the window goes
   HelpLauncher help_;
   std::string chosen_file_;      // the last file chosen in the file selection dialog
   QString chosen_file_display_;  // how the file name box shows it

@@ -9,13 +9,13 @@
 #include <iostream>
 #include <optional>
 
-#include "app/gui_shell.h"
 #include "app/japanese_ui.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "components/message_box.h"
 #include "components/program_icon.h"
 #include "platform/browser_conversation.h"
+#include "platform/desktop_shell.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "records/run_log.h"
@@ -115,11 +115,12 @@ void StartUnattendedRun(TFormZELV& window, const Options& options, int& exit_sta
 // The window and its message loop until the window closes: the exit status.
 int RunMainWindow(const Options& options) {
   RegistryStore store;
+  XdgDesktopShell shell;
   UnansweredConversation conversation;
   TFormZELV window(MainWindowServices{
       store, LiveSettings(), RealFileSystem(), LogFileName(),
-      [](const std::string& file_name) { return GuiDesktopShell().Open(file_name).ok(); },
-      GuiDesktopShell(), conversation});
+      [&shell](const std::string& file_name) { return shell.Open(file_name).ok(); }, shell,
+      conversation});
   if (!options.file.isEmpty()) window.SetFileNameText(options.file);
   window.show();
   int exit_status = kExitFinished;

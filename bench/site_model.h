@@ -13,9 +13,9 @@
 //  - kChain: small pages each linking to the next, like a blog's "next" links; the link
 //    depth equals the number of pages.
 //
-// Last-write times are even seconds (file dates have a 2-second resolution), and every file a
-// mark lists is never newer than the page holding the mark. So stamping keeps every page's
-// last-write time, and a second run finds nothing to write.
+// Last-write times are whole (even) seconds, and every file a mark lists is never newer than
+// the page holding the mark. So stamping keeps every page's last-write time, and a second run
+// finds nothing to write.
 #pragma once
 
 #include <cstddef>

@@ -46,9 +46,35 @@ endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/app/install/zelvora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-if(NOT TARGET zelvora_man_page)  # the target that writes the page installs it itself
-  install(FILES ${ZELVORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+
+# The manual pages and the changelog are installed gzipped, as Debian's policy asks, by
+# gzip -9n: no name or time inside, so the same sources always give the same bytes. The
+# changelog and the manual page of zelvora carry the project's version.
+find_program(ZELVORA_GZIP gzip REQUIRED)
+set(ZELVORA_DOCS_DIR "${CMAKE_BINARY_DIR}/install-docs")
+configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${ZELVORA_DOCS_DIR}/changelog @ONLY)
+set(zelvora_man_sources ${ZELVORA_MAN_PAGE})
+if(TARGET zelvora)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/zelvora.1.in ${ZELVORA_DOCS_DIR}/zelvora.1 @ONLY)
+  list(APPEND zelvora_man_sources ${ZELVORA_DOCS_DIR}/zelvora.1)
 endif()
+set(zelvora_gzipped)
+foreach(source IN LISTS zelvora_man_sources ITEMS ${ZELVORA_DOCS_DIR}/changelog)
+  get_filename_component(name ${source} NAME)
+  set(copy ${ZELVORA_DOCS_DIR}/gzipped/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND ${ZELVORA_GZIP} -9nf ${copy}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}"
+    VERBATIM)
+  list(APPEND zelvora_gzipped ${copy}.gz)
+endforeach()
+add_custom_target(zelvora_docs ALL DEPENDS ${zelvora_gzipped})
+list(FILTER zelvora_gzipped EXCLUDE REGEX "/changelog\\.gz$")
+install(FILES ${zelvora_gzipped} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ZELVORA_DOCS_DIR}/gzipped/changelog.gz ${CMAKE_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${ZELVORA_ICON_THEME_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
         OPTIONAL)
 
@@ -61,8 +87,9 @@ set(CPACK_PACKAGE_VENDOR "The Zelvora developers")
 set(CPACK_PACKAGE_CONTACT "The Zelvora developers <zelvora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "writes last-updated dates into the pages of a web site kept as local HTML files")
+# CPack makes the summary the description's first line and indents the lines given here.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n Zelvora writes each page's last-updated date between comment marks, follows\n local links to stamp linked pages, keeps numbered backups and a bounded log.\n It has a desktop program (zelvora) and a command-line front end\n (zelvora-stamp).")
+    "Zelvora writes each page's last-updated date between comment marks, follows\nlocal links to stamp linked pages, keeps numbered backups and a bounded log.\nIt has a desktop program (zelvora) and a command-line front end\n(zelvora-stamp).")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
@@ -76,4 +103,5 @@ endif()
 # uses last-write times.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "git")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebInstalledSize.cmake)
 include(CPack)

@@ -22,4 +22,9 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return left.compare(right, Qt::CaseInsensitive) == 0;
 }
 
+std::string FolderWithoutTrailingSlash(std::string folder) {
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 }  // namespace zelvora::gui

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "components/file_name_text.h"
 #include "components/file_selection_window.h"
 #include "platform/program_folder.h"
 
@@ -12,12 +13,6 @@ namespace {
 
 constexpr int kDialogWidth = 585;
 constexpr int kDialogHeight = 433;
-
-// A folder as the component keeps it: without its trailing "/", except "/" itself.
-std::string WithoutTrailingSlash(std::string folder) {
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
 
 }  // namespace
 
@@ -30,7 +25,7 @@ TFileSel::TFileSel(QObject* owner, FileSystem& fs, FolderRootSource roots)
 }
 
 void TFileSel::SetInitialFolder(const std::string& folder) {
-  initial_folder_ = WithoutTrailingSlash(folder.empty() ? ProgramFolder() : folder);
+  initial_folder_ = FolderWithoutTrailingSlash(folder.empty() ? FirstFileDialogFolder() : folder);
 }
 
 void TFileSel::SetFileTypeIndex(int index) {

@@ -39,7 +39,7 @@ class TFileSel : public TMRVCustomDlg {
   // Files and folders are read through `fs` (not owned; it must outlive the component) and
   // the folder tree's roots come from `roots`; tests pass their own. Caption "ファイルの選択",
   // outer size 585 × 433 centred on the screen, one file type "すべてのファイル (*.*)",
-  // InitialFolder the program's folder.
+  // InitialFolder FirstFileDialogFolder().
   explicit TFileSel(QObject* owner, FileSystem& fs = RealFileSystem(),
                     FolderRootSource roots = MachineFolderRoots);
 
@@ -48,8 +48,9 @@ class TFileSel : public TMRVCustomDlg {
   const std::string& GetFileName() const { return file_name_; }
   void SetFileName(const std::string& file_name) { file_name_ = file_name; }
   // The folder the tree selects when the window is configured; after a successful OK, the
-  // folder the user chose. Storing an empty text stores the program's folder. Folders are
-  // kept without a trailing "/", except "/" itself.
+  // folder the user chose. Storing an empty text stores FirstFileDialogFolder() (the
+  // program's folder when it is writable, otherwise the home folder). Folders are kept
+  // without a trailing "/", except "/" itself.
   const std::string& GetInitialFolder() const { return initial_folder_; }
   void SetInitialFolder(const std::string& folder);
   // OK refuses a name whose file does not exist.

@@ -30,7 +30,7 @@ QTreeWidgetItem* NewNode(const std::string& name, const QString& text, const QIc
   auto* node = new QTreeWidgetItem(QStringList{text});
   node->setData(0, kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
   node->setIcon(0, icon);
-  node->setToolTip(0, text);
+  // No tool tip of its own: hovering anywhere shows the tree's, the selected folder's path.
   return node;
 }
 

@@ -20,9 +20,13 @@ enum class BoxIcon { kNone, kInformation, kExclamation };
 enum class BoxAnswer { kOk, kCancel, kYes, kNo, kAbort, kRetry, kIgnore };
 
 // Shows `text` in a modal box over `parent` (may be null) and returns the button pressed.
-// An empty caption is replaced by the application's title "ゼルヴォラ". Closing the box
-// without a button (Esc, the close box) answers Cancel where the box has it, otherwise the
-// first button's answer (OK, No, Abort... as Qt's escape button rules give).
+// An empty caption is replaced by the application's title "ゼルヴォラ". The buttons stand in
+// the order their kind names them on every desktop, the first one the default (Enter);
+// Abort, Retry and Ignore read "中止(&A)", "再試行(&R)", "無視(&I)", the others take Qt's
+// Japanese texts. Closing the box without a button (Esc, the close box) answers Cancel or No
+// where the box has them, otherwise the first button's answer. The box is wide enough for a
+// title bar to show its whole caption, and while a window that stays on top of the others is
+// shown (the progress window of a run), the box stays on top too, so it never opens behind.
 BoxAnswer ShowMessageBox(QWidget* parent, const QString& text, BoxButtons buttons, BoxIcon icon,
                          const QString& caption = QString());
 

@@ -36,7 +36,8 @@ struct PageTask {
     size_t size = 0;
   };
 
-  int line;  // the line of the link that led here
+  int line;          // the line of the link that led here
+  int restamps = 0;  // how often the page was read again after it changed (ProcessFile)
   FileInfo before;
   StampScan scan;
   std::optional<SpillRecord> spilled;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "engine/date_areas.h"
 #include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
@@ -14,14 +15,12 @@ namespace {
 
 constexpr int kMaxLocateAttempts = 3;
 
-bool AnswerWriteFailure(RunContext& context, const StampedPage& page) {
-  return ReportFileFailure(context, "次のファイルに書き込めませんでした。\n" + page.file_name,
-                           page.referrer, page.line);
-}
+WriteOutcome GoOnIf(bool go_on) { return go_on ? WriteOutcome::kGoOn : WriteOutcome::kAbort; }
 
-bool AnswerReadFailure(RunContext& context, const StampedPage& page) {
-  return ReportFileFailure(context, "次のファイルが読み込めませんでした。\n" + page.file_name,
-                           page.referrer, page.line);
+WriteOutcome AnswerWriteFailure(RunContext& context, const StampedPage& page) {
+  return GoOnIf(ReportFileFailure(context,
+                                  "次のファイルに書き込めませんでした。\n" + page.file_name,
+                                  page.referrer, page.line));
 }
 
 // Where the page's text lives now: the page itself, or where the chain of symbolic links at
@@ -48,16 +47,25 @@ bool StillAsRead(const Result<std::string>& located, const FileInfo& now, const 
   return located.ok() && now.kind == FileKind::kRegular && SameFileVersion(now, before);
 }
 
-// A page that changed after it was read is left as it is: the change is someone's edit, or a
-// file swapped in under its name. Only when it already holds exactly the new text (another run
-// stamped it meanwhile) is there nothing to report.
-bool AnswerChangedPage(RunContext& context, const StampedPage& page) {
+// A page that changed after it was read is never overwritten: the change is another run's
+// stamp, someone's edit, or a file swapped in under its name. When it already holds exactly
+// the new text there is nothing to do. When it differs from the new text only inside date
+// areas, another run stamped it with other dates (dates that run changed meanwhile, most
+// often), and the caller may stamp it again as it is now. Otherwise it is left as it is and
+// reported.
+WriteOutcome AnswerChangedPage(RunContext& context, const StampedPage& page, bool may_restamp) {
+  ForgetFileDates(context);
   auto current = context.fs.ReadFile(page.file_name);
   if (current.ok() && *current == page.text) {
     context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + page.file_name + "\n");
-    return true;
+    return WriteOutcome::kGoOn;
   }
-  return AnswerReadFailure(context, page);
+  if (may_restamp && current.ok() && SameOutsideDateAreas(*current, page.text)) {
+    return WriteOutcome::kChangedMeanwhile;
+  }
+  return GoOnIf(ReportFileFailure(context,
+                                  "次のファイルが読み込めませんでした。\n" + page.file_name,
+                                  page.referrer, page.line));
 }
 
 // Gives the new text the page's last-access time (and, where the system can set it, its
@@ -72,7 +80,7 @@ void KeepTimeStamps(PendingFile& file, const StampedPage& page) {
 
 }  // namespace
 
-bool WriteStampedPage(RunContext& context, const StampedPage& page) {
+WriteOutcome WriteStampedPage(RunContext& context, const StampedPage& page, bool may_restamp) {
   FileSystem& fs = context.fs;
   // A renamed file would replace a page that the user may not write (the folder is what a
   // rename needs): such a page is reported as not writable, as writing it in place would be.
@@ -88,7 +96,7 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   // A link that keeps changing its target while this runs ends as a changed page.
   for (int attempt = 0; data_path.ok() && temporary_for != *data_path; ++attempt) {
     file.reset();
-    if (attempt == kMaxLocateAttempts) return AnswerChangedPage(context, page);
+    if (attempt == kMaxLocateAttempts) return AnswerChangedPage(context, page, may_restamp);
     temporary_for = *data_path;
     auto pending = PendingFile::Create(fs, temporary_for, page.before.mode & 0777);
     if (!pending.ok()) return AnswerWriteFailure(context, page);
@@ -97,7 +105,7 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   }
   if (!StillAsRead(data_path, now, page.before)) {
     file.reset();
-    return AnswerChangedPage(context, page);
+    return AnswerChangedPage(context, page, may_restamp);
   }
   // Not flushed page by page: that doubled the time of a run that writes a whole site. The
   // atomic rename keeps every page whole against a killed process, and the run flushes the
@@ -111,7 +119,9 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   // before its generations move: while it is held they could not be put back.
   if (!fs.CheckReplaceable(*data_path).ok()) return AnswerWriteFailure(context, page);
   BackupRotation rotation;
-  if (RotateBackups(context, page.file_name, *data_path, &rotation) == Flow::kAbort) return false;
+  if (RotateBackups(context, page.file_name, *data_path, &rotation) == Flow::kAbort) {
+    return WriteOutcome::kAbort;
+  }
   const Status committed = file->Commit();
   if (!file->committed()) {
     // The page keeps its old text, and its generations are put back as they were.
@@ -126,7 +136,7 @@ bool WriteStampedPage(RunContext& context, const StampedPage& page) {
   if (!committed.ok()) return AnswerWriteFailure(context, page);
   context.log.AddLogEntry("◎日付を記入しました：" + page.file_name + "\n");
   ++context.state.WrittenFiles;
-  return true;
+  return WriteOutcome::kGoOn;
 }
 
 }  // namespace zelvora

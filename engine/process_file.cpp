@@ -17,6 +17,10 @@
 namespace zelvora {
 namespace {
 
+// How often a page that another run keeps changing is read and stamped again before it is
+// reported as a file that could not be read.
+constexpr int kMaxRestamps = 3;
+
 // The outcome of opening a file: either the file's processing is already over (`done` holds
 // its result) or its scan is ready to run.
 struct Opened {
@@ -57,6 +61,16 @@ std::optional<bool> AnswerMissingFile(RunContext& context, const std::string& fi
   return std::nullopt;
 }
 
+// Reads a page. A large page is read in pieces with pending events let run between them, so
+// that the windows stay responsive and the abort button can stop the run while it is read.
+Result<std::string> ReadPage(RunContext& context, const std::string& file_name, FileInfo* info) {
+  const FileSystem::ReadPacer pacer = [&context] {
+    context.host.ProcessPendingEvents();
+    return context.state.ContinueFlag;
+  };
+  return context.fs.ReadFilePaced(file_name, info, pacer);
+}
+
 // Removes the temporary files that interrupted runs left in the folder of `file_name`, once
 // per folder and run: they are never content. Those that another run is writing at this
 // moment are left alone. The listing also tells the run which files exist in the folder.
@@ -78,16 +92,10 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   const std::string* entered = context.state.VisitedFiles.Insert(file_name);
   if (entered == nullptr) return Done(true);
   FileInfo info;
-  // A large page is read in pieces with pending events let run between them, so that the
-  // windows stay responsive and the abort button can stop the run while the page is read.
-  const FileSystem::ReadPacer pacer = [&context] {
-    context.host.ProcessPendingEvents();
-    return context.state.ContinueFlag;
-  };
-  auto bytes = context.fs.ReadFilePaced(file_name, &info, pacer);
+  auto bytes = ReadPage(context, file_name, &info);
   if (!bytes.ok() && IsNotFound(bytes.status())) {
     if (auto fate = AnswerMissingFile(context, file_name, referrer, line_no)) return Done(*fate);
-    bytes = context.fs.ReadFilePaced(file_name, &info, pacer);
+    bytes = ReadPage(context, file_name, &info);
   }
   if (!bytes.ok() && bytes.status().code() == ECANCELED && !context.state.ContinueFlag) {
     return Done(false);  // stopped by the abort button: nothing to report
@@ -105,18 +113,20 @@ Opened OpenFile(RunContext& context, const std::string& file_name, const std::st
   return opened;
 }
 
-// Finishes a page whose scan ended normally: writes it when it changed.
-bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer) {
+// Finishes a page whose scan ended normally: writes it when it changed. `may_restamp` lets
+// the write give back kChangedMeanwhile for a page that changed after it was read.
+WriteOutcome FinishPage(RunContext& context, PageTask& task, const std::string& referrer,
+                        bool may_restamp) {
   StampScan& scan = task.scan;
   if (!scan.changed()) {
     context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + scan.file_name() + "\n");
-    return true;
+    return WriteOutcome::kGoOn;
   }
   if (context.dry_run) {
     context.log.AddLogEntry("◎日付を記入します（試行のため書き込みません）：" + scan.file_name() +
                             "\n");
     context.host.WouldWrite(scan.file_name());
-    return true;
+    return WriteOutcome::kGoOn;
   }
   StampedPage page;
   page.file_name = scan.file_name();
@@ -125,7 +135,30 @@ bool FinishPage(RunContext& context, PageTask& task, const std::string& referrer
   page.before = task.before;
   page.text = scan.TakeText();
   page.kept_time = scan.kept_time();
-  return WriteStampedPage(context, page);
+  return WriteStampedPage(context, page, may_restamp);
+}
+
+// A page that another run on the same site stamped with other dates after it was read is read
+// again as it is now, and its scan starts over. Returns the new task, or nothing when the page
+// cannot be read now (`*result` then holds the answer to the read failure).
+std::unique_ptr<PageTask> ReadAgain(RunContext& context, const PageTask& task,
+                                    const std::string& referrer, bool* result) {
+  const std::string& file_name = task.scan.file_name();
+  FileInfo info;
+  auto bytes = ReadPage(context, file_name, &info);
+  if (!bytes.ok()) {
+    // Stopped by the abort button, the run ends without a report.
+    *result = bytes.status().code() == ECANCELED && !context.state.ContinueFlag
+                  ? false
+                  : ReportFileFailure(context, ReadFailureCause(file_name), referrer, task.line);
+    return nullptr;
+  }
+  (void)context.state.VisitedFiles.InsertFile(info);
+  auto again =
+      std::make_unique<PageTask>(context, file_name, std::move(bytes).value(), task.line, info);
+  again->restamps = task.restamps + 1;
+  again->scan.MarkAsRestamp();
+  return again;
 }
 
 // Goes on with the top page after its link's target ended with `target_ok`.
@@ -170,7 +203,19 @@ bool ProcessFile(RunContext& context, const std::string& file_name, const std::s
       result = ReportFileFailure(context, ReadFailureCause(page.scan.file_name()), path.referrer(),
                                  page.line);
     } else if (event == ScanEvent::kFinished) {
-      result = FinishPage(context, page, path.referrer());
+      // A page whose own scan reported problems is not scanned again, which would ask the
+      // same questions twice.
+      const bool may_restamp = page.restamps < kMaxRestamps && !page.scan.reported();
+      const WriteOutcome outcome = FinishPage(context, page, path.referrer(), may_restamp);
+      if (outcome == WriteOutcome::kChangedMeanwhile) {
+        if (auto again = ReadAgain(context, page, path.referrer(), &result)) {
+          path.Pop();
+          path.Push(std::move(again));
+          continue;
+        }
+      } else {
+        result = outcome == WriteOutcome::kGoOn;
+      }
     }
     path.Pop();
     if (path.empty()) return result;

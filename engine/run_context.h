@@ -49,4 +49,12 @@ struct RunContext {
   RunState state;
 };
 
+// Forgets what the run remembers of files and of the dates of date sources, once it has met a
+// page that another program (most often another run on the same site) changed during the run:
+// the dates that such a run wrote are new too.
+inline void ForgetFileDates(RunContext& context) {
+  context.fs.ForgetRemembered();
+  context.state.DateSources.Clear();
+}
+
 }  // namespace zelvora

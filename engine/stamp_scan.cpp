@@ -77,18 +77,27 @@ StampScan::StampScan(RunContext& context, const std::string& file_name, std::str
 ScanEvent StampScan::Run() {
   if (!started_) {
     started_ = true;
-    context_.log.AddLogEntry("◎日付記入開始：" + file_name_ + "\n");
+    if (!started_logged_) context_.log.AddLogEntry("◎日付記入開始：" + file_name_ + "\n");
     context_.host.SetStatus(file_name_ + "に日付を書き込み中...");
     context_.host.SetCurrentFile(file_name_);
   }
-  return Loop();
+  return WatchedLoop();
 }
 
 ScanEvent StampScan::ResumeAfterLink(bool target_ok) {
   if (!target_ok) return ScanEvent::kAborted;
   EndLinkStep(context_, file_name_, PercentAt(pos_), true);
   if (AfterTag() == Flow::kAbort) return ScanEvent::kAborted;
-  return Loop();
+  return WatchedLoop();
+}
+
+ScanEvent StampScan::WatchedLoop() {
+  // The pages that links lead to are processed between the calls of the loop, so the reports
+  // made during a call are this page's own.
+  const int errors_before = context_.state.ErrorCount;
+  const ScanEvent event = Loop();
+  if (context_.state.ErrorCount != errors_before) reported_ = true;
+  return event;
 }
 
 std::string StampScan::TakeText() {
@@ -300,20 +309,16 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   if (!source_is_page_ && date_source_.empty()) return Flow::kContinue;
   std::optional<FileTime> source_time;
   const ReportLocation where{file_name_, report_line};
-  if (source_is_page_ && own_last_write_) {
-    source_time = own_last_write_;
-    if (ApplyGitDate(context_, file_name_, where, &*source_time) == Flow::kAbort) {
-      return Flow::kAbort;
-    }
-  } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where,
-                         &source_time) == Flow::kAbort) {
+  if (source_is_page_) {
+    if (OwnDate(where, &source_time) == Flow::kAbort) return Flow::kAbort;
+  } else if (GetFileDate(context_, date_source_, where, &source_time) == Flow::kAbort) {
     return Flow::kAbort;
   }
   // Without a readable source the date area keeps its old text.
   if (!source_time) return Flow::kContinue;
 
-  // The text shows the date at the 2-second reading; the kept time stamp is exact.
-  const DateTime date = FileTimeToLocalDosDateTime(*source_time);
+  // The text shows the source's exact second; the kept time stamp is exact to the nanosecond.
+  const DateTime date = FileTimeToLocalDateTime(*source_time);
   const std::string date_text = EncodeForPage(
       FormatDate(CurrentDateFormat(context_.settings), date, context_.region), charset_);
   if (mode == Insertion::kWholePair) {
@@ -328,8 +333,31 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
     Replace(insert_pos_, date_area_end, date_text);
   }
   changed_ = true;
-  if (!kept_time_ || *kept_time_ < *source_time) kept_time_ = source_time;
+  if (!newest_changed_ || *newest_changed_ < *source_time) newest_changed_ = source_time;
   return Flow::kContinue;
+}
+
+Flow StampScan::OwnDate(const ReportLocation& where, std::optional<FileTime>* date) {
+  if (!own_date_read_) {
+    if (own_last_write_) {
+      own_date_ = own_last_write_;
+      if (ApplyGitDate(context_, file_name_, where, &*own_date_) == Flow::kAbort) {
+        return Flow::kAbort;
+      }
+    } else if (GetFileDate(context_, file_name_, where, &own_date_) == Flow::kAbort) {
+      return Flow::kAbort;
+    }
+    own_date_read_ = true;
+  }
+  *date = own_date_;
+  return Flow::kContinue;
+}
+
+std::optional<FileTime> StampScan::kept_time() const {
+  // A page that shows its own date keeps it: given any other time, the next run would write
+  // that time as the page's own date.
+  if (!changed_) return std::nullopt;
+  return own_date_ ? own_date_ : newest_changed_;
 }
 
 void StampScan::Replace(size_t from, size_t to, std::string text) {

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/error_report.h"
 #include "engine/run_context.h"
 #include "engine/run_flow.h"
 #include "links/tag_tokenizer.h"
@@ -56,9 +57,18 @@ class StampScan {
 
   // True when a date area received a different text or a stamp marker was inserted.
   bool changed() const { return changed_; }
-  // The exact last-write time of the newest date source written into a changed date area
-  // (the page's kept time stamp); empty when none.
-  const std::optional<FileTime>& kept_time() const { return kept_time_; }
+  // True when the scan of this page (its marks, date sources and links, not the pages it
+  // led to) made an error report.
+  bool reported() const { return reported_; }
+  // Marks the scan as a second one of a page that changed after its first scan was read (see
+  // ProcessFile): its start is not logged again.
+  void MarkAsRestamp() { started_logged_ = true; }
+  // The last-write time the page keeps when it is written (KeepTimeStamp), exact to the
+  // nanosecond: when a date area is dated by the page itself, the page's own date as the scan
+  // read it (its last-write time, or the commit time that git gives it), so that stamping
+  // never changes that date; otherwise the time of the newest date source written into a
+  // changed date area. Empty when no date area changed.
+  std::optional<FileTime> kept_time() const;
   const std::string& file_name() const { return file_name_; }
   // The rewritten text. Preconditions: Run() returned kFinished; call once.
   std::string TakeText();
@@ -89,6 +99,8 @@ class StampScan {
     std::string text;
   };
 
+  // Loop(), noting whether it made an error report.
+  ScanEvent WatchedLoop();
   ScanEvent Loop();
   Flow AfterTag();
   Flow MarkStep(const TagToken& tag);
@@ -97,6 +109,10 @@ class StampScan {
   // the mark's line `mark_line`.
   Flow ChooseSource(std::string_view parameter_bytes, int mark_line);
   Flow Insert(Insertion mode, size_t date_area_end, int report_line);
+  // The page's own date, read once per scan: its last-write time as read with its text (or
+  // from the disk when not given), replaced by the commit time where git dates apply. Empty
+  // when it cannot be read (reported at `where`).
+  Flow OwnDate(const ReportLocation& where, std::optional<FileTime>* date);
   void Replace(size_t from, size_t to, std::string text);
 
   // Position and line figures of the rewritten text, for an offset of the original text at
@@ -117,6 +133,8 @@ class StampScan {
   size_t original_size_ = 0;  // kept while the text is set aside
 
   bool started_ = false;
+  bool started_logged_ = false;
+  bool reported_ = false;
   int shown_percent_ = -1;      // the progress last given to the host
   size_t percent_length_ = 0;   // the text length it was worked out for
   size_t next_percent_at_ = 0;  // the rewritten offset from which it is higher
@@ -126,7 +144,9 @@ class StampScan {
   bool source_is_page_ = false;  // the next date area takes the page's own date...
   std::string date_source_;      // ...or the last-write time of this file (none when empty)
   bool changed_ = false;
-  std::optional<FileTime> kept_time_;
+  std::optional<FileTime> newest_changed_;  // the newest source of a changed date area
+  bool own_date_read_ = false;
+  std::optional<FileTime> own_date_;  // set once a date area dated by the page was met
 
   std::vector<Edit> edits_;
   long length_shift_ = 0;  // bytes added minus bytes removed by the edits so far

@@ -2,7 +2,7 @@
 // Japanese defaults or regional settings built from locale texts that the input supplies.
 // The date-time is a calendar value, any double at all, or a file time. Checked: the text is
 // UTF-8, an empty format reads as "c", calendar fields stay in their ranges, and a file's
-// date has even seconds.
+// date is its whole second.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
@@ -68,12 +68,12 @@ DateTime TimeFromInput(FuzzedDataProvider& input) {
     }
     default: {
       const FileTime file_time{input.ConsumeIntegralInRange<int64_t>(-70000000000, 300000000000),
-                               0};
-      const DateTime value = FileTimeToLocalDosDateTime(file_time);
-      // Within the years 1 to 9999 a file's date keeps even seconds and no fraction.
+                               input.ConsumeIntegralInRange<int32_t>(0, 999999999)};
+      const DateTime value = FileTimeToLocalDateTime(file_time);
+      // Within the years 1 to 9999 a file's date is its exact second, without a fraction.
       if (file_time.seconds > -62000000000 && file_time.seconds < 253000000000) {
-        const CivilTime civil = DecodeDateTime(value);
-        FUZZ_CHECK(civil.second % 2 == 0 && civil.millisecond == 0);
+        FUZZ_CHECK(DecodeDateTime(value).millisecond == 0);
+        FUZZ_CHECK(value == FileTimeToLocalDateTime({file_time.seconds, 0}));
       }
       return value;
     }

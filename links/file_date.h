@@ -16,8 +16,8 @@ namespace zelvora {
 std::string FileDateFailureCause(const std::string& path);
 
 // Sets `*last_write` to the exact last-write time of `path` (with UseGitDates, the time of
-// its last commit where git knows it: ApplyGitDate). The date text is made from it at
-// DOS resolution (FileTimeToLocalDosDateTime); a kept time stamp takes it as it is. A missing
+// its last commit where git knows it: ApplyGitDate). The date text shows its second
+// (FileTimeToLocalDateTime); a kept time stamp takes it as it is. A missing
 // file, a folder or any failure to read the time is reported at `where` (logged, counted and
 // asked OK/Cancel under the error policy): OK gives kContinue with `*last_write` empty, Cancel
 // kAbort. Preconditions: `last_write` is not null.

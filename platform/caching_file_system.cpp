@@ -224,6 +224,12 @@ void CachingFileSystem::ForgetListing(const std::string& path) {
   listings_.erase(known);
 }
 
+void CachingFileSystem::ForgetRemembered() {
+  stats_.clear();
+  aliases_.clear();
+  ForgetAllListings();
+}
+
 void CachingFileSystem::ForgetAllListings() {
   listings_.clear();
   listed_names_ = 0;

@@ -9,9 +9,9 @@
 // never seen with its old time; the listings of the folders involved are brought up to date
 // rather than forgotten, so that Lookup can go on answering from them. A change that fails
 // forgets the listings involved. Changes made by other programs during the run, or through
-// other names of the same file, are not seen. The memory it takes is bounded: when it knows
-// more than `max_remembered` files, or more than `max_listed` listed names, it forgets those
-// and starts again.
+// other names of the same file, are not seen until ForgetRemembered. The memory it takes is
+// bounded: when it knows more than `max_remembered` files, or more than `max_listed` listed names,
+// it forgets those and starts again.
 #pragma once
 
 #include <memory>
@@ -63,6 +63,7 @@ class CachingFileSystem : public FileSystem {
   Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override;
   Result<std::unique_ptr<ScratchFile>> NewScratchFile() override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
+  void ForgetRemembered() override;
 
  private:
   // A folder's entries with an index by name. Names and paths are kept under FileNameKey, so

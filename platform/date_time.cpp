@@ -102,10 +102,8 @@ DateTime NowLocal() {
   return EncodeDateTime(LocalCivilTime(now.tv_sec, static_cast<int>(now.tv_nsec / 1'000'000)));
 }
 
-DateTime FileTimeToLocalDosDateTime(FileTime time) {
-  CivilTime civil = LocalCivilTime(time.seconds, 0);
-  civil.second -= civil.second % 2;
-  return EncodeDateTime(civil);
+DateTime FileTimeToLocalDateTime(FileTime time) {
+  return EncodeDateTime(LocalCivilTime(time.seconds, 0));
 }
 
 }  // namespace zelvora

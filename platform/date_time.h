@@ -45,9 +45,9 @@ CivilTime DecodeDateTime(DateTime value);
 // The current local time, to the millisecond.
 DateTime NowLocal();
 
-// A file time as local time at the 2-second resolution of DOS date-times: the seconds are
-// rounded down to an even number and the sub-second part dropped. Dates outside the DOS range
-// are converted all the same.
-DateTime FileTimeToLocalDosDateTime(FileTime time);
+// A file time as local time to the second, the time a date text shows: the sub-second part
+// is dropped (no date format shows it, and `c` tests for midnight to the second). Any year
+// the calendar covers is converted.
+DateTime FileTimeToLocalDateTime(FileTime time);
 
 }  // namespace zelvora

@@ -141,7 +141,8 @@ Result<std::vector<ExecWord>> SplitExec(std::string_view exec) {
   return words;
 }
 
-bool IsFileCode(char code) { return code == 'f' || code == 'F' || code == 'u' || code == 'U'; }
+bool IsPathCode(char code) { return code == 'f' || code == 'F'; }
+bool IsUrlCode(char code) { return code == 'u' || code == 'U'; }
 
 }  // namespace
 
@@ -205,7 +206,7 @@ std::optional<std::string> FindDesktopFile(std::string_view id,
 }
 
 Result<std::vector<std::string>> ExecCommandLine(const DesktopEntry& entry,
-                                                 std::string_view argument) {
+                                                 const ExecTarget& target) {
   const auto words = SplitExec(entry.exec);
   if (!words.ok()) return words.status();
   if (words->front().text.find('%') != std::string::npos) {
@@ -226,8 +227,11 @@ Result<std::vector<std::string>> ExecCommandLine(const DesktopEntry& entry,
         continue;
       }
       const char code = word.text[++i];
-      if (IsFileCode(code)) {
-        expanded += argument;
+      if (IsPathCode(code)) {
+        expanded += target.path;
+        argument_placed = true;
+      } else if (IsUrlCode(code)) {
+        expanded += target.url;
         argument_placed = true;
       } else if (code == 'c') {
         expanded += entry.name;
@@ -242,7 +246,7 @@ Result<std::vector<std::string>> ExecCommandLine(const DesktopEntry& entry,
     if (expanded.empty() && !word.text.empty() && !word.quoted) continue;
     command.push_back(std::move(expanded));
   }
-  if (!argument_placed && !argument.empty()) command.emplace_back(argument);
+  if (!argument_placed && !target.url.empty()) command.push_back(target.url);
   return command;
 }
 

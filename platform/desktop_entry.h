@@ -39,17 +39,24 @@ std::vector<std::string> ApplicationFolders();
 std::optional<std::string> FindDesktopFile(std::string_view id,
                                            const std::vector<std::string>& folders, FileSystem& fs);
 
-// The command line that starts `entry` on `argument` (a file name or an address). Exec is
-// split into words at blanks; double-quoted words keep their blanks and take \" \` \$ \\ as
-// escapes, single-quoted words are taken literally, and a backslash outside quotes escapes
-// the next character. Then in each word the field codes are replaced: %f %F %u %U by
-// `argument`, %c by the entry's Name, %k by its file, %% by "%"; a word "%i" becomes the two
-// words "--icon" and the Icon value (none when there is no Icon); the deprecated codes %d %D
-// %n %N %v %m and unknown ones are removed, and an unquoted word left empty is dropped.
-// When Exec has none of %f %F %u %U, a non-empty `argument` is added as the last word.
-// Fails when Exec has an unterminated quote, no words, or a field code in its first word
-// (the program).
+// What a program is started on: a local file's full path and its address (a file URL, which
+// may carry a "?query" and a "#anchor" that a path cannot), or an address alone (empty path).
+struct ExecTarget {
+  std::string path;
+  std::string url;
+};
+
+// The command line that starts `entry` on `target`. Exec is split into words at blanks;
+// double-quoted words keep their blanks and take \" \` \$ \\ as escapes, single-quoted words
+// are taken literally, and a backslash outside quotes escapes the next character. Then in
+// each word the field codes are replaced: %f %F (a program that takes files) by the path,
+// %u %U (a program that takes addresses) by the URL, %c by the entry's Name, %k by its file,
+// %% by "%"; a word "%i" becomes the two words "--icon" and the Icon value (none when there
+// is no Icon); the deprecated codes %d %D %n %N %v %m and unknown ones are removed, and an
+// unquoted word left empty is dropped. When Exec has none of %f %F %u %U, a non-empty URL is
+// added as the last word. Fails when Exec has an unterminated quote, no words, or a field
+// code in its first word (the program).
 Result<std::vector<std::string>> ExecCommandLine(const DesktopEntry& entry,
-                                                 std::string_view argument);
+                                                 const ExecTarget& target);
 
 }  // namespace zelvora

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 
 #include "platform/desktop_entry.h"
@@ -22,13 +21,13 @@ class DesktopShell {
  public:
   virtual ~DesktopShell() = default;
 
-  // The browser for HTML pages. Fails when the desktop names none, or the named entry is
-  // missing or has an unusable Exec line.
+  // The browser for HTML pages. Fails when the desktop names none, or names the program's own
+  // entry (zelvora.desktop), or the named entry is missing or has an unusable Exec line.
   virtual Result<BrowserProgram> HtmlBrowser() = 0;
 
-  // Starts `browser` on `argument` (a file URL or an address) through its Exec line. OK when
-  // the program started.
-  virtual Status StartBrowser(const BrowserProgram& browser, const std::string& argument) = 0;
+  // Starts `browser` on `page` through its Exec line: a program that takes files gets the
+  // page's path, one that takes addresses its URL. OK when the program started.
+  virtual Status StartBrowser(const BrowserProgram& browser, const ExecTarget& page) = 0;
 
   // Opens `target` (a path or an address) with the program associated with it. OK when the
   // request was accepted: the opener started and did not report a failure.
@@ -42,19 +41,17 @@ class DesktopShell {
 // - Open runs `xdg-open target` and waits up to `patience` for its verdict. xdg-open outside
 //   a known desktop runs the viewer in the foreground, so an opener still running when
 //   patience runs out has started its viewer and counts as accepted.
+// Every call waits for helper programs; a window calls them off its event thread. The object
+// holds no state besides `patience`, so calls may run on several threads at once.
 class XdgDesktopShell : public DesktopShell {
  public:
-  // `while_waiting` (may be empty) is called every few hundredths of a second while a
-  // helper program (xdg-mime, xdg-open) is awaited, so that a window can keep repainting.
-  explicit XdgDesktopShell(std::function<void()> while_waiting = {},
-                           std::chrono::milliseconds patience = std::chrono::seconds(3));
+  explicit XdgDesktopShell(std::chrono::milliseconds patience = std::chrono::seconds(3));
 
   Result<BrowserProgram> HtmlBrowser() override;
-  Status StartBrowser(const BrowserProgram& browser, const std::string& argument) override;
+  Status StartBrowser(const BrowserProgram& browser, const ExecTarget& page) override;
   Status Open(const std::string& target) override;
 
  private:
-  std::function<void()> while_waiting_;
   std::chrono::milliseconds patience_;
 };
 

@@ -210,6 +210,10 @@ class FileSystem {
   // The path that a chain of symbolic links at `path` ends in, or `path` itself when it is
   // not a symbolic link. Relative link contents are resolved against the link's folder.
   virtual Result<std::string> ResolveSymlinks(const std::string& path) = 0;
+
+  // Forgets whatever the file system remembers about files and folders, so that every change
+  // another program made since is seen. This one remembers nothing.
+  virtual void ForgetRemembered() {}
 };
 
 // True when `status` failed because the file or a folder on its path does not exist.

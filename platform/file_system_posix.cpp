@@ -117,8 +117,7 @@ Result<int> OpenRegularFile(const std::string& path, struct stat* info) {
       [&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
   if (fd.get() < 0) return SystemError("open", path, errno);
   if (fstat(fd.get(), info) != 0) return SystemError("fstat", path, errno);
-  if (S_ISDIR(info->st_mode)) return SystemError("read", path, EISDIR);
-  if (!S_ISREG(info->st_mode)) return SystemError("read (not a regular file)", path, EINVAL);
+  if (!S_ISREG(info->st_mode)) return NotARegularFile(path, info->st_mode);
   return fd.release();
 }
 

@@ -81,10 +81,10 @@ Result<ScopedHandle> OpenRegularFile(const std::string& path, FileInfo* info) {
   auto opened = InfoOfHandle(handle->get(), path);
   if (!opened.ok()) return opened.status();
   if (opened->kind == FileKind::kFolder)
-    return Status::Error("read " + path + ": a folder", EISDIR);
+    return Status::Error(path + " is a folder, not a regular file", EISDIR);
   // Devices (CON, NUL, COM1, ...) and pipes are never read: they could wait for ever.
   if (opened->kind != FileKind::kRegular) {
-    return Status::Error("read " + path + ": not a regular file", EINVAL);
+    return Status::Error(path + " is a device, not a regular file", EINVAL);
   }
   *info = *opened;
   return handle;

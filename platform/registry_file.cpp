@@ -20,8 +20,9 @@ Status Failure(std::string_view what, const Status& cause) {
   return Status::Error(std::string(what) + ": " + cause.message(), cause.code());
 }
 
-// The whole file, or nullopt when it does not exist. A named pipe or a device in the store's
-// place is refused as not a regular file, without waiting for a writer.
+// The whole file, or nullopt when it does not exist. A folder, a named pipe or a device in the
+// store's place is refused as not a regular file, naming what it is, without waiting for a
+// writer.
 Result<std::optional<std::string>> ReadStoreFile(FileSystem& fs, const std::string& path) {
   const auto info = fs.Stat(path);
   if (!info.ok()) {
@@ -35,19 +36,24 @@ Result<std::optional<std::string>> ReadStoreFile(FileSystem& fs, const std::stri
   }
   auto content = fs.ReadFile(path);
   if (!content.ok()) {
-    if (content.status().code() == ENOENT) return std::optional<std::string>();
+    const int code = content.status().code();
+    if (code == ENOENT) return std::optional<std::string>();
+    // A folder, a named pipe or a device in the store's place: the read says which.
+    if (code == EISDIR || code == EINVAL) return content.status();
     return Failure("cannot read the settings store", content.status());
   }
   return std::optional<std::string>(std::move(content).value());
 }
 
 // Copies the damaged store's `original` bytes to "<target>.damaged", or to the first free
-// "<target>.damaged.N" when an earlier copy with other content is there.
-Status KeepDamagedCopy(FileSystem& fs, const std::string& target, std::string_view original) {
+// "<target>.damaged.N" when an earlier copy with other content is there, and returns the
+// copy's name; an earlier copy with the same content is taken as it is.
+Result<std::string> KeepDamagedCopy(FileSystem& fs, const std::string& target,
+                                    std::string_view original) {
   for (int n = 0; n < kMaxDamagedCopies; ++n) {
     const std::string name = target + ".damaged" + (n == 0 ? "" : "." + std::to_string(n));
     const auto existing = ReadStoreFile(fs, name);
-    if (existing.ok() && existing->has_value() && **existing == original) return Status::Ok();
+    if (existing.ok() && existing->has_value() && **existing == original) return name;
     auto file = fs.NewWritableFile(name, 0600);
     if (!file.ok()) {
       if (file.status().code() == EEXIST) continue;
@@ -57,8 +63,11 @@ Status KeepDamagedCopy(FileSystem& fs, const std::string& target, std::string_vi
     if (written.ok()) written = (*file)->Sync();
     const Status closed = (*file)->Close();
     if (written.ok()) written = closed;
-    if (!written.ok()) (void)fs.Remove(name);
-    return written;
+    if (!written.ok()) {
+      (void)fs.Remove(name);
+      return written;
+    }
+    return name;
   }
   return Status::Error("no free name for a copy of the damaged settings store " + target, EEXIST);
 }
@@ -112,10 +121,25 @@ Status ChangeRegistryFile(const std::string& file_path,
   if (!changed.ok()) return changed.status();
   if (!*changed) return Status::Ok();
   if (document.unreadable_lines > 0) {
-    status = KeepDamagedCopy(fs, target, original);
-    if (!status.ok()) return status;
+    const auto copy = KeepDamagedCopy(fs, target, original);
+    if (!copy.ok()) return copy.status();
   }
   return ReplaceStoreFile(fs, target, StoreFileBytes(FormatRegistryText(document)));
+}
+
+Result<std::string> KeepCopyOfStoreFile(const std::string& file_path) {
+  const Status usable = CheckStorePath(file_path);
+  if (!usable.ok()) return usable;
+  FileSystem& fs = RealFileSystem();
+  const auto lock = fs.Lock(file_path + ".lock");
+  const auto resolved = fs.ResolveSymlinks(file_path);
+  const std::string target = resolved.ok() ? *resolved : file_path;
+  const auto content = ReadStoreFile(fs, target);
+  if (!content.ok()) return content.status();
+  if (!content->has_value()) {
+    return Status::Error("no settings store at " + file_path, ENOENT);
+  }
+  return KeepDamagedCopy(fs, target, **content);
 }
 
 }  // namespace zelvora

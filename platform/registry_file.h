@@ -28,4 +28,11 @@ Result<RegistryDocument> ReadRegistryFile(const std::string& file_path);
 Status ChangeRegistryFile(const std::string& file_path,
                           const std::function<Result<bool>(RegistryDocument&)>& change);
 
+// Copies the store file `file_path` (where its symbolic links lead) as it is now to
+// "<store>.damaged", or to the first free "<store>.damaged.N" when an earlier copy with other
+// content is there, and returns the copy's path; an earlier copy with the same content is
+// taken as it is. Fails when there is no store file, it cannot be read or no copy can be
+// written.
+Result<std::string> KeepCopyOfStoreFile(const std::string& file_path);
+
 }  // namespace zelvora

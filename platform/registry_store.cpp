@@ -262,6 +262,8 @@ Status RegistryStore::WriteString(std::string_view key_path, std::string_view na
   return StoreValue(key_path, std::move(stored));
 }
 
+Result<std::string> RegistryStore::KeepCopy() const { return KeepCopyOfStoreFile(file_path_); }
+
 Status RegistryStore::DeleteValue(std::string_view key_path, std::string_view name) {
   auto key = NormalizeRegistryKeyPath(key_path);
   if (!key.ok()) return key.status();

@@ -88,6 +88,12 @@ class RegistryStore {
 
   const std::string& file_path() const { return file_path_; }
 
+  // Keeps a copy of the store's file as it is now, as the first change that drops unreadable
+  // lines does ("<store>.damaged", or "<store>.damaged.N"), and returns the copy's path: for
+  // a store that could not be loaded, before the program writes its defaults over it. Fails
+  // when there is no file or no copy can be made.
+  Result<std::string> KeepCopy() const;
+
   // Whether the store holds anything yet: the file exists, or the program's key does.
   virtual bool Exists();
 

@@ -18,6 +18,15 @@ Status SystemError(std::string_view operation, std::string_view path, int error)
 
 Status NulInPath() { return Status::Error("path holds a NUL byte", EINVAL); }
 
+Status NotARegularFile(const std::string& path, mode_t mode) {
+  if (S_ISDIR(mode)) return Status::Error(path + " is a folder, not a regular file", EISDIR);
+  const char* kind = S_ISFIFO(mode)                   ? "a named pipe, "
+                     : S_ISSOCK(mode)                 ? "a socket, "
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device, "
+                                                      : "";
+  return Status::Error(path + " is " + kind + "not a regular file", EINVAL);
+}
+
 ScopedFd::~ScopedFd() {
   if (fd_ >= 0) close(fd_);
 }

@@ -23,6 +23,10 @@ Status SystemError(std::string_view operation, std::string_view path, int error)
 inline bool HoldsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 Status NulInPath();
 
+// Why `path`, of file type `mode`, cannot be read as a regular file, naming what it is: "<path>
+// is a folder, not a regular file" (EISDIR), "... is a named pipe, not a regular file" (EINVAL).
+Status NotARegularFile(const std::string& path, mode_t mode);
+
 // Calls `call` again while it fails with EINTR.
 template <typename Call>
 auto RetryOnInterrupt(Call call) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -18,11 +19,12 @@ std::string HomeFolder();
 // With a trailing "/". Nothing is created. On Windows %LOCALAPPDATA%\Zelvora\.
 std::string UserStateFolder();
 
-// The folder for short-lived private files (the copy of the log handed to a viewer):
-// $XDG_RUNTIME_DIR/zelvora/ when that variable holds an absolute path, otherwise
-// ${XDG_CACHE_HOME:-~/.cache}/zelvora/. With a trailing "/". Nothing is created. On Windows
+// The folders for short-lived private files (the copy of the log handed to a viewer), best
+// first: $XDG_RUNTIME_DIR/zelvora/ when that variable holds an absolute path, then
+// ${XDG_CACHE_HOME:-~/.cache}/zelvora/ (a relative XDG_CACHE_HOME counts as unset). Each with
+// a trailing "/". Nothing is created: a caller takes the first one it can use. On Windows
 // the zelvora folder in the user's folder for temporary files.
-std::string UserScratchFolder();
+std::vector<std::string> UserScratchFolders();
 
 // Creates `folder` and every missing folder above it with permission bits 0700. Folders that
 // exist are left as they are. Fails (with the errno of the step) when a part of the path is

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace zelvora {
 namespace {
@@ -49,11 +50,14 @@ std::string UserStateFolder() {
   return WithTrailingSlash(base) + "zelvora/";
 }
 
-std::string UserScratchFolder() {
-  std::string base = AbsoluteFromEnvironment("XDG_RUNTIME_DIR");
-  if (base.empty()) base = AbsoluteFromEnvironment("XDG_CACHE_HOME");
-  if (base.empty()) base = WithTrailingSlash(HomeFolder()) + ".cache";
-  return WithTrailingSlash(base) + "zelvora/";
+std::vector<std::string> UserScratchFolders() {
+  std::vector<std::string> folders;
+  const std::string runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR");
+  if (!runtime.empty()) folders.push_back(WithTrailingSlash(runtime) + "zelvora/");
+  std::string cache = AbsoluteFromEnvironment("XDG_CACHE_HOME");
+  if (cache.empty()) cache = WithTrailingSlash(HomeFolder()) + ".cache";
+  folders.push_back(WithTrailingSlash(cache) + "zelvora/");
+  return folders;
 }
 
 Status CreateFolders(const std::string& folder) {

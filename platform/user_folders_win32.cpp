@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/system_calls_win32.h"
@@ -74,13 +75,16 @@ std::string UserStateFolder() {
   return WithTrailingSeparator(base) + "Zelvora\\";
 }
 
-std::string UserScratchFolder() {
+std::vector<std::string> UserScratchFolders() {
   wchar_t folder[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  const std::string base = length == 0 || length > MAX_PATH
-                               ? WithTrailingSeparator(UserStateFolder()) + "Temp"
-                               : win32::Utf8(std::wstring_view(folder, length));
-  return WithTrailingSeparator(base) + "zelvora\\";
+  std::vector<std::string> folders;
+  if (length > 0 && length <= MAX_PATH) {
+    folders.push_back(WithTrailingSeparator(win32::Utf8(std::wstring_view(folder, length))) +
+                      "zelvora\\");
+  }
+  folders.push_back(UserStateFolder() + "Temp\\");
+  return folders;
 }
 
 Status CreateFolders(const std::string& folder) {

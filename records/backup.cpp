@@ -28,10 +28,12 @@ bool SetAside(FileSystem& fs, const std::string& oldest, const std::string& asid
 }
 
 // Moving `from` to `to` has succeeded when `from` does not exist afterwards; an existing `to`
-// is never replaced.
-bool MoveUp(FileSystem& fs, const std::string& from, const std::string& to, bool* moved) {
+// is never replaced. `*name_taken` tells whether it failed because `to` exists.
+bool MoveUp(FileSystem& fs, const std::string& from, const std::string& to, bool* moved,
+            bool* name_taken) {
   const Status renamed = fs.RenameNoReplace(from, to);
   *moved = renamed.ok();
+  *name_taken = renamed.code() == EEXIST;
   return renamed.ok() || IsNotFound(renamed);
 }
 
@@ -113,22 +115,61 @@ void BackupRotation::Undo(FileSystem& fs) {
 
 namespace {
 
-// One pass of the rotation. With `quiet_when_taken`, a generation 1 whose name turns out to
-// be taken at the first try, after every earlier step went through, is not reported: `*taken`
+// A step that moves a generation to a name, and tells whether it failed because the name is
+// taken.
+using MoveStep = std::function<bool(bool* name_taken)>;
+
+// One pass of the rotation. With `quiet_when_taken`, a move whose target name turns out to be
+// taken at its first try, while nothing of the pass was reported, is not reported: `*taken`
 // is set and the pass ends, for the caller to undo it and rotate again with what the disk
-// shows now (the folder's listing was made before another process added a generation).
-Flow Rotate(RunContext& context, const std::string& path, const std::string& data_path,
-            bool quiet_when_taken, bool* taken, BackupRotation* rotation) {
-  FileSystem& fs = context.fs;
-  const int errors_before = context.state.ErrorCount;
-  const int generations = context.settings.BackupGenes;
+// shows now (the folder's listing was made before another run on the same site rotated the
+// generations of this page).
+class RotationPass {
+ public:
+  RotationPass(RunContext& context, bool quiet_when_taken, bool* taken)
+      : context_(context),
+        quiet_when_taken_(quiet_when_taken),
+        taken_(taken),
+        errors_before_(context.state.ErrorCount) {}
+
+  Flow Run(const std::string& path, const std::string& data_path, BackupRotation* rotation);
+
+ private:
+  // RunStep for a move, quiet when its name is taken at the first try (see above).
+  Flow Move(const MoveStep& step, const std::string& cause);
+
+  RunContext& context_;
+  const bool quiet_when_taken_;
+  bool* const taken_;
+  const int errors_before_;
+};
+
+Flow RotationPass::Move(const MoveStep& step, const std::string& cause) {
+  bool first_try = true;
+  return RunStep(
+      context_,
+      [&] {
+        bool name_taken = false;
+        const bool done = step(&name_taken);
+        *taken_ = !done && name_taken && first_try && quiet_when_taken_ &&
+                  context_.state.ErrorCount == errors_before_;
+        first_try = false;
+        return done || *taken_;
+      },
+      cause);
+}
+
+Flow RotationPass::Run(const std::string& path, const std::string& data_path,
+                       BackupRotation* rotation) {
+  FileSystem& fs = context_.fs;
+  const int generations = context_.settings.BackupGenes;
 
   const std::string oldest = BackupName(path, generations);
   if (Exists(fs, oldest)) {
     const std::string aside = SetAsideNameFor(oldest);
     bool moved = false;
     if (RunStep(
-            context, [&] { return SetAside(fs, oldest, aside, &moved); },
+            context_, [&] { return SetAside(fs, oldest, aside, &moved); },
             "古いバックアップファイルを削除できません。\n" + oldest) == Flow::kAbort) {
       return Flow::kAbort;
     }
@@ -139,25 +180,19 @@ Flow Rotate(RunContext& context, const std::string& path, const std::string& dat
     if (!Exists(fs, younger)) continue;  // never made: nothing to move
     const std::string older = BackupName(path, c);
     bool moved = false;
-    if (RunStep(
-            context, [&] { return MoveUp(fs, younger, older, &moved); },
-            "バックアップファイルをリネームできません。\n" + younger) == Flow::kAbort) {
-      return Flow::kAbort;
-    }
+    const Flow flow =
+        Move([&](bool* name_taken) { return MoveUp(fs, younger, older, &moved, name_taken); },
+             "バックアップファイルをリネームできません。\n" + younger);
+    if (flow == Flow::kAbort) return Flow::kAbort;
     if (moved) rotation->NoteMove(younger, older);
+    if (*taken_) return Flow::kContinue;
   }
   const std::string first = BackupName(path, 1);
   bool made = false;
-  bool first_try = true;
-  const Flow flow = RunStep(
-      context,
-      [&] {
-        bool name_taken = false;
-        made = KeepAsFirstGeneration(fs, data_path, first, &name_taken);
-        *taken = !made && name_taken && first_try && quiet_when_taken &&
-                 context.state.ErrorCount == errors_before;
-        first_try = false;
-        return made || *taken;
+  const Flow flow = Move(
+      [&](bool* name_taken) {
+        made = KeepAsFirstGeneration(fs, data_path, first, name_taken);
+        return made;
       },
       "元のファイルをリネームできません。\n" + path);
   if (made) rotation->NoteFirst(first);
@@ -170,10 +205,13 @@ Flow RotateBackups(RunContext& context, const std::string& path, const std::stri
                    BackupRotation* rotation) {
   if (!context.settings.Backup) return Flow::kContinue;
   bool taken = false;
-  const Flow flow = Rotate(context, path, data_path, /*quiet_when_taken=*/true, &taken, rotation);
+  const Flow flow =
+      RotationPass(context, /*quiet_when_taken=*/true, &taken).Run(path, data_path, rotation);
   if (!taken) return flow;
+  // The failed change made the file system forget the folder's listing, so the second pass
+  // sees the generations as they are now.
   rotation->Undo(context.fs);
-  return Rotate(context, path, data_path, /*quiet_when_taken=*/false, &taken, rotation);
+  return RotationPass(context, /*quiet_when_taken=*/false, &taken).Run(path, data_path, rotation);
 }
 
 }  // namespace zelvora

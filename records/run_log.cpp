@@ -114,8 +114,8 @@ void RunLog::CloseLog(FileSystem& fs, const std::string& path, bool completed, D
   if (!settings.Log) return;
   AddLogEntry(std::string("\n") + (completed ? "★日付記入終了" : "★日付記入中止") + "：" +
               LogTimeStamp(now) + "\n\n");
-  const auto show_failure = [&host] {
-    host.ShowMessage(std::string("ログをファイルに保存することができません。\n") + kLogFileBaseName,
+  const auto show_failure = [&host, &path] {
+    host.ShowMessage("ログをファイルに保存することができません。\n" + path,
                      MessageIcon::kExclamation);
   };
   // The state folder is made at the first save; a folder that cannot be made shows up as the

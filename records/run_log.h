@@ -67,7 +67,7 @@ class RunLog {
   // (CP932, "?" for characters without a CP932 form, CR LF after every entry; written to a
   // temporary file and renamed, so a failed save leaves the old file whole). When the file
   // exists but cannot be read, or the save fails, the file is left as it is and
-  // "ログをファイルに保存することができません。\nZelvora.log" is shown through `host` with the
+  // "ログをファイルに保存することができません。\n" + `path` is shown through `host` with the
   // exclamation icon.
   void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
                 const TSetting& settings, RunHost& host);

@@ -20,8 +20,7 @@ heading() {
 }
 
 # Gives the pages and files of a site copy the last-write times of the example's story.
-# Git keeps no file times, so they are set here; whole even seconds, as the stamps
-# work at a 2-second resolution.
+# Git keeps no file times, so they are set here, in whole seconds.
 set_site_times() {
   local site=$1
   while read -r day time file; do

@@ -4,7 +4,8 @@
 #
 # The main window, the run's windows and the settings dialog are drawn over a copy of the
 # example site in which one link is broken, so that a run stops at a question; each is one
-# `shot` line below. The file selection dialog is shown a small made-up disk ("/" with a
+# `shot` line below. The end of a run is taken from the screen of a virtual desktop (Xvfb
+# with openbox), where the window manager stacks the windows as a user sees them. The file selection dialog is shown a small made-up disk ("/" with a
 # user's home holding the site), so that the picture does not depend on the machine it is
 # taken on; the about dialog comes with it.
 set -euo pipefail
@@ -37,6 +38,21 @@ shot settings-date
 shot settings-prevent
 shot settings-other
 shot settings-extend
+
+# The run's summary on a desktop of its own: Xvfb on a free display, openbox managing it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+window_manager=$!
+trap 'kill "$window_manager" "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 600); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+QT_QPA_PLATFORM=xcb shot run-summary
 
 # The file selection dialog over the made-up disk, and the about dialog.
 world="$work/world"

@@ -20,6 +20,9 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-ipafont-gothic
   # screenshots under a virtual display, opening files and pages with the desktop's programs
   xvfb xauth xdg-utils desktop-file-utils
+  # the tests of stacking and focus under a real window manager: openbox on Xvfb, with the X
+  # tools that ask about windows (xprop, xwininfo), type keys (xdotool) and close (wmctrl)
+  openbox x11-utils xdotool wmctrl
   # fault injection for the crash and hardening tests, system-call counts for the benchmarks
   libfiu-dev fiu-utils strace
   # checking the manual page zelvora-stamp.1
@@ -27,8 +30,8 @@ packages=(
   # dates from git history (the UseGitDates option) and its tests
   git
   # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
-  # non-root test install it into a throw-away root
-  dpkg-dev fakeroot
+  # non-root test install it into a throw-away root; lintian checks it
+  dpkg-dev fakeroot lintian
   # readable stack traces in the sanitizer build's reports (llvm-symbolizer)
   llvm
 )

@@ -17,7 +17,7 @@ esac
 ./scripts/setup-debian.sh
 compiler=$(command -v clang++-14 || command -v clang++)
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVORA_WERROR=ON -DZELVORA_HARDENING=OFF \
   -DCMAKE_CXX_COMPILER="$compiler" \
   -DCMAKE_CXX_FLAGS="$sanitizers -fno-omit-frame-pointer" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"

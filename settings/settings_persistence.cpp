@@ -1,7 +1,9 @@
 #include "settings/settings_persistence.h"
 
 #include <algorithm>
+#include <functional>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -97,25 +99,38 @@ Status ReadText(const RegistryKey& key, const char* name, std::string& target) {
   return Status::Ok();
 }
 
-// Steps 1 to 10 of loading; stops at the first failure, keeping what was read before it.
+// Steps 1 to 10 of loading; stops at the first failure, keeping what was read before it, and
+// names the value that failed in `failed_value` (left alone when a key could not be opened).
 Status ReadStore(RegistryStore& store, TSetting& setting, ExitState& exit_state,
-                 ProgressOffset& progress_offset) {
+                 ProgressOffset& progress_offset, std::string& failed_value) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
-  Status status = ReadNumber(*exit_key, "MWLeft", exit_state.MWLeft);
-  if (status.ok()) status = ReadNumber(*exit_key, "MWTop", exit_state.MWTop);
-  if (status.ok()) status = ReadText(*exit_key, "WriteFName", exit_state.WriteFName);
-  if (status.ok()) status = ReadText(*exit_key, "FileSelFolder", exit_state.FileSelFolder);
-  if (status.ok()) status = ReadNumber(*exit_key, "PWLeft", progress_offset.PWLeft);
-  if (status.ok()) status = ReadNumber(*exit_key, "PWTop", progress_offset.PWTop);
-  if (!status.ok()) return status;
+  const std::pair<const char*, std::function<Status()>> exit_values[] = {
+      {"MWLeft", [&] { return ReadNumber(*exit_key, "MWLeft", exit_state.MWLeft); }},
+      {"MWTop", [&] { return ReadNumber(*exit_key, "MWTop", exit_state.MWTop); }},
+      {"WriteFName", [&] { return ReadText(*exit_key, "WriteFName", exit_state.WriteFName); }},
+      {"FileSelFolder",
+       [&] { return ReadText(*exit_key, "FileSelFolder", exit_state.FileSelFolder); }},
+      {"PWLeft", [&] { return ReadNumber(*exit_key, "PWLeft", progress_offset.PWLeft); }},
+      {"PWTop", [&] { return ReadNumber(*exit_key, "PWTop", progress_offset.PWTop); }},
+  };
+  for (const auto& [name, read] : exit_values) {
+    const Status status = read();
+    if (!status.ok()) {
+      failed_value = std::string("ExitState\\") + name;
+      return status;
+    }
+  }
 
   const auto preference_key = RegistryKey::Open(store, kPreferenceKey, true);
   if (!preference_key.ok()) return preference_key.status();
   for (const SettingField* field : LoadOrder()) {
-    status = ReadField(*preference_key, *field, setting);
+    const Status status = ReadField(*preference_key, *field, setting);
     if (status.ok()) continue;
-    if (!field->optional_in_store) return status;
+    if (!field->optional_in_store) {
+      failed_value = "Preference\\" + std::string(field->name);
+      return status;
+    }
     // A store from before the field existed, or a value the program cannot read as the
     // field: the field keeps its default, and the settings read so far stay.
     std::visit([&setting](auto member) { setting.*member = TSetting().*member; }, field->member);
@@ -194,7 +209,7 @@ Status AddMissingExitStateValues(RegistryStore& store) {
   const auto exit_key = RegistryKey::Open(store, kExitStateKey, true);
   if (!exit_key.ok()) return exit_key.status();
   ExitState first_start;
-  first_start.FileSelFolder = ProgramFolder();
+  first_start.FileSelFolder = FirstFileDialogFolder();
   const ProgressOffset first_offset;
   const auto add = [&](std::string_view name, const auto& value) -> Status {
     const auto exists = exit_key->ValueExists(name);
@@ -218,17 +233,19 @@ Status AddMissingExitStateValues(RegistryStore& store) {
 }  // namespace
 
 Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
-                    ProgressOffset& progress_offset) {
+                    ProgressOffset& progress_offset, std::string* failed_value) {
   // One reading of the store for every value; the keys that opening creates are written in
   // one change at the end.
   RegistryStore::Batch batch(store);
-  Status status = ReadStore(store, setting, exit_state, progress_offset);
+  std::string failed;
+  Status status = ReadStore(store, setting, exit_state, progress_offset, failed);
+  if (failed_value != nullptr) *failed_value = failed;
   const Status created = batch.Commit();
   if (status.ok()) status = created;
   if (!status.ok()) {
     exit_state.MWLeft = 0;
     exit_state.MWTop = 0;
-    exit_state.FileSelFolder = ProgramFolder();
+    exit_state.FileSelFolder = FirstFileDialogFolder();
     setting = TSetting();
   }
   ClampSetting(setting);

@@ -45,16 +45,18 @@ struct ProgressOffset {
 // Reads the exit state, the progress offset and then the options from `store`, creating the
 // keys it opens. A missing text reads as empty; any other failure (a missing number or
 // switch, a value of the wrong type, a store that cannot be read) ends the reading there and
-// applies the fallback: main window at 0, 0, file dialog folder ProgramFolder(), `setting`
+// applies the fallback: main window at 0, 0, file dialog folder FirstFileDialogFolder(), `setting`
 // replaced by the defaults; the file name and progress offset keep what was already read.
 // The fields added after the store's first layout (SettingField::optional_in_store) are read
 // last; one that is missing or of another type takes its default and never causes the fallback.
 // `exit_state` and `progress_offset` hold the caller's current values on entry: whatever is
 // not read stays. ClampSetting is applied to `setting` in every case.
-// Returns the failure that caused the fallback, for diagnostics only: the fallback is already
-// applied, and store failures are never shown to the user.
+// Returns the failure that caused the fallback: the fallback is already applied. When given,
+// `failed_value` gets the name of the value whose reading failed, as its key's last name, a
+// "\" and the value's name ("Preference\ErrCope", "ExitState\MWLeft"), or an empty text when
+// nothing failed or the store itself could not be read.
 Status LoadSettings(RegistryStore& store, TSetting& setting, ExitState& exit_state,
-                    ProgressOffset& progress_offset);
+                    ProgressOffset& progress_offset, std::string* failed_value = nullptr);
 
 // Writes the exit state, the progress offset and the options to `store`, stopping at the
 // first failure; what was written before stays. `progress_dialog` is the progress dialog's
@@ -72,7 +74,7 @@ Status SaveSettings(RegistryStore& store, const TSetting& setting, const ExitSta
 Status SaveOptions(RegistryStore& store, const TSetting& setting);
 
 // Adds to `store` the exit-state values and the progress offset that it lacks, with the values
-// of a first start (main window at 0, 0, no file name, the file dialog in ProgramFolder(),
+// of a first start (main window at 0, 0, no file name, the file dialog in FirstFileDialogFolder(),
 // progress offset 0, 22), so that loading the store finds them. A value that exists, whatever
 // its type, is left as it is. Stops at the first failure, which it returns.
 Status AddMissingExitState(RegistryStore& store);

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +14,7 @@
 
 #include "components/file_name_text.h"
 #include "components/file_selection.h"
+#include "components/folder_selection.h"
 #include "components/history_combo_box.h"
 #include "components/message_box.h"
 #include "engine/date_format.h"
@@ -50,9 +50,11 @@ std::string Bytes(const QString& text) { return text.toStdString(); }
 TFormSetting::TFormSetting(SettingDialogServices services)
     : DialogWindow(kClientWidth, kClientHeight),
       services_(std::move(services)),
-      file_sel_(new TFileSel(this, services_.fs)) {
+      file_sel_(new TFileSel(this, services_.fs)),
+      folder_sel_(new TFolderSel(this, services_.fs)) {
   setObjectName("FormSetting");
   file_sel_->setObjectName("FileSel");
+  folder_sel_->setObjectName("FolderSel");
   PCSetting = new QTabWidget(client());
   PCSetting->setObjectName("PCSetting");
   PCSetting->setGeometry(8, 8, 409, 337);
@@ -140,6 +142,7 @@ void TFormSetting::FormCreate() {
   file_sel_->AddFileType(QString::fromUtf8("HTML ファイル"), "*.htm,*.html", 0);
   file_sel_->SetNotifyWindow(this);
   file_sel_->SetNotifyMessage(kMessageFileChosen);
+  folder_sel_->SetCaption(QString::fromUtf8("サイトのルートフォルダ"));
 }
 
 void TFormSetting::SetBrowseFolder(const std::string& folder) {
@@ -358,17 +361,18 @@ void TFormSetting::ButtonBrowseClick() {
   file_sel_->Show();
 }
 
-// The chosen folder replaces the text; nothing chosen leaves it as it is.
+// The folder dialog starts at the folder typed, else where the file dialog starts; the chosen
+// folder replaces the text, and Cancel leaves it as it is.
 void TFormSetting::ButtonSiteRootClick() {
-  const std::string start = Bytes(TaExtend->EditSiteRoot->text());
-  std::string chosen;
-  if (services_.choose_folder) {
-    chosen = services_.choose_folder(start);
-  } else {
-    chosen = Bytes(QFileDialog::getExistingDirectory(this, TaExtend->LabelSiteRoot->text(),
-                                                     Text(start), QFileDialog::ShowDirsOnly));
+  if (!folder_sel_->IsCreated()) {
+    if (!folder_sel_->Create()) return;
+    folder_sel_->SetPos(true, x(), y() + 22);
   }
-  if (!chosen.empty()) TaExtend->EditSiteRoot->setText(Text(chosen));
+  const std::string typed = Bytes(TaExtend->EditSiteRoot->text());
+  folder_sel_->SetFolderName(typed.empty() ? file_sel_->GetInitialFolder() : typed);
+  if (folder_sel_->ShowModal() == kModalOk) {
+    TaExtend->EditSiteRoot->setText(DisplayName(folder_sel_->GetFolderName()));
+  }
 }
 
 }  // namespace zelvora::gui

@@ -35,6 +35,7 @@ class OtherPage;
 class PreventPage;
 class SettingPage;
 class TFileSel;
+class TFolderSel;
 
 // What the dialog works with; every reference must outlive the dialog.
 struct SettingDialogServices {
@@ -42,10 +43,7 @@ struct SettingDialogServices {
   const TSetting& live;  // the live settings, read when Cancel resets the working copy
   // Shows the help at an anchor (the help of the page shown); the outcome is not needed.
   std::function<void(const std::string& anchor)> show_help;
-  FileSystem& fs = RealFileSystem();  // what the browse button's file dialog lists
-  // Asks for a folder, starting at `start` (the site root's browse button); an empty result
-  // means none was chosen. Unset: Qt's folder dialog. Tests answer it themselves.
-  std::function<std::string(const std::string& start)> choose_folder = {};
+  FileSystem& fs = RealFileSystem();  // what the browse buttons' file and folder dialogs list
 };
 
 class TFormSetting : public DialogWindow, public MessageTarget {
@@ -121,7 +119,8 @@ class TFormSetting : public DialogWindow, public MessageTarget {
   MessageTarget* notify_target_ = nullptr;
   TSetting working_;
   int dialog_result_ = kModalNone;
-  TFileSel* file_sel_;  // the browse button's file dialog, a child of this window
+  TFileSel* file_sel_;      // the browse button's file dialog, a child of this window
+  TFolderSel* folder_sel_;  // the site root's folder dialog, a child of this window
   std::vector<SettingPage*> pages_;
 
   QTabWidget* PCSetting;

@@ -12,6 +12,7 @@
 
 #include "app/help_launcher.h"
 #include "components/history_combo_box.h"
+#include "components/radio_tab_stop.h"
 
 namespace zelvora::gui {
 namespace {
@@ -109,6 +110,8 @@ DatePage::DatePage(RegistryStore& store) : SettingPage("TaDate", "日付記入",
                                        "&N・できる限り日付記入を続行", 16, 48, 185);
   RButtonAskUser =
       NewRadioButton(GBoxErrCope, "RButtonAskUser", "&Q・ユーザーに尋ねる", 16, 72, 137);
+  TabStopAtCheckedButton({RButtonWriteFmtTmpl, RButtonWriteFmtFree});
+  TabStopAtCheckedButton({RButtonAbortDeal, RButtonContinueDeal, RButtonAskUser});
 }
 
 QWidget* DatePage::ChainKeyboardOrder(QWidget* previous) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QTest>
+
 #include "components/message_box.h"
 #include "platform/encoding.h"
 #include "records/run_log.h"
@@ -25,15 +27,22 @@ class LogViewerTest : public ::testing::Test {
   void SetUp() override { testing::RemoveTree(LogFileName()); }
   void TearDown() override { testing::RemoveTree(LogFileName()); }
 
+  // Shows the log and waits for the outcome: whether the status says it was shown.
   bool Show() {
-    return ShowLog(
-        shell, RealFileSystem(), [this](const std::string& text) { statuses.push_back(text); },
-        nullptr);
+    statuses.clear();
+    ShowLog(
+        shell, RealFileSystem(), requests,
+        [this](const std::string& text) { statuses.push_back(text); }, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return requests.Pending() == 0; }, 60000));
+    return statuses == Words{"ログを表示しました。"};
   }
 
   testing::TempDir runtime{"runtime"};
-  testing::ScopedEnvironment environment{{"XDG_RUNTIME_DIR", runtime.path().c_str()}};
+  testing::TempDir cache{"cache"};
+  testing::ScopedEnvironment environment{
+      {{"XDG_RUNTIME_DIR", runtime.path().c_str()}, {"XDG_CACHE_HOME", cache.path().c_str()}}};
   testing::FakeShell shell;
+  ShellRequests requests;
   MessageBoxScript boxes;
   Words statuses;
 };
@@ -76,9 +85,10 @@ TEST_F(LogViewerTest, NoLogYetGivesTheStatusAndTheBox) {
   EXPECT_TRUE(shell.opened.empty());
   EXPECT_EQ(statuses, (Words{"ログを表示できません。"}));
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text,
+  EXPECT_EQ(boxes.shown[0].text.toStdString(),
             "ログを表示できません。まだログファイルが存在しない可能性があります。\n"
-            "存在する場合は、メモ帳で\n\"Zelvora.log\"\nをご覧下さい。");
+            "存在する場合は、テキストエディタで\n\"" +
+                LogFileName() + "\"\nをご覧下さい。");
   EXPECT_EQ(boxes.shown[0].caption, "ゼルヴォラ");
   EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kExclamation);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
@@ -92,24 +102,33 @@ TEST_F(LogViewerTest, AViewerThatFailsGivesTheStatusAndTheBox) {
   EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
-TEST_F(LogViewerTest, WithoutAPlaceForTheCopyTheLogItselfIsShown) {
+TEST_F(LogViewerTest, AnUnusableRuntimeFolderPutsTheCopyInTheCacheNeverShowingTheRawLog) {
   testing::WriteBytes(runtime / "blocked", "a file where a folder should be");
   environment.Set("XDG_RUNTIME_DIR", runtime / "blocked");
-  testing::WriteBytes(LogFileName(), "log\r\n");
+  testing::WriteBytes(LogFileName(), *ConvertText("表\r\n", kUtf8, kCp932));
   ASSERT_TRUE(Show());
-  EXPECT_EQ(shell.opened, (Words{LogFileName()}));
+  EXPECT_EQ(shell.opened, (Words{cache / "zelvora/Zelvora.log"}));
+  EXPECT_EQ(testing::ReadBytes(cache / "zelvora/Zelvora.log"), "表\n");
+
+  // Neither folder will do: the viewer is not given the CP932 log, the box names it.
+  testing::WriteBytes(cache / "blocked", "a file where a folder should be");
+  environment.Set("XDG_CACHE_HOME", cache / "blocked");
+  shell.opened.clear();
+  EXPECT_FALSE(Show());
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(statuses, (Words{"ログを表示できません。"}));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(boxes.shown[0].text.indexOf(QString::fromStdString(LogFileName())), -1);
 }
 
 TEST_F(LogViewerTest, ACopyNeverReplacesTheLogItself) {
-  // A program folder that is also the scratch folder: the log is shown as it is.
-  environment.Set("XDG_RUNTIME_DIR", nullptr);
-  environment.Set("XDG_CACHE_HOME", runtime.path());
+  // A program folder that is also the first scratch folder: the copy goes to the next one.
   environment.Set("ZELVORA_PROGRAM_DIR", runtime / "zelvora");
   testing::MakeFolder(runtime / "zelvora");
   const std::string log = *ConvertText("表\r\n", kUtf8, kCp932);
   testing::WriteBytes(LogFileName(), log);
   ASSERT_TRUE(Show());
-  EXPECT_EQ(shell.opened, (Words{runtime / "zelvora/Zelvora.log"}));
+  EXPECT_EQ(shell.opened, (Words{cache / "zelvora/Zelvora.log"}));
   EXPECT_EQ(testing::ReadBytes(LogFileName()), log);
 }
 

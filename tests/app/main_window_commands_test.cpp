@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <future>
 
 #include "app/help_launcher.h"
 #include "app/main_window.h"
@@ -15,6 +16,7 @@
 #include "components/file_selection.h"
 #include "components/folder_tree.h"
 #include "components/message_box.h"
+#include "platform/program_folder.h"
 #include "records/run_log.h"
 #include "settings/dialog/setting_dialog.h"
 #include "settings/settings_persistence.h"
@@ -28,6 +30,7 @@ namespace {
 using testing::ConfirmFileName;
 using testing::GuiWorld;
 using testing::ReadBytes;
+using testing::SettleShellRequests;
 using testing::ShownWindow;
 
 constexpr char kMarkedPage[] = "<p><!--#ZELV#--></p>\r\n";
@@ -128,7 +131,7 @@ TEST(MainWindowCommandsTest, AboutShowsTheNameAndVersionInTheStatusLineEveryTime
   EXPECT_EQ(about->AppNameText(), QString("ゼルヴォラ"));
   EXPECT_EQ(about->AppVerText(), QString("Ver 3.50"));
   EXPECT_EQ(about->CrightText(), QString("Copyright © 2026 The Zelvora developers"));
-  EXPECT_EQ(window->StatusText(), QString(" ゼルヴォラ  Ver 3.50"));
+  EXPECT_TRUE(window->StatusText().startsWith(" ゼルヴォラ  Ver "));
 
   window->SetStatus("別の表示");
   about->move(5, 6);
@@ -220,12 +223,14 @@ TEST(MainWindowCommandsTest, ApplyDuringARunChangesTheDateFormatOfTheNextPage) {
 
 TEST(MainWindowCommandsTest, HelpShowsItsStatusWhateverTheOutcome) {
   const QString shown_status =
-      " ヘルプを表示しました。もし表示されない場合は、\"Zelvora.htm\" をご覧下さい。";
+      QString::fromStdString(" ヘルプを表示しました。もし表示されない場合は、\"" + ProgramFolder() +
+                             "Zelvora.htm\" をご覧下さい。");
   GuiWorld world;
   auto window = world.MakeWindow();
   window->show();
   MessageBoxScript boxes;
   Item(*window, "MItemHelp")->trigger();
+  SettleShellRequests(*window);
   ASSERT_EQ(world.shell.started.size(), 1u);
   EXPECT_TRUE(world.shell.started[0].ends_with("Zelvora.htm#Tsukaikata"));
   EXPECT_EQ(window->StatusText(), shown_status);
@@ -233,12 +238,14 @@ TEST(MainWindowCommandsTest, HelpShowsItsStatusWhateverTheOutcome) {
   // The settings dialog's help goes the same way, at its page's section.
   Item(*window, "MItemPreferences")->trigger();
   In<QPushButton>(*window->SettingDialog(), "ButtonHelp")->click();
+  SettleShellRequests(*window);
   ASSERT_EQ(world.shell.started.size(), 2u);
   EXPECT_TRUE(world.shell.started[1].ends_with("Zelvora.htm#Hidukekinyuutab"));
 
   world.shell.has_browser = false;
   window->SetStatus("");
   Item(*window, "MItemHelp")->trigger();
+  SettleShellRequests(*window);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_TRUE(boxes.shown[0].text.startsWith("ヘルプを表示できません。"));
   EXPECT_EQ(window->StatusText(), shown_status);
@@ -254,11 +261,13 @@ TEST(MainWindowCommandsTest, WebPageAndLogReportTheirOutcome) {
   MessageBoxScript boxes;
 
   Item(*window, "MItemJumpToAuthorWeb")->trigger();
+  SettleShellRequests(*window);
   EXPECT_EQ(world.shell.opened, std::vector<std::string>{AuthorWebPageAddress()});
   EXPECT_EQ(window->StatusText(), QString(" ＷＷＷブラウザが作者のホームページを表示しました。"));
   world.shell.opens = false;
   window->SetStatus("前の表示");
   Item(*window, "MItemJumpToAuthorWeb")->trigger();
+  SettleShellRequests(*window);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_TRUE(boxes.shown[0].text.startsWith("作者のホームページに接続できません。"));
   EXPECT_EQ(window->StatusText(), QString(" 前の表示"));
@@ -269,9 +278,37 @@ TEST(MainWindowCommandsTest, WebPageAndLogReportTheirOutcome) {
   EXPECT_EQ(boxes.shown.size(), 2u);
   testing::WriteBytes(LogFileName(), "log\r\n");
   Item(*window, "MItemLogExp")->trigger();
+  SettleShellRequests(*window);
   EXPECT_EQ(window->StatusText(), QString(" ログを表示しました。"));
   EXPECT_EQ(boxes.shown.size(), 2u);
   testing::RemoveTree(LogFileName());
+}
+
+// A desktop that takes its time (a browser that never comes, an opener that hangs) does not
+// hold the window: other commands are served meanwhile, and the failure comes when known.
+TEST(MainWindowCommandsTest, ASlowDesktopNeverFreezesTheWindow) {
+  GuiWorld world;
+  auto window = world.MakeWindow();
+  window->show();
+  MessageBoxScript boxes;
+  std::promise<void> answer;
+  std::shared_future<void> answered = answer.get_future().share();
+  world.shell.hold = [answered] { answered.wait(); };
+  world.shell.opens = false;
+
+  Item(*window, "MItemJumpToAuthorWeb")->trigger();
+  Item(*window, "MItemHelp")->trigger();
+  Item(*window, "MItemAbout")->trigger();  // served while both requests wait
+  EXPECT_TRUE(window->StatusText().startsWith(" ゼルヴォラ  Ver "));
+  EXPECT_EQ(window->PendingShellRequests(), 2);
+  QApplication::processEvents();
+  EXPECT_TRUE(boxes.shown.empty());
+
+  answer.set_value();
+  SettleShellRequests(*window);
+  ASSERT_EQ(boxes.shown.size(), 1u);  // the web page's failure; the help was shown
+  EXPECT_TRUE(boxes.shown[0].text.startsWith("作者のホームページに接続できません。"));
+  EXPECT_TRUE(window->StatusText().startsWith(" ヘルプを表示しました。"));
 }
 
 }  // namespace

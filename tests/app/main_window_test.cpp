@@ -24,6 +24,7 @@ using testing::FailNth;
 using testing::FsOp;
 using testing::GuiWorld;
 using testing::ReadBytes;
+using testing::SettleShellRequests;
 
 constexpr char kMarkedPage[] = "<p><!--#ZELV#--></p>\r\n";
 constexpr char kFinished[] = "終了しました。";
@@ -92,6 +93,32 @@ TEST(MainWindowTest, StartsWithoutStoredStateAtTheTopLeftWithItsCommands) {
   }
   EXPECT_EQ(Button(*window, "ButtonGo")->text(), QString("&G・開始"));
   EXPECT_EQ(Button(*window, "ButtonBrowse")->text(), QString("&B・参照 ..."));
+}
+
+// The defaults that replace a store the window cannot load are no silent loss: the store is
+// kept as it was, and the status line says what failed and where the copy is.
+TEST(MainWindowTest, AStoreThatCannotBeLoadedIsKeptAndNamedInTheStatusLine) {
+  GuiWorld world;
+  world.MakeWindow()->close();
+  ASSERT_TRUE(world.store.WriteString(kPreferenceKey, "ErrCope", "1").ok());  // not a number
+  const std::string damaged = ReadBytes(world.StorePath());
+  world.settings.ErrCope = 1;
+
+  auto window = world.MakeWindow();
+  window->show();
+  EXPECT_EQ(window->StatusText().toStdString(),
+            " 設定を読み込めないため標準の設定に戻しました（読めない値：Preference\\ErrCope）。"
+            "元の設定は " +
+                world.StorePath() + ".damaged に残してあります。");
+  EXPECT_EQ(world.settings.ErrCope, TSetting().ErrCope);
+  EXPECT_EQ(ReadBytes(world.StorePath() + ".damaged"), damaged);
+  window->close();
+  // The next start reads the store the window saved, without a word.
+  window = world.MakeWindow();
+  window->show();
+  EXPECT_EQ(
+      window->StatusText(),
+      QString(" ゼルヴォラマークを記述したファイルを指定し、「開始」ボタンをクリックして下さい。"));
 }
 
 TEST(MainWindowTest, EnterInTheFileBoxStampsThePageAndCommitsTheName) {
@@ -174,6 +201,7 @@ TEST(MainWindowTest, ARunAnswersAnAbortRetryIgnoreQuestionAndGoesOn) {
   EXPECT_NE(ReadBytes(linked).find("($BEGIN)"), std::string::npos) << "stamped after Retry";
   EXPECT_NE(ReadBytes(root).find("($BEGIN)"), std::string::npos);
   // With OpenWriteF the page is opened after the summary.
+  SettleShellRequests(*window);
   EXPECT_EQ(world.opened, std::vector<std::string>{root});
   EXPECT_EQ(window->StatusText(), QString(" 記入ファイルを開きました。"));
 }
@@ -207,7 +235,8 @@ TEST(MainWindowTest, TheAbortButtonStopsARunOnALargePage) {
   EXPECT_TRUE(Button(*window, "ButtonGo")->isEnabled());
 }
 
-TEST(MainWindowTest, ClosingDuringARunStopsItThenSavesAndCloses) {
+// Closing is the user's answer already: no summary box waits for another one.
+TEST(MainWindowTest, ClosingDuringARunStopsItThenSavesAndClosesWithoutASummaryBox) {
   GuiWorld world;
   const std::string page = world.Page("large.htm", LargePage());
   auto window = world.MakeWindow();
@@ -219,14 +248,34 @@ TEST(MainWindowTest, ClosingDuringARunStopsItThenSavesAndCloses) {
 
   MessageBoxScript boxes;
   window->MItemGoClick();
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, QString(kAborted));
+  EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(ReadBytes(page), LargePage());
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(window->Running());
   const Stored stored = ReadBack(world);
   EXPECT_TRUE(stored.loaded);
   EXPECT_EQ(stored.exit_state.WriteFName, page);
+}
+
+// A question that comes up after the close (a linked page that vanished as it was read) is
+// not put either: closing has answered it.
+TEST(MainWindowTest, AQuestionDueAfterTheWindowWasClosedIsAnsweredByTheClose) {
+  GuiWorld world;
+  const std::string root = world.Page("a.htm", "<!--#ZELV#--><a href=\"b.htm\">b</a>\r\n");
+  const std::string linked = world.Page("b.htm", kMarkedPage);
+  world.fs.Inject(FailNth(FsOp::kReadFile, 1, ENOENT, "b.htm"));
+  auto window = world.MakeWindow();
+  window->show();
+  window->SetFileNameText(QString::fromStdString(root));
+  world.fs.on_read = [&](const std::string& path) {
+    if (path == linked) window->close();
+  };
+
+  MessageBoxScript boxes;
+  window->MItemGoClick();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadBytes(root).find("($BEGIN)"), std::string::npos) << "the run stopped";
 }
 
 TEST(MainWindowTest, ProgressDialogIsPlacedByTheStoredOffsetAndItsMoveIsSaved) {
@@ -266,6 +315,7 @@ TEST(MainWindowTest, OpeningTheNamedFileReportsItsOutcome) {
   MessageBoxScript boxes;
 
   Item(*window, "MItemOpen")->trigger();
+  SettleShellRequests(*window);
   EXPECT_EQ(world.opened, std::vector<std::string>{"/site/index.htm"});
   EXPECT_EQ(window->StatusText(), QString(" 記入ファイルを開きました。"));
   EXPECT_TRUE(boxes.shown.empty());
@@ -273,6 +323,7 @@ TEST(MainWindowTest, OpeningTheNamedFileReportsItsOutcome) {
   world.open_succeeds = false;
   window->SetFileNameText("/site/indx.htm");
   Item(*window, "MItemOpen")->trigger();
+  SettleShellRequests(*window);
   EXPECT_EQ(window->StatusText(), QString(" 記入ファイルを開けません。"));
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text,

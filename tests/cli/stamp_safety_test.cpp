@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "engine/date_areas.h"
 #include "platform/encoding.h"
 #include "tests/support/child_process.h"
 #include "tests/support/run_world.h"
@@ -68,9 +69,13 @@ class StampSafetyTest : public ::testing::Test {
     if (geteuid() != 0) return;
     chmod(site.path().c_str(), 0755);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(site.path())) {
-      (void)lchown(entry.path().c_str(), testing::kNobody, testing::kNobody);
+      if (lchown(entry.path().c_str(), testing::kNobody, testing::kNobody) != 0) {
+        ADD_FAILURE() << "cannot hand " << entry.path() << " to nobody";
+      }
     }
-    (void)lchown(site.path().c_str(), testing::kNobody, testing::kNobody);
+    if (lchown(site.path().c_str(), testing::kNobody, testing::kNobody) != 0) {
+      ADD_FAILURE() << "cannot hand " << site.path() << " to nobody";
+    }
     options.user = testing::kNobody;
   }
 
@@ -210,10 +215,11 @@ TEST_F(StampSafetyTest, ALogThatCannotBeReadKeepsItsHistoryAndALinkedLogStaysALi
   chmod(kept.c_str(), 0200);
   Page("index.htm", kMarked);
   RunAsOrdinaryUser();
-  if (options.user) (void)lchown(kept.c_str(), 0, 0);  // the log stays root's
+  // The log stays root's.
+  if (options.user && lchown(kept.c_str(), 0, 0) != 0) ADD_FAILURE() << "cannot give " << kept;
   run = RunStampBinary({page}, options);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("ログをファイルに保存することができません。\nZelvora.log"),
+  EXPECT_NE(run.out.find("ログをファイルに保存することができません。\n" + program + "/Zelvora.log"),
             std::string::npos)
       << run.out;
   chmod(kept.c_str(), 0644);
@@ -257,12 +263,79 @@ TEST_F(StampSafetyTest, TenRunsAtOnceAllLandInTheLogWithoutSpuriousErrors) {
   }
 }
 
+TEST_F(StampSafetyTest, TenRunsAtOnceOnPagesDatedByOtherPagesNeitherFailNorAbort) {
+  // Each page shows the dates of two other pages, which the runs rewrite with new kept times
+  // while the others read them: runs often stamp a page with other dates than a run that read
+  // it earlier, and such a page is read and stamped again rather than reported.
+  constexpr int kPages = 12;
+  const auto name = [](int i) { return "p" + std::to_string(i % kPages) + ".htm"; };
+  std::string index_text = "<p><!-- #ZELV# p0.htm --></p>\r\n";
+  std::vector<std::pair<std::string, std::string>> pages;  // path, text before the runs
+  for (int i = 0; i < kPages; ++i) {
+    const std::string text = "<p><!-- #ZELV# " + name(i + 1) + "," + name(i + 5) + " --></p>\r\n" +
+                             Link(name(i + 1)) + Link("index.htm");
+    pages.emplace_back(Page(name(i), text, testing::k1999_01_03_140730 + (i * 7 % kPages) * 86400),
+                       text);
+    index_text += Link(name(i));
+  }
+  const std::string index = Page("index.htm", index_text);
+  pages.emplace_back(index, index_text);
+  std::vector<pid_t> runs;
+  for (int i = 0; i < 10; ++i) {
+    runs.push_back(testing::StartStampBinary({"--set", "MaxLog=5000", index}, options,
+                                             site / ("out" + std::to_string(i)),
+                                             site / ("err" + std::to_string(i))));
+  }
+  for (size_t i = 0; i < runs.size(); ++i) {
+    EXPECT_EQ(testing::WaitForExit(runs[i]), 0) << i;
+    const std::string err = ReadBytes(site / ("err" + std::to_string(i)));
+    EXPECT_EQ(Count(err, "※"), 0u) << err;
+    EXPECT_EQ(ReadBytes(site / ("out" + std::to_string(i))), "終了しました。\n");
+  }
+  // Every page and every generation is one whole version of the page: its text before the
+  // runs, or that text with a date area after each mark.
+  const auto stamped_form = [](std::string text) {
+    for (size_t at = text.find("--></p>"); at != std::string::npos; at = text.find("--></p>", at)) {
+      text.insert(at + 3, "<!-- #ZELV#($BEGIN) --><!-- #ZELV#($END) -->");
+      at += 3 + 44;
+    }
+    return text;
+  };
+  for (const auto& [path, before] : pages) {
+    EXPECT_EQ(WithoutDateAreas(ReadBytes(path)), stamped_form(before)) << path;
+    const std::string base = path.substr(0, path.size() - 4);
+    ASSERT_TRUE(PathExists(base + "_Bak1.bak")) << path;
+    for (int n = 1; n <= 3 && PathExists(base + "_Bak" + std::to_string(n) + ".bak"); ++n) {
+      const std::string generation = ReadBytes(base + "_Bak" + std::to_string(n) + ".bak");
+      EXPECT_TRUE(generation == before || WithoutDateAreas(generation) == stamped_form(before))
+          << path << " generation " << n;
+    }
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(site.path())) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".zelvora-")) << entry.path();
+  }
+}
+
 TEST_F(StampSafetyTest, ANamedPipeForAStoreIsReadAsDamagedNeverWaitedOn) {
   const std::string store = site / "registry.reg";
   ASSERT_EQ(mkfifo(store.c_str(), 0600), 0);
   const BinaryRun run = RunStampBinary({"--show-settings"}, options);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("WriteFmtIdx=0\nAvoidList0=*.png\n"), std::string::npos) << run.out;
+
+  // Saving into it names what is in the store's place, as the warning about loading it does.
+  const auto messages = [&store](const std::string& what) {
+    return "zelvora-stamp: warning: the settings store " + store + " could not be read " +
+           "completely (" + store + " is " + what + ", not a regular file); every setting " +
+           "takes its default\nzelvora-stamp: the settings could not be saved to " + store + ": " +
+           store + " is " + what + ", not a regular file\n";
+  };
+  const BinaryRun save = RunStampBinary({"--save-settings"}, options);
+  EXPECT_EQ(save.status, 1);
+  EXPECT_EQ(save.err, messages("a named pipe"));
+  ASSERT_EQ(unlink(store.c_str()), 0);
+  testing::MakeFolder(store);
+  EXPECT_EQ(RunStampBinary({"--save-settings"}, options).err, messages("a folder"));
 }
 
 TEST_F(StampSafetyTest, TwoThousandAvoidListEntriesAreAllLoaded) {

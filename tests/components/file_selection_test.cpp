@@ -3,16 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidgetItem>
 #include <cstdlib>
 
 #include "components/file_selection_window.h"
 #include "components/message_box.h"
 #include "tests/gui_support/widget_input.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelvora::gui {
@@ -133,6 +136,21 @@ TEST_F(FileSelectionTest, ListsTheFolderFilesOfTheTypeInLocaleOrderHiddenOnesInc
   EXPECT_TRUE(Listed().contains("README"));  // "*.*" also matches names without a dot
   EXPECT_FALSE(Listed().contains("folder.htm"));
   EXPECT_FALSE(Listed().contains("news"));
+}
+
+// Whatever item the pointer rests on, the tool tip names the selected folder in full.
+TEST_F(FileSelectionTest, TheTreesToolTipIsTheSelectedFoldersFullPath) {
+  Open();
+  TExpViewLite* tree = Tree();
+  tree->currentItem()->setExpanded(true);
+  const QTreeWidgetItem* news = tree->currentItem()->child(1);  // "folder.htm", then "news"
+  ASSERT_NE(news, nullptr);
+  ASSERT_EQ(news->text(0), QString("news"));
+  const QPoint over_news = tree->visualItemRect(news).center();
+  QHelpEvent hover(QEvent::ToolTip, over_news, tree->viewport()->mapToGlobal(over_news));
+  QApplication::sendEvent(tree->viewport(), &hover);
+  EXPECT_EQ(QToolTip::text(), QString::fromStdString(site_ + "/"));
+  QToolTip::hideText();
 }
 
 TEST_F(FileSelectionTest, AClickOnAFolderListsItsFiles) {
@@ -324,7 +342,7 @@ TEST(FileSelectionPropertiesTest, FileTypesAreAddedOnceAtAClampedIndexAndDeleted
   EXPECT_TRUE(file_sel.FileTypes().isEmpty());
 }
 
-TEST(FileSelectionPropertiesTest, AnEmptyInitialFolderIsTheProgramFolder) {
+TEST(FileSelectionPropertiesTest, AnEmptyInitialFolderIsAWritableProgramFolder) {
   TFileSel file_sel(nullptr);
   const std::string program = std::getenv("ZELVORA_PROGRAM_DIR");
   EXPECT_EQ(file_sel.GetInitialFolder(), program);
@@ -337,6 +355,19 @@ TEST(FileSelectionPropertiesTest, AnEmptyInitialFolderIsTheProgramFolder) {
   EXPECT_EQ(file_sel.GetCaption(), QString("ファイルの選択"));
   EXPECT_EQ(file_sel.GetDialogWidth(), 585);
   EXPECT_EQ(file_sel.GetDialogHeight(), 433);
+}
+
+// An installed program's folder belongs to the system (and holds the read-only help page):
+// the first file dialog opens at home instead, where the log then is kept too.
+TEST(FileSelectionPropertiesTest, AProgramFolderThatTakesNoFilesSendsTheDialogHome) {
+  TempDir root;
+  MakeFolder(root / "home");
+  testing::ScopedEnvironment environment(
+      {{"ZELVORA_PROGRAM_DIR", (root / "usr/lib/zelvora").c_str()},
+       {"HOME", (root / "home").c_str()}});
+  EXPECT_EQ(TFileSel(nullptr).GetInitialFolder(), root / "home");
+  MakeFolder(root / "usr/lib/zelvora");  // a copy the user may write to
+  EXPECT_EQ(TFileSel(nullptr).GetInitialFolder(), root / "usr/lib/zelvora");
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
 #include "app/japanese_ui.h"
 
@@ -29,17 +33,78 @@ TEST(MessageBoxTest, ScriptRecordsBoxesAndAnswersInOrderWithTheTitleForAnEmptyCa
   EXPECT_EQ(script.unscripted, 1);
 }
 
-TEST(MessageBoxTest, RealBoxCarriesJapaneseButtonTextsAndAnswersThePressedButton) {
-  QString retry_text;
-  QTimer::singleShot(0, [&retry_text] {
+// The buttons of the box `box`, left to right.
+QList<QPushButton*> ButtonsLeftToRight(const QMessageBox& box) {
+  QList<QPushButton*> buttons = box.findChildren<QPushButton*>();
+  std::sort(buttons.begin(), buttons.end(), [](const QPushButton* a, const QPushButton* b) {
+    return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+  });
+  return buttons;
+}
+
+// Shows a real box and, once it is up, lets `act` look at it and answer it.
+BoxAnswer ShowAndAct(BoxButtons buttons, const std::function<void(QMessageBox&)>& act) {
+  QTimer::singleShot(0, [act] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
-    retry_text = box->button(QMessageBox::Retry)->text();
-    box->button(QMessageBox::Ignore)->click();
+    act(*box);
   });
-  EXPECT_EQ(ShowMessageBox(nullptr, "本文", BoxButtons::kAbortRetryIgnore, BoxIcon::kExclamation),
+  return ShowMessageBox(nullptr, "本文", buttons, BoxIcon::kExclamation);
+}
+
+TEST(MessageBoxTest, AbortRetryIgnoreStandInThatOrderWithAccessKeysAndAbortAsDefault) {
+  QStringList texts;
+  bool abort_is_default = false;
+  EXPECT_EQ(ShowAndAct(BoxButtons::kAbortRetryIgnore,
+                       [&](QMessageBox& box) {
+                         const QList<QPushButton*> buttons = ButtonsLeftToRight(box);
+                         for (const QPushButton* button : buttons) texts << button->text();
+                         abort_is_default = !buttons.isEmpty() && buttons[0]->isDefault();
+                         buttons.last()->click();
+                       }),
             BoxAnswer::kIgnore);
-  EXPECT_EQ(retry_text, QString("再試行"));
+  EXPECT_EQ(texts, (QStringList{"中止(&A)", "再試行(&R)", "無視(&I)"}));
+  EXPECT_TRUE(abort_is_default);
+
+  // Enter takes the default, Esc the first button.
+  EXPECT_EQ(ShowAndAct(BoxButtons::kAbortRetryIgnore,
+                       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }),
+            BoxAnswer::kAbort);
+  EXPECT_EQ(ShowAndAct(BoxButtons::kAbortRetryIgnore,
+                       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
+            BoxAnswer::kAbort);
+}
+
+TEST(MessageBoxTest, OtherKindsKeepTheirOrderAndEscapeAnswersCancelOrNo) {
+  QStringList texts;
+  EXPECT_EQ(ShowAndAct(BoxButtons::kOkCancel,
+                       [&](QMessageBox& box) {
+                         for (const QPushButton* button : ButtonsLeftToRight(box)) {
+                           texts << button->text();
+                         }
+                         QTest::keyClick(&box, Qt::Key_Escape);
+                       }),
+            BoxAnswer::kCancel);
+  EXPECT_EQ(texts, (QStringList{"OK", "キャンセル"}));
+  EXPECT_EQ(ShowAndAct(BoxButtons::kYesNo,
+                       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
+            BoxAnswer::kNo);
+  EXPECT_EQ(ShowAndAct(BoxButtons::kOkCancel,
+                       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }),
+            BoxAnswer::kOk);
+}
+
+TEST(MessageBoxTest, ABoxIsWideEnoughForItsCaptionInATitleBar) {
+  const QString caption = "ゼルヴォラ";
+  int width = 0;
+  ShowAndAct(BoxButtons::kOk, [&](QMessageBox& box) {
+    width = box.width();
+    box.accept();
+  });
+  QFont title_font = QApplication::font();
+  title_font.setBold(true);
+  // The caption, and beside it the window's icon and three title bar buttons.
+  EXPECT_GE(width, QFontMetrics(title_font).horizontalAdvance(caption) + 4 * 24);
 }
 
 TEST(JapaneseUiTest, UiFontIsAJapaneseFamilyThirteenPixelsHigh) {

@@ -104,6 +104,47 @@ TEST_F(PageWriteTest, APageAnotherRunStampedMeanwhileIsNoError) {
   EXPECT_FALSE(PathExists(BackupName(root, 1)));
 }
 
+TEST_F(PageWriteTest, APageAnotherRunStampedWithOtherDatesIsReadAndStampedAgain) {
+  MakeSite();
+  const std::string link = "<a href=\"child.htm\">c</a>\r\n";
+  const std::string other_run =
+      "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->2002/01/12<!-- #ZELV#($END) --></p>\r\n" + link;
+  WhileTheRootWaits([&] {
+    WriteBytes(root + ".new", other_run);
+    ASSERT_TRUE(RealFileSystem().Rename(root + ".new", root).ok());
+    testing::SetModifiedTime(root, testing::k1999_01_03_140730);
+  });
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(world.host.asked.empty());
+  EXPECT_EQ(ReadBytes(root), kStamped + link);
+  EXPECT_EQ(ReadBytes(BackupName(root, 1)), other_run);
+  EXPECT_EQ(world.LogText(), "◎日付記入開始：" + root + "\n|◎日付記入開始：" + child +
+                                 "\n|◎日付を記入しました：" + child + "\n|◎日付を記入しました：" +
+                                 root + "\n|");
+}
+
+TEST_F(PageWriteTest, APageThatKeepsChangingIsReportedAfterAFewTries) {
+  MakeSite();
+  const std::string link = "<a href=\"child.htm\">c</a>\r\n";
+  std::string last;
+  // Another run stamps the root with a new date each time this run is about to write it (the
+  // first new file is the child's).
+  for (int call = 2; call <= 6; ++call) {
+    world.fs.OnCall(FsOp::kNewWritableFile, "", call, [&, call] {
+      last = "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->200" + std::to_string(call) +
+             "/01/01<!-- #ZELV#($END) --></p>\r\n" + link;
+      WriteBytes(root + ".new", last);
+      ASSERT_TRUE(RealFileSystem().Rename(root + ".new", root).ok());
+    });
+  }
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadBytes(root), last);
+  ASSERT_EQ(world.host.asked.size(), 1u);
+  EXPECT_EQ(world.host.asked[0].text, ReadFailure(root));
+  EXPECT_EQ(world.fs.CallCount(FsOp::kNewWritableFile), 5) << "the first try and three more";
+  EXPECT_TRUE(LeftOvers(world.dir.path()).empty());
+}
+
 TEST_F(PageWriteTest, ThreeFailedReplacesInARowLeaveEveryGenerationAsItWas) {
   world.settings.BackupGenes = 3;
   world.settings.ErrCope = kErrCopeContinue;

@@ -106,7 +106,7 @@ TEST_F(ProcessFileTest, KeptTimeIsTheExactTimeOfTheNewestSourceAndASecondRunWrit
   struct Case {
     const char* what;
     FileTime time;
-    const char* date_text;  // in JST, from the 2-second reading
+    const char* date_text;  // in JST
   };
   const Case cases[] = {
       {"an odd second and a fraction",
@@ -140,6 +140,56 @@ TEST_F(ProcessFileTest, KeptTimeIsTheExactTimeOfTheNewestSourceAndASecondRunWrit
     EXPECT_EQ(second.fs.CallCount(FsOp::kNewWritableFile), 0);
     EXPECT_TRUE(second.host.asked.empty());
   }
+}
+
+// Unix times of 1 January (JST) of some years.
+constexpr int64_t k2001 = 978274800;
+constexpr int64_t k2003 = 1041346800;
+constexpr int64_t k2005 = 1104505200;
+
+TEST_F(ProcessFileTest, APageThatShowsItsOwnDateKeepsItWhateverItsOtherSourcesDo) {
+  const std::string source = world.File("src.htm", "source", k2001);
+  const std::string page =
+      world.File("page.htm", "<!--#ZELV#-->\n<!--#ZELV# src.htm-->\n", k2005 + 1);
+  const auto stamped = [](const char* own, const char* listed) {
+    return std::string("<!--#ZELV#--><!-- #ZELV#($BEGIN) -->") + own +
+           "<!-- #ZELV#($END) -->\n<!--#ZELV# src.htm--><!-- #ZELV#($BEGIN) -->" + listed +
+           "<!-- #ZELV#($END) -->\n";
+  };
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(ReadBytes(page), stamped("2005/01/01", "2001/01/01"));
+  EXPECT_EQ(ModifiedTime(page), k2005 + 1);
+
+  // The listed file changes: its date area follows it, the page's own date stays.
+  testing::SetModifiedTime(source, k2003);
+  RunWorld second;
+  ASSERT_TRUE(ProcessFile(second.context, page, "", 0));
+  EXPECT_EQ(ReadBytes(page), stamped("2005/01/01", "2003/01/01"));
+  EXPECT_EQ(LastWrite(page), (FileTime{k2005 + 1, 0}));
+
+  RunWorld third;
+  ASSERT_TRUE(ProcessFile(third.context, page, "", 0));
+  EXPECT_EQ(third.fs.CallCount(FsOp::kNewWritableFile), 0);
+  EXPECT_EQ(ReadBytes(page), stamped("2005/01/01", "2003/01/01"));
+
+  // A page that shows only other files' dates still takes the newest of them.
+  const std::string listing = world.File("listing.htm", "<!--#ZELV# src.htm-->\n", k2005);
+  RunWorld fourth;
+  ASSERT_TRUE(ProcessFile(fourth.context, listing, "", 0));
+  EXPECT_EQ(ModifiedTime(listing), k2003);
+}
+
+TEST_F(ProcessFileTest, AFormatWithSecondsShowsTheSourcesOwnSecond) {
+  world.settings.AssignWriteFmt = 1;
+  world.settings.WriteFmtStr = "yyyy/mm/dd hh:nn:ss";
+  const std::string page = world.File("page.htm", kMarked);
+  SetLastWrite(page, {testing::k1999_01_03_140730 + 1, 999'999'999});
+  const FileTime kept = LastWrite(page);  // as the file system keeps it (Windows: to 100 ns)
+  ASSERT_TRUE(Process(page));
+  EXPECT_EQ(
+      ReadBytes(page),
+      "<p><!--#ZELV#--><!-- #ZELV#($BEGIN) -->1999/01/03 14:07:31<!-- #ZELV#($END) --></p>\r\n");
+  EXPECT_EQ(LastWrite(page), kept);
 }
 
 TEST_F(ProcessFileTest, KeptTimesAreSetBeforeTheReplaceAndOnlyWithKeepTimeStamp) {

@@ -6,7 +6,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "app/japanese_ui.h"
@@ -34,16 +33,9 @@ int main(int argc, char** argv) {
   const int helper_status = zelvora::testing::RunHelperIfRequested(argc, argv);
   if (helper_status >= 0) return helper_status;
   ::testing::InitGoogleTest(&argc, argv);
-  // The same fixed zone and locale as under CTest, also when the binary is run by hand.
-  setenv("TZ", "JST-9", 1);
-  setenv("LC_ALL", "C.UTF-8", 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  tzset();
   zelvora::testing::TempDir world("world");
-  const std::string root = world.path();
-  setenv("ZELVORA_REGISTRY", (root + "/registry.reg").c_str(), 1);
-  setenv("ZELVORA_PROGRAM_DIR", (root + "/program").c_str(), 1);
-  zelvora::testing::MakeFolder(root + "/program");
+  zelvora::testing::EnterPrivateWorld(world, "C.UTF-8");
   qt_handler = qInstallMessageHandler(QuietMessageHandler);
   QApplication application(argc, argv);
   std::setlocale(LC_ALL, "C.UTF-8");

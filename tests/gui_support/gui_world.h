@@ -3,6 +3,7 @@
 // the test when the run reads a page, and a recording stand-in for the desktop's opener.
 #pragma once
 
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,11 @@ class WatchedFileSystem : public FaultInjectingFileSystem {
     return FaultInjectingFileSystem::ReadFilePaced(path, info, pacer);
   }
 };
+
+// Runs the window thread until every request of `window` to the desktop has told its outcome.
+inline void SettleShellRequests(const gui::TFormZELV& window) {
+  ASSERT_TRUE(QTest::qWaitFor([&window] { return window.PendingShellRequests() == 0; }, 60000));
+}
 
 struct GuiWorld {
   // The store's path, for a second store object that reads what the window wrote.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop_entry.h"
 #include "platform/encoding.h"
 #include "tests/support/temp_dir.h"
 
@@ -123,8 +124,31 @@ TEST_F(InstallTest, ProgramsAndHelpShareOneFolderWithRelativeLinksInBin) {
     EXPECT_TRUE(PathExists(prefix + "/share/icons/hicolor/48x48/apps/zelvora.png"));
   }
   if (PathExists(ZELVORA_MAN_PAGE)) {
-    EXPECT_TRUE(PathExists(prefix + "/share/man/man1/zelvora-stamp.1"));
+    EXPECT_TRUE(PathExists(prefix + "/share/man/man1/zelvora-stamp.1.gz"));
   }
+  EXPECT_TRUE(PathExists(prefix + "/share/doc/zelvora/copyright"));
+  EXPECT_TRUE(PathExists(prefix + "/share/doc/zelvora/changelog.gz"));
+}
+
+TEST_F(InstallTest, BothProgramsShowTheOneVersion) {
+  ASSERT_EQ(RunProgram({{prefix + "/bin/zelvora-stamp", "--version"}, {}, false, root / "out"}), 0);
+  EXPECT_EQ(ReadBytes(root / "out"), "zelvora-stamp 3.50\n");
+  if (!PathExists(program_folder + "/zelvora")) GTEST_SKIP() << "the desktop program is not built";
+  ASSERT_EQ(RunProgram({{prefix + "/bin/zelvora", "--version"}, {}, false, root / "out"}), 0);
+  EXPECT_EQ(ReadBytes(root / "out"), "zelvora 3.50\n");
+  EXPECT_TRUE(PathExists(prefix + "/share/man/man1/zelvora.1.gz"));
+}
+
+TEST_F(InstallTest, TheDesktopEntryOpensAFileAndIsOfferedForHtml) {
+  const std::string file = prefix + "/share/applications/zelvora.desktop";
+  const std::string text = ReadBytes(file);
+  const auto entry = ParseDesktopEntry(text, file);
+  ASSERT_TRUE(entry.ok()) << entry.status().message();
+  const auto words = ExecCommandLine(
+      *entry, {"/home/me/my site/index.htm", "file:///home/me/my%20site/index.htm"});
+  ASSERT_TRUE(words.ok()) << words.status().message();
+  EXPECT_EQ(*words, (std::vector<std::string>{"zelvora", "/home/me/my site/index.htm"}));
+  EXPECT_NE(text.find("\nMimeType=text/html;application/xhtml+xml;\n"), std::string::npos);
 }
 
 TEST_F(InstallTest, AnUnwritableProgramFolderSendsTheLogToTheStateFolder) {

@@ -89,22 +89,30 @@ TEST(DateTimeTest, OddValuesDecodeWithoutFailing) {
   ExpectCivil(DecodeDateTime(-1e300), Civil(1, 1, 1));
 }
 
-TEST(DateTimeTest, FileTimesBecomeLocalTimeWithEvenSeconds) {
-  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({k19990103At140731Jst, 900'000'000})),
+TEST(DateTimeTest, FileTimesBecomeLocalTimeToTheSecond) {
+  // Odd seconds stay odd; the fraction of a second is dropped, never rounded up.
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({k19990103At140731Jst, 999'999'999})),
+              Civil(1999, 1, 3, 14, 7, 31));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({k19990103At140731Jst - 1, 0})),
               Civil(1999, 1, 3, 14, 7, 30));
-  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({k19990103At140731Jst - 1, 0})),
-              Civil(1999, 1, 3, 14, 7, 30));
-  // Outside the DOS range the conversion is made all the same.
-  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({0, 0})), Civil(1970, 1, 1, 9));
-  ExpectCivil(DecodeDateTime(FileTimeToLocalDosDateTime({-86400 * 365, 0})), Civil(1969, 1, 1, 9));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({k19990103At140731Jst + 28, 500'000'000})),
+              Civil(1999, 1, 3, 14, 7, 59));
+  // Years before 1980 and after 2107, which a DOS date-time cannot hold, convert all the same.
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({0, 0})), Civil(1970, 1, 1, 9));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({-86400 * 365 + 1, 0})),
+              Civil(1969, 1, 1, 9, 0, 1));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({4'354'786'799, 0})),
+              Civil(2107, 12, 31, 23, 59, 59));
+  ExpectCivil(DecodeDateTime(FileTimeToLocalDateTime({4'354'786'801, 0})),
+              Civil(2108, 1, 1, 0, 0, 1));
 }
 
 TEST(DateTimeTest, NowLiesBetweenTheClockReadingsAroundIt) {
   const int64_t before = static_cast<int64_t>(time(nullptr));
   const DateTime now = NowLocal();
   const int64_t after = static_cast<int64_t>(time(nullptr));
-  EXPECT_GE(now, FileTimeToLocalDosDateTime({before - 2, 0}));
-  EXPECT_LE(now, FileTimeToLocalDosDateTime({after + 2, 0}));
+  EXPECT_GE(now, FileTimeToLocalDateTime({before, 0}));
+  EXPECT_LE(now, FileTimeToLocalDateTime({after + 1, 0}));
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ TEST(DesktopEntryTest, ReadsOnlyTheMainGroupWithItsStringEscapes) {
   EXPECT_EQ(entry->icon, "browser");
   // The string escape turns \\\\ into \\, which the Exec quoting then reads as one "\".
   EXPECT_EQ(entry->exec, "browser --path \"a\\\\b\" %u");
-  EXPECT_EQ(*ExecCommandLine(*entry, "x"), (Words{"browser", "--path", "a\\b", "x"}));
+  EXPECT_EQ(*ExecCommandLine(*entry, {"/x", "file:///x"}),
+            (Words{"browser", "--path", "a\\b", "file:///x"}));
 
   EXPECT_FALSE(ParseDesktopEntry("[Desktop Entry]\nName=No command\n", "f").ok());
   EXPECT_FALSE(ParseDesktopEntry("[Other]\nExec=x\n", "f").ok());
@@ -42,12 +43,14 @@ TEST(DesktopEntryTest, FieldCodesAndQuoting) {
     const char* exec;
     Words expected;
   };
+  const std::string path = "/opt/my site/Zelvora.htm";
   const std::string url = "file:///opt/my%20site/Zelvora.htm#Tsukaikata";
   const Case cases[] = {
       {"browser %u", {"browser", url}},
       {"browser %U", {"browser", url}},
-      {"browser %f", {"browser", url}},
-      {"browser --new-tab %F --private", {"browser", "--new-tab", url, "--private"}},
+      // A program that takes files gets the path: it could not read a URL, nor its anchor.
+      {"browser %f", {"browser", path}},
+      {"browser --new-tab %F --private", {"browser", "--new-tab", path, "--private"}},
       {"browser --url=%u", {"browser", "--url=" + url}},
       {"browser", {"browser", url}},  // no file code: the page comes last
       {"browser %i %u", {"browser", "--icon", "web-browser", url}},
@@ -62,21 +65,23 @@ TEST(DesktopEntryTest, FieldCodesAndQuoting) {
       {"  browser\t%u  ", {"browser", url}},
   };
   for (const Case& c : cases) {
-    const auto words = ExecCommandLine(Entry(c.exec), url);
+    const auto words = ExecCommandLine(Entry(c.exec), {path, url});
     ASSERT_TRUE(words.ok()) << c.exec << ": " << words.status().message();
     EXPECT_EQ(*words, c.expected) << c.exec;
   }
-  EXPECT_EQ(*ExecCommandLine(Entry("browser %i %u", ""), "p"), (Words{"browser", "p"}));
+  EXPECT_EQ(*ExecCommandLine(Entry("browser %i %u", ""), {"", "p"}), (Words{"browser", "p"}));
+  EXPECT_EQ(*ExecCommandLine(Entry("browser"), {}), (Words{"browser"}));
 }
 
 TEST(DesktopEntryTest, ArgumentsAreNeverSplitOrInterpreted) {
   const std::string hostile = "/tmp/a b;$(rm -rf ~)`x`\"'.htm";
-  EXPECT_EQ(*ExecCommandLine(Entry("browser %u"), hostile), (Words{"browser", hostile}));
+  EXPECT_EQ(*ExecCommandLine(Entry("browser %u"), {"", hostile}), (Words{"browser", hostile}));
+  EXPECT_EQ(*ExecCommandLine(Entry("browser %f"), {hostile, ""}), (Words{"browser", hostile}));
 }
 
 TEST(DesktopEntryTest, UnusableExecLinesFail) {
   for (const char* exec : {"", "   ", "browser \"unterminated %u", "browser 'open", "%d %u"}) {
-    EXPECT_FALSE(ExecCommandLine(Entry(exec), "page").ok()) << exec;
+    EXPECT_FALSE(ExecCommandLine(Entry(exec), {"/page", "file:///page"}).ok()) << exec;
   }
 }
 

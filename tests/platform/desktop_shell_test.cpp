@@ -16,13 +16,16 @@ TEST(DesktopShellTest, TheHtmlBrowserIsTheEntryXdgMimeNames) {
   testing::FakeDesktop desktop;
   XdgDesktopShell shell;
   EXPECT_FALSE(shell.HtmlBrowser().ok());  // nothing associated yet
+  // The program's own entry, which offers it for HTML files, is no browser.
+  desktop.AddHtmlBrowser("zelvora.desktop", "@RECORDER@ %f");
+  EXPECT_FALSE(shell.HtmlBrowser().ok());
 
   desktop.AddHtmlBrowser("fake-browser.desktop", "@RECORDER@ --page=%u");
   const auto browser = shell.HtmlBrowser();
   ASSERT_TRUE(browser.ok()) << browser.status().message();
   EXPECT_EQ(browser->path, desktop.RecorderPath());
   EXPECT_EQ(browser->entry.file, desktop.root() / "data/applications/fake-browser.desktop");
-  ASSERT_TRUE(shell.StartBrowser(*browser, "file:///a%20b.htm#x").ok());
+  ASSERT_TRUE(shell.StartBrowser(*browser, {"/a b.htm", "file:///a%20b.htm#x"}).ok());
   EXPECT_EQ(desktop.WaitForArguments("fake-browser.desktop"),
             (Words{"--page=file:///a%20b.htm#x"}));
 }
@@ -38,7 +41,7 @@ TEST(DesktopShellTest, OpenAcceptsWhatXdgOpenReportsAsDone) {
 
   // An opener that stays with the viewer it started is still an accepted request.
   desktop.UseFakeOpener(0, 2);
-  EXPECT_TRUE(XdgDesktopShell({}, 200ms).Open("/home/me/page.htm").ok());
+  EXPECT_TRUE(XdgDesktopShell(200ms).Open("/home/me/page.htm").ok());
 }
 
 }  // namespace

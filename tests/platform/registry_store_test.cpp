@@ -273,6 +273,20 @@ TEST_F(RegistryStoreTest, AnEarlierDamagedCopyIsNeverOverwritten) {
   EXPECT_EQ(ReadBytes(DamagedPath() + ".1"), damaged);
 }
 
+TEST_F(RegistryStoreTest, ACopyKeptOnRequestFollowsTheDamagedCopiesNaming) {
+  EXPECT_FALSE(store_.KeepCopy().ok());  // no store yet
+  const std::string readable = std::string(kHeader) + kGoodSection;
+  WriteBytes(StorePath(), readable);
+  EXPECT_EQ(*store_.KeepCopy(), DamagedPath());
+  EXPECT_EQ(*store_.KeepCopy(), DamagedPath());  // the same content: the same copy
+  WriteBytes(StorePath(), readable + "garbage\n");
+  EXPECT_EQ(*store_.KeepCopy(), DamagedPath() + ".1");
+  EXPECT_EQ(ReadBytes(DamagedPath()), readable);
+  // The first save that drops the unreadable line finds its copy kept already.
+  ASSERT_TRUE(store_.WriteInteger(kKey, "New", 2).ok());
+  EXPECT_FALSE(PathExists(DamagedPath() + ".2"));
+}
+
 TEST_F(RegistryStoreTest, AStoreThatCannotBeReachedFailsWithoutCrashing) {
   WriteBytes(dir_ / "file", "not a folder");
   RegistryStore blocked(dir_ / "file/registry.reg");

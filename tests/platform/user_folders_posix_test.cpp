@@ -12,6 +12,7 @@ namespace zelvora {
 namespace {
 
 using testing::ScopedEnvironment;
+using Words = std::vector<std::string>;
 
 TEST(UserFoldersTest, FoldersFollowTheXdgVariablesAndIgnoreRelativeOnes) {
   ScopedEnvironment environment({{"HOME", "/home/me/"},
@@ -20,17 +21,17 @@ TEST(UserFoldersTest, FoldersFollowTheXdgVariablesAndIgnoreRelativeOnes) {
                                  {"XDG_CACHE_HOME", "/var/cache-me"}});
   EXPECT_EQ(HomeFolder(), "/home/me");
   EXPECT_EQ(UserStateFolder(), "/var/state/zelvora/");
-  EXPECT_EQ(UserScratchFolder(), "/run/user/1000/zelvora/");
+  EXPECT_EQ(UserScratchFolders(), (Words{"/run/user/1000/zelvora/", "/var/cache-me/zelvora/"}));
 
   environment.Set("XDG_STATE_HOME", "relative/state");
-  environment.Set("XDG_RUNTIME_DIR", nullptr);
+  environment.Set("XDG_RUNTIME_DIR", "run/user/1000");
   EXPECT_EQ(UserStateFolder(), "/home/me/.local/state/zelvora/");
-  EXPECT_EQ(UserScratchFolder(), "/var/cache-me/zelvora/");
+  EXPECT_EQ(UserScratchFolders(), Words{"/var/cache-me/zelvora/"});
 
   environment.Set("XDG_STATE_HOME", "");
   environment.Set("XDG_CACHE_HOME", nullptr);
   EXPECT_EQ(UserStateFolder(), "/home/me/.local/state/zelvora/");
-  EXPECT_EQ(UserScratchFolder(), "/home/me/.cache/zelvora/");
+  EXPECT_EQ(UserScratchFolders(), Words{"/home/me/.cache/zelvora/"});
 }
 
 TEST(UserFoldersTest, CreateFoldersMakesMissingStepsPrivateAndLeavesOthersAlone) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "engine/error_report.h"
+#include "platform/caching_file_system.h"
 #include "tests/support/run_world.h"
 
 namespace zelvora {
@@ -70,6 +73,26 @@ TEST_F(RotateBackupsTest, FirstBackupAndFullRotationForOneThreeAndNineGeneration
     EXPECT_FALSE(PathExists(BackupName(file, generations + 1)));
     EXPECT_TRUE(fresh.host.asked.empty());
   }
+}
+
+TEST_F(RotateBackupsTest, GenerationsThatAnotherRunRotatedSinceTheFolderWasListedAreNoError) {
+  MakeGenerations(1);
+  // The run listed the folder earlier; another run on the same site has rotated the page's
+  // generations since.
+  CachingFileSystem remembering(world.fs);
+  RunContext context(world.settings, world.host, remembering, world.log, world.region);
+  ASSERT_TRUE(remembering.ListFolder(world.dir.path()).ok());
+  ASSERT_EQ(rename(Generation(1).c_str(), Generation(2).c_str()), 0);
+  testing::WriteBytes(Generation(1), "other run");
+
+  BackupRotation rotation;
+  ASSERT_EQ(RotateBackups(context, page, page, &rotation), Flow::kContinue);
+  rotation.Finish(remembering);
+  EXPECT_EQ(ReadBytes(Generation(1)), "now");
+  EXPECT_EQ(ReadBytes(Generation(2)), "other run");
+  EXPECT_EQ(ReadBytes(Generation(3)), "gen1");
+  EXPECT_TRUE(world.host.asked.empty());
+  EXPECT_EQ(context.state.ErrorCount, 0);
 }
 
 TEST_F(RotateBackupsTest, BackupOffTouchesNothing) {

@@ -73,7 +73,7 @@ TEST_F(RunLogTest, LogOffLeavesTheFileAloneAndAFailedSaveIsShown) {
   Close(true);
   EXPECT_EQ(ReadBytes(path), "old\r\n");
   ASSERT_EQ(world.host.shown.size(), 1u);
-  EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\nZelvora.log");
+  EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\n" + path);
   EXPECT_EQ(world.host.shown[0].icon, MessageIcon::kExclamation);
 }
 
@@ -106,7 +106,7 @@ TEST_F(RunLogTest, ALogThatExistsButCannotBeReadIsNeverReplaced) {
   Close(true);
   EXPECT_EQ(ReadBytes(path), "history\r\n");
   ASSERT_EQ(world.host.shown.size(), 1u);
-  EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\nZelvora.log");
+  EXPECT_EQ(world.host.shown[0].text, "ログをファイルに保存することができません。\n" + path);
 }
 
 TEST_F(RunLogTest, OnlyTheEndOfALongLogIsRead) {

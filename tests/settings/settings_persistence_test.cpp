@@ -68,7 +68,8 @@ class SettingsPersistenceTest : public ::testing::Test {
   }
 
   // Loads into `setting_`, `state_` and `offset_`, which start as a program start has them.
-  Status Load() { return LoadSettings(store_, setting_, state_, offset_); }
+  // The value that failed goes to `failed_`.
+  Status Load() { return LoadSettings(store_, setting_, state_, offset_, &failed_); }
 
   void ExpectFallback() {
     EXPECT_EQ(setting_, TSetting());
@@ -93,6 +94,7 @@ class SettingsPersistenceTest : public ::testing::Test {
   TSetting setting_ = NonDefaultSetting();
   ExitState state_{5, 6, "typed", ""};
   ProgressOffset offset_;
+  std::string failed_ = "not set";
 };
 
 TEST_F(SettingsPersistenceTest, EverythingRoundTripsThroughTheStore) {
@@ -174,6 +176,7 @@ TEST_F(SettingsPersistenceTest, AnOpenProgressDialogGivesTheOffsetSaved) {
 
 TEST_F(SettingsPersistenceTest, FirstStartGivesDefaultsAndCreatesOnlyTheExitStateKey) {
   EXPECT_FALSE(Load().ok());
+  EXPECT_EQ(failed_, "ExitState\\MWLeft");
   ExpectFallback();
   EXPECT_EQ(state_.WriteFName, "typed");
   EXPECT_EQ(offset_, ProgressOffset());
@@ -196,12 +199,16 @@ TEST_F(SettingsPersistenceTest, AValueOfTheWrongTypeFailsLikeAMissingOne) {
     const char* name;
     bool file_name_read;
     bool offset_read;
+    const char* failed;  // as LoadSettings names it
   };
   for (const Case& wrong :
-       {Case{kExitStateKey, "MWTop", false, false}, Case{kExitStateKey, "WriteFName", false, false},
-        Case{kExitStateKey, "PWTop", true, false}, Case{kPreferenceKey, "WriteFmtStr", true, true},
-        Case{kPreferenceKey, "Log", true, true}, Case{kPreferenceKey, "AvoidList1", true, true},
-        Case{kPreferenceKey, "ErrCope", true, true}}) {
+       {Case{kExitStateKey, "MWTop", false, false, "ExitState\\MWTop"},
+        Case{kExitStateKey, "WriteFName", false, false, "ExitState\\WriteFName"},
+        Case{kExitStateKey, "PWTop", true, false, "ExitState\\PWTop"},
+        Case{kPreferenceKey, "WriteFmtStr", true, true, "Preference\\WriteFmtStr"},
+        Case{kPreferenceKey, "Log", true, true, "Preference\\Log"},
+        Case{kPreferenceKey, "AvoidList1", true, true, "Preference\\AvoidList"},
+        Case{kPreferenceKey, "ErrCope", true, true, "Preference\\ErrCope"}}) {
     SCOPED_TRACE(wrong.name);
     SaveComplete(NonDefaultSetting());
     const bool is_text = std::string(wrong.name) == "WriteFName" ||
@@ -214,6 +221,7 @@ TEST_F(SettingsPersistenceTest, AValueOfTheWrongTypeFailsLikeAMissingOne) {
     state_ = {5, 6, "typed", ""};
     offset_ = ProgressOffset();
     EXPECT_FALSE(Load().ok());
+    EXPECT_EQ(failed_, wrong.failed);
     ExpectFallback();
     EXPECT_EQ(state_.WriteFName, wrong.file_name_read ? saved_state_.WriteFName : "typed");
     EXPECT_EQ(offset_.PWTop, wrong.offset_read ? saved_offset_.PWTop : 22);
@@ -333,7 +341,8 @@ TEST_F(SettingsPersistenceTest, SavingStopsSilentlyAtTheFirstFailure) {
 TEST_F(SettingsPersistenceTest, AStoreThatCannotBeReachedFallsBackToDefaults) {
   testing::WriteBytes(dir_ / "file", "a file, not a folder");
   RegistryStore blocked(dir_ / "file/registry.reg");
-  EXPECT_FALSE(LoadSettings(blocked, setting_, state_, offset_).ok());
+  EXPECT_FALSE(LoadSettings(blocked, setting_, state_, offset_, &failed_).ok());
+  EXPECT_EQ(failed_, "");  // no value: the store itself
   ExpectFallback();
   EXPECT_FALSE(SaveSettings(blocked, setting_, state_, offset_, std::nullopt).ok());
 }

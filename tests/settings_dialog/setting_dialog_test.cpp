@@ -11,8 +11,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "components/file_selection.h"
+#include "components/folder_selection.h"
 #include "components/message_box.h"
 #include "settings/settings_persistence.h"
 #include "tests/gui_support/shown_windows.h"
@@ -67,15 +69,31 @@ class SettingDialogTest : public ::testing::Test, public MessageTarget {
   std::vector<std::string> anchors_;
   std::vector<unsigned> messages_;
   MessageBoxScript boxes_;
-  std::vector<std::string> folder_starts_;  // where the folder dialog was asked to start
-  std::string chosen_folder_;               // what it answers
   TFormSetting dialog_{SettingDialogServices{
-      store_, live_, [this](const std::string& anchor) { anchors_.push_back(anchor); },
-      RealFileSystem(),
-      [this](const std::string& start) {
-        folder_starts_.push_back(start);
-        return chosen_folder_;
-      }}};
+      store_, live_, [this](const std::string& anchor) { anchors_.push_back(anchor); }}};
+};
+
+// Answers the site root's folder dialog once it is up: records its caption and the folder it
+// started at, then walks it to `choose` and presses OK, or Cancel when `choose` is empty.
+struct FolderDialogAnswer {
+  void Arm(std::string folder) {
+    choose = std::move(folder);
+    QTimer::singleShot(0, [this] {
+      auto* window = qobject_cast<TFormFolderSel*>(QApplication::activeModalWidget());
+      ASSERT_NE(window, nullptr);
+      caption = window->windowTitle();
+      started_at.push_back(window->FolderName());
+      if (choose.empty()) {
+        window->findChild<QPushButton*>("ButtonCancel")->click();
+        return;
+      }
+      window->WalkTo(choose);
+      window->findChild<QPushButton*>("ButtonOk")->click();
+    });
+  }
+  std::string choose;
+  QString caption;
+  std::vector<std::string> started_at;
 };
 
 TEST_F(SettingDialogTest, WindowHasItsPagesButtonsTemplatesAndKeyboardOrder) {
@@ -380,25 +398,30 @@ TEST_F(SettingDialogTest, HelpOpensTheSectionOfThePageShownWhichStaysBetweenShow
 }
 
 TEST_F(SettingDialogTest, TheExtendPageShowsAndTakesTheThreeNewerOptions) {
+  TempDir sites("sites");
+  testing::MakeFolder(sites / "old");
+  testing::MakeFolder(sites / "サイト");
   live_.UseGitDates = true;
-  live_.SiteRoot = "/srv/old";
+  live_.SiteRoot = sites / "old";
   Open();
   EXPECT_TRUE(Check("CBoxUseGitDates")->isChecked());
-  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString("/srv/old"));
+  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString::fromStdString(sites / "old"));
   EXPECT_FALSE(Check("CBoxFollowAnyAnchor")->isChecked());
 
   Find<QTabWidget>("PCSetting")->setCurrentIndex(3);
-  chosen_folder_ = "";  // the folder dialog cancelled: the text stays
+  FolderDialogAnswer answer;
+  answer.Arm("");  // the folder dialog cancelled: the text stays
   Press("ButtonSiteRoot");
-  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString("/srv/old"));
-  chosen_folder_ = "/srv/サイト";
+  EXPECT_EQ(answer.caption, QString("サイトのルートフォルダ"));
+  EXPECT_EQ(Edit("EditSiteRoot")->text(), QString::fromStdString(sites / "old"));
+  answer.Arm(sites / "サイト");
   Press("ButtonSiteRoot");
-  EXPECT_EQ(folder_starts_, (std::vector<std::string>{"/srv/old", "/srv/old"}));
+  EXPECT_EQ(answer.started_at, (std::vector<std::string>{sites / "old", sites / "old"}));
   Check("CBoxUseGitDates")->click();
   Check("CBoxFollowAnyAnchor")->click();
   Press("ButtonOK");
   EXPECT_FALSE(live_.UseGitDates);
-  EXPECT_EQ(live_.SiteRoot, "/srv/サイト");
+  EXPECT_EQ(live_.SiteRoot, sites / "サイト");
   EXPECT_TRUE(live_.FollowAnyAnchor);
 
   dialog_.show();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,27 +12,37 @@
 
 namespace zelvora::testing {
 
+// Called on a request's own thread (ShellRequests): a test reads what it recorded once the
+// request has told its outcome.
 class FakeShell : public DesktopShell {
  public:
   Result<BrowserProgram> HtmlBrowser() override {
+    if (hold) hold();
     if (!has_browser) return Status::Error("no browser", ENOENT);
     return browser;
   }
-  Status StartBrowser(const BrowserProgram& program, const std::string& argument) override {
-    started.push_back(program.path + " " + argument);
+  Status StartBrowser(const BrowserProgram& program, const ExecTarget& page) override {
+    started.push_back(program.path + " " + page.url);
+    started_paths.push_back(page.path);
     return browser_starts ? Status::Ok() : Status::Error("cannot start", EACCES);
   }
   Status Open(const std::string& target) override {
+    if (hold) hold();
     opened.push_back(target);
     return opens ? Status::Ok() : Status::Error("refused", 3);
   }
+
+  // Called before the shell answers HtmlBrowser or Open: a test blocks in it to keep a
+  // request waiting, as a slow desktop does.
+  std::function<void()> hold;
 
   bool has_browser = true;
   BrowserProgram browser{{"/apps/browser.desktop", "Browser", "", "browser %u"},
                          "/usr/bin/browser"};
   bool browser_starts = true;
   bool opens = true;
-  std::vector<std::string> started;  // "path argument"
+  std::vector<std::string> started;        // "program url"
+  std::vector<std::string> started_paths;  // the pages' paths, in the same order
   std::vector<std::string> opened;
 };
 

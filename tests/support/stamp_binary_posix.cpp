@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 
 #include "tests/support/temp_dir.h"
 
@@ -24,9 +26,27 @@ void Redirect(const std::string& path, int target, int flags) {
   close(fd);
 }
 
-// The child's part: streams, environment, user, then the program itself.
-[[noreturn]] void Exec(const std::vector<std::string>& args, const BinaryOptions& options,
-                       const std::string& out_path, const std::string& err_path) {
+// The program for a run as another user: the build folder may lie in a home folder that only
+// its owner may enter, so such runs start a copy in a folder that anyone may enter. Made once
+// per test process; empty when the copy fails (the run then fails to start the program).
+const std::string& CopyForOtherUsers() {
+  static const TempDir folder("program");
+  static const std::string copy = [] {
+    const std::string path = folder / "zelvora-stamp";
+    std::error_code error;
+    std::filesystem::copy_file(ZELVORA_STAMP_BINARY, path, error);
+    if (error || chmod(folder.path().c_str(), 0755) != 0 || chmod(path.c_str(), 0755) != 0) {
+      return std::string();
+    }
+    return path;
+  }();
+  return copy;
+}
+
+// The child's part: streams, environment, user, then `program` itself.
+[[noreturn]] void Exec(std::string program, const std::vector<std::string>& args,
+                       const BinaryOptions& options, const std::string& out_path,
+                       const std::string& err_path) {
   Redirect("/dev/null", STDIN_FILENO, O_RDONLY);
   Redirect(out_path, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
   Redirect(err_path, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
@@ -42,7 +62,7 @@ void Redirect(const std::string& path, int target, int flags) {
   if (!options.fiu_enable.empty()) {
     words = {"fiu-run", "-x", "-c", "enable_random name=" + options.fiu_enable + ",probability=1"};
   }
-  words.push_back(ZELVORA_STAMP_BINARY);
+  words.push_back(std::move(program));
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
@@ -57,8 +77,9 @@ bool HaveFiuRun() { return std::system("command -v fiu-run >/dev/null 2>&1") == 
 
 int StartStampBinary(const std::vector<std::string>& args, const BinaryOptions& options,
                      const std::string& out_path, const std::string& err_path) {
+  std::string program = options.user ? CopyForOtherUsers() : ZELVORA_STAMP_BINARY;
   const pid_t pid = fork();
-  if (pid == 0) Exec(args, options, out_path, err_path);
+  if (pid == 0) Exec(std::move(program), args, options, out_path, err_path);
   return pid;
 }
 

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/encoding.h"
+#include "tests/support/scoped_environment.h"
 
 namespace zelvora::testing {
 namespace fs = std::filesystem;
@@ -50,6 +53,15 @@ std::string ReadText(const std::string& path) {
     if (bytes[i] != '\r' || i + 1 >= bytes.size() || bytes[i + 1] != '\n') text += bytes[i];
   }
   return text;
+}
+
+void EnterPrivateWorld(const TempDir& world, const char* locale) {
+  PutEnvironment("TZ", "JST-9");
+  PutEnvironment("LC_ALL", locale);
+  tzset();
+  PutEnvironment("ZELVORA_REGISTRY", (world / "registry.reg").c_str());
+  PutEnvironment("ZELVORA_PROGRAM_DIR", (world / "program").c_str());
+  MakeFolder(world / "program");
 }
 
 void RemoveTree(const std::string& path) {

@@ -67,4 +67,9 @@ bool MakeHardLink(const std::string& existing, const std::string& new_path);
 // Makes `path` a named pipe; false where the system has none that a path names (Windows).
 bool MakeNamedPipe(const std::string& path);
 
+// What every test binary's main does first, so that no test depends on the machine or
+// touches the user's files: the time zone JST-9 and the locale `locale` (also when the
+// binary is run by hand), and the settings store and the program folder inside `world`.
+void EnterPrivateWorld(const TempDir& world, const char* locale);
+
 }  // namespace zelvora::testing
