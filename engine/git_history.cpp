@@ -3,40 +3,20 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <utility>
 
+#include "engine/date_areas.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 
 namespace zelvora {
 namespace {
 
-// How long one git command may take: a walk of a long history over a slow disk is slow, but
-// a git that hangs (waiting on a lock, say) must not hold the run for ever.
-constexpr std::chrono::minutes kGitPatience{10};
-
-// Splits `text` at NUL bytes; a final NUL ends the last part rather than starting another.
-std::vector<std::string_view> SplitAtNul(std::string_view text) {
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t nul = std::min(text.find('\0', start), text.size());
-    parts.push_back(text.substr(start, nul - start));
-    start = nul + 1;
-  }
-  return parts;
-}
-
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    lines.push_back(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-  }
-  return lines;
-}
+// The longest line of an answer of rev-parse or status (a path), and the longest piece of
+// the history (a commit with its message).
+constexpr size_t kLongestLine = size_t{64} << 10;
+constexpr size_t kLongestPiece = size_t{16} << 20;
+// Folders read one by one in a work tree before its whole history is read instead.
+constexpr size_t kMostWalks = 8;
 
 FileTime WallClockNow() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -45,75 +25,70 @@ FileTime WallClockNow() {
   return FileTime{seconds.count(), static_cast<int32_t>(fraction.count())};
 }
 
+Status Unreadable(const std::string& what) { return Status::Error(what, git_code::kUnreadable); }
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    if (end > 0) lines.emplace_back(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return lines;
+}
+
 }  // namespace
 
-Result<std::string> RunCommandForOutput(const std::vector<std::string>& argv,
-                                        const std::function<void()>& while_waiting) {
-  if (argv.empty()) return Status::Error("no program to run", EINVAL);
-  const auto program = FindProgram(argv[0]);
-  if (!program.ok()) return program.status();  // ENOENT
-  auto output = CaptureOutput(argv, kGitPatience, while_waiting);
-  if (output.ok()) return output;
-  // A failure's code is the program's exit status, which may be any number (2 is ENOENT):
-  // one code for "it ran and failed" keeps a missing program recognisable.
-  return Status::Error(output.status().message(), ECHILD);
-}
+struct GitHistory::Walk {
+  std::string folder;  // the folder read, in the work tree with its "/"; "" for all of it
+  FileTime read_at;    // the moment before git was asked about uncommitted changes
+  std::unordered_set<std::string> changed;  // uncommitted changes, untracked files
+  std::unordered_map<std::string, PathHistory> histories;
+};
 
-namespace git_output {
+struct GitHistory::WorkTree {
+  std::string root;
+  Status failure;        // git could not read it
+  bool has_head = true;  // false: no commit yet
+  bool shallow = false;
+  std::unordered_set<std::string> boundary;  // a shallow clone's oldest commits
+  std::vector<std::unique_ptr<Walk>> walks;
+  std::unique_ptr<GitCommand> blobs;  // "git cat-file --batch", started on first use
+};
 
-void ReadLog(std::string_view log, const std::unordered_set<std::string>& boundary,
-             std::unordered_map<std::string, int64_t>* last_change,
-             std::unordered_set<std::string>* beyond_history) {
-  int64_t commit_time = 0;
-  bool at_boundary = false;
-  bool after_header = false;
-  for (std::string_view part : SplitAtNul(log)) {
-    if (part.starts_with('\x01')) {
-      // "\x01<hash> <committer time>"
-      part.remove_prefix(1);
-      const size_t blank = part.find(' ');
-      at_boundary = boundary.count(std::string(part.substr(0, blank))) > 0;
-      commit_time = blank == std::string_view::npos
-                        ? 0
-                        : std::strtoll(std::string(part.substr(blank + 1)).c_str(), nullptr, 10);
-      after_header = true;
-      continue;
-    }
-    // The first name after a header follows the header's line end.
-    if (after_header && part.starts_with('\n')) part.remove_prefix(1);
-    after_header = false;
-    if (part.empty()) continue;
-    std::string path(part);
-    if (last_change->count(path) > 0 || beyond_history->count(path) > 0) continue;
-    if (at_boundary) {
-      beyond_history->insert(std::move(path));
-    } else {
-      last_change->emplace(std::move(path), commit_time);
-    }
+struct GitHistory::Question {
+  std::string real_path;
+  std::string in_tree;
+  std::optional<std::string_view> text;
+  bool modern_tags = false;
+  std::string read_text;  // the file as read here, when the run gave none
+};
+
+void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* changed,
+                     bool* source_follows) {
+  if (*source_follows) {
+    *source_follows = false;
+    changed->emplace(entry);
+    return;
   }
+  if (entry.size() < 4) return;  // "XY path"
+  changed->emplace(entry.substr(3));
+  *source_follows = entry[0] == 'R' || entry[0] == 'C';
 }
 
-void ReadStatus(std::string_view status, std::unordered_set<std::string>* changed) {
-  const std::vector<std::string_view> parts = SplitAtNul(status);
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string_view entry = parts[i];
-    if (entry.size() < 4) continue;  // "XY path"
-    changed->emplace(entry.substr(3));
-    // A rename or copy names its source in the next part.
-    if ((entry[0] == 'R' || entry[0] == 'C') && i + 1 < parts.size()) {
-      changed->emplace(parts[++i]);
-    }
-  }
-}
+GitHistory::GitHistory() = default;
+GitHistory::~GitHistory() = default;
 
-}  // namespace git_output
-
-void GitHistory::Clear() {
+void GitHistory::Clear(const std::string& start_folder) {
+  start_folder_ = start_folder;
   folder_roots_.clear();
   work_trees_.clear();
   mentioned_.clear();
+  failures_reported_.clear();
   missing_reported_ = false;
 }
+
+GitSettings GitHistory::Settings() const { return {time_limit_, keep_waiting_}; }
 
 const std::string& GitHistory::WorkTreeOf(FileSystem& fs, const std::string& folder) {
   if (const auto known = folder_roots_.find(folder); known != folder_roots_.end()) {
@@ -129,85 +104,256 @@ const std::string& GitHistory::WorkTreeOf(FileSystem& fs, const std::string& fol
   return folder_roots_[folder] = root;
 }
 
-Result<std::string> GitHistory::Git(const std::string& root, std::vector<std::string> args,
-                                    const std::function<void()>& while_waiting) {
-  // Names as they are (no octal escapes), whatever the user's configuration says.
-  std::vector<std::string> argv = {"git", "-C", root, "-c", "core.quotepath=off"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return run_(argv, while_waiting);
+Status GitHistory::ReadRepository(FileSystem& fs, WorkTree& tree) {
+  std::vector<std::string> answers;
+  const Status asked = ReadGitLines(
+      tree.root,
+      {"rev-parse", "--is-shallow-repository", "--git-path", "shallow", "--verify", "-q", "HEAD"},
+      Settings(), '\n', kLongestLine, [&answers](std::string_view line) {
+        if (answers.size() >= 3) return Unreadable("rev-parse answered more than it was asked");
+        answers.emplace_back(line);
+        return Status::Ok();
+      });
+  // Without a commit, rev-parse answers the first two questions and fails quietly.
+  tree.has_head = answers.size() == 3;
+  if (!asked.ok() && (answers.size() != 2 || asked.code() != git_code::kFailed)) return asked;
+  if (answers.size() < 2 || (answers[0] != "true" && answers[0] != "false")) {
+    return Unreadable("git rev-parse gave an answer that does not parse");
+  }
+  tree.shallow = answers[0] == "true";
+  if (tree.shallow) {
+    const auto listed = fs.ReadFile(ResolvePath(tree.root, answers[1]));
+    if (!listed.ok()) return Unreadable("the list of shallow commits cannot be read");
+    for (std::string& commit : Lines(*listed)) tree.boundary.insert(std::move(commit));
+  }
+  return Status::Ok();
 }
 
-GitHistory::WorkTree GitHistory::ReadWorkTree(FileSystem& fs, const std::string& root,
-                                              const std::function<void()>& while_waiting) {
-  WorkTree tree;
-  const auto failed = [&tree](const Status& status) {
-    tree.failure = status.code() == ENOENT ? GitFileDate::Kind::kGitMissing
-                                           : GitFileDate::Kind::kHistoryFailed;
-    return std::move(tree);
-  };
-  const auto facts = Git(
-      root, {"rev-parse", "--show-toplevel", "--is-shallow-repository", "--git-path", "shallow"},
-      while_waiting);
-  if (!facts.ok()) return failed(facts.status());
-  const std::vector<std::string_view> lines = Lines(*facts);
-  if (lines.size() < 3) return failed(Status::Error("unexpected rev-parse output"));
-  tree.shallow = lines[1] == "true";
+Status GitHistory::ReadStatus(WorkTree& tree, Walk& walk) {
+  walk.read_at = WallClockNow();
+  std::vector<std::string> args = {
+      "status",       "--porcelain=v1",        "-z",
+      "--no-renames", "--untracked-files=all", "--ignore-submodules=all"};
+  if (!walk.folder.empty()) args.insert(args.end(), {"--", walk.folder});
+  bool source_follows = false;
+  return ReadGitLines(tree.root, args, Settings(), '\0', kLongestLine, [&](std::string_view entry) {
+    ReadStatusEntry(entry, &walk.changed, &source_follows);
+    return Status::Ok();
+  });
+}
 
-  std::unordered_set<std::string> boundary;
-  if (tree.shallow) {
-    const std::string shallow_file = ResolvePath(root, lines[2]);
-    const auto listed = fs.ReadFile(shallow_file);
-    if (!listed.ok()) return failed(Status::Error("the list of shallow commits cannot be read"));
-    for (const std::string_view hash : Lines(*listed)) boundary.emplace(hash);
+Status GitHistory::ReadLog(WorkTree& tree, const std::string& from,
+                           const std::vector<std::string>& paths,
+                           std::unordered_map<std::string, PathHistory>* histories) {
+  // Whatever the user's configuration says: no signatures, no following of renames, names
+  // as they are, every parent's changes listed for a merge, the root commit's files too.
+  std::vector<std::string> args = {"-c",
+                                   "log.showSignature=false",
+                                   "-c",
+                                   "log.follow=false",
+                                   "log",
+                                   "--pretty=raw",
+                                   "--parents",
+                                   "--full-history",
+                                   "--topo-order",
+                                   "-m",
+                                   "--raw",
+                                   "--no-abbrev",
+                                   "--no-renames",
+                                   "--no-color",
+                                   "--no-decorate",
+                                   "--root",
+                                   "-z",
+                                   from,
+                                   "--"};
+  args.insert(args.end(), paths.begin(), paths.end());
+  const bool modern_tags = modern_tags_;
+  HistoryWalk walk(
+      tree.boundary,
+      [this, &tree, modern_tags](const std::string& a, const std::string& b) -> Result<bool> {
+        auto first = ReadBlob(tree, a);
+        if (!first.ok()) return first.status();
+        auto second = ReadBlob(tree, b);
+        if (!second.ok()) return second.status();
+        return SameOutsideDateAreas(*first, *second, modern_tags);
+      });
+  auto git = GitCommand::Start(tree.root, args, Settings());
+  if (!git.ok()) return git.status();
+  for (;;) {
+    auto piece = (*git)->Next('\0', kLongestPiece);
+    if (!piece.ok()) return piece.status();
+    if (!*piece) break;
+    if (Status fed = walk.Feed(**piece); !fed.ok()) {
+      return Status::Error(fed.message(), fed.code() == 0 ? git_code::kUnreadable : fed.code());
+    }
   }
+  if (Status ended = (*git)->Finish(); !ended.ok()) return ended;
+  if (Status ended = walk.Finish(); !ended.ok()) return Unreadable(ended.message());
+  *histories = std::move(walk.paths());
+  return Status::Ok();
+}
 
-  // Whatever the user's configuration says, the walk lists the root commit's files and no
-  // signatures, and names each path as it is (no rename pairs).
-  const auto log =
-      Git(root,
-          {"-c", "log.showSignature=false", "-c", "log.showRoot=true", "log", "--no-renames",
-           "--no-color", "--format=%x01%H %ct", "--name-only", "-z", "HEAD", "--"},
-          while_waiting);
-  if (!log.ok()) return failed(log.status());
-  git_output::ReadLog(*log, boundary, &tree.last_change, &tree.beyond_history);
+Result<GitHistory::Walk*> GitHistory::WalkFor(FileSystem& fs, WorkTree& tree,
+                                              const std::string& in_tree) {
+  for (const auto& walk : tree.walks) {
+    if (in_tree.starts_with(walk->folder)) return walk.get();
+  }
+  auto walk = std::make_unique<Walk>();
+  walk->folder = FolderPart(in_tree);
+  // The run's first folder when it holds the file, so that one walk serves the whole site.
+  if (tree.walks.empty() && !start_folder_.empty()) {
+    const auto real_start = fs.RealPath(start_folder_);
+    std::string start = real_start.ok() ? *real_start : start_folder_;
+    if (!start.ends_with('/')) start += '/';
+    if (start.starts_with(tree.root) && in_tree.starts_with(start.substr(tree.root.size()))) {
+      walk->folder = start.substr(tree.root.size());
+    }
+  }
+  if (tree.walks.size() >= kMostWalks) walk->folder.clear();
+  if (Status read = ReadStatus(tree, *walk); !read.ok()) return read;
+  std::vector<std::string> paths;
+  if (!walk->folder.empty()) paths.push_back(walk->folder);
+  if (Status read = ReadLog(tree, "HEAD", paths, &walk->histories); !read.ok()) return read;
+  tree.walks.push_back(std::move(walk));
+  return tree.walks.back().get();
+}
 
-  tree.read_at = WallClockNow();
-  const auto status =
-      Git(root, {"status", "--porcelain=v1", "-z", "--untracked-files=all", "--no-renames"},
-          while_waiting);
-  if (!status.ok()) return failed(status.status());
-  git_output::ReadStatus(*status, &tree.changed);
-  return tree;
+Result<std::string> GitHistory::ReadBlob(WorkTree& tree, const std::string& blob) {
+  if (!tree.blobs) {
+    auto started = GitCommand::Start(tree.root, {"cat-file", "--batch"}, Settings(), true);
+    if (!started.ok()) return started.status();
+    tree.blobs = std::move(started).value();
+  }
+  GitCommand& git = *tree.blobs;
+  if (Status asked = git.Write(blob + "\n"); !asked.ok()) return asked;
+  auto header = git.Next('\n', kLongestLine);
+  if (!header.ok()) return header.status();
+  // "<id> blob <size>", or "<id> missing"
+  const std::string line = *header ? std::string(**header) : std::string();
+  const std::string expected = blob + " blob ";
+  if (!line.starts_with(expected)) return Unreadable("git cat-file: " + line.substr(0, 120));
+  const std::string size_text = line.substr(expected.size());
+  if (size_text.empty() || size_text.size() > 15 ||
+      !std::all_of(size_text.begin(), size_text.end(),
+                   [](char c) { return c >= '0' && c <= '9'; })) {
+    return Unreadable("git cat-file: " + line.substr(0, 120));
+  }
+  auto content = git.Take(std::stoull(size_text) + 1);  // the content and a line end
+  if (!content.ok()) return content.status();
+  std::string text = std::move(content).value();
+  text.pop_back();
+  return text;
+}
+
+Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Question& question,
+                                            const PathHistory& history, bool dirty,
+                                            FileTime* time) {
+  // The file as it is now, read only when its date areas matter.
+  std::optional<std::string_view> current = question.text;
+  const auto load = [&]() -> Status {
+    if (current) return Status::Ok();
+    auto read = fs.ReadFile(question.real_path);
+    if (!read.ok()) return read.status();
+    question.read_text = std::move(read).value();
+    current = question.read_text;
+    return Status::Ok();
+  };
+  if (dirty) {
+    // Changed since HEAD, or written since git was asked: unchanged only if it differs from
+    // HEAD's version in date areas alone.
+    if (Status loaded = load(); !loaded.ok()) return GitFileDate::Kind::kChanged;
+    if (!MayHoldDateAreas(*current)) return GitFileDate::Kind::kChanged;
+    auto head = ReadBlob(tree, history.head_blob);
+    if (!head.ok()) return head.status();
+    if (!SameOutsideDateAreas(*head, *current, question.modern_tags)) {
+      return GitFileDate::Kind::kChanged;
+    }
+  }
+  const PathHistory* walked = &history;
+  std::unordered_map<std::string, PathHistory> further;
+  bool first = true;
+  for (;;) {
+    for (const PathHistory::Change& change : walked->changes) {
+      const bool judged = change.old_blob.empty() ||
+                          (first && !dirty && (!load().ok() || !MayHoldDateAreas(*current)));
+      first = false;
+      if (!judged) {
+        auto before = ReadBlob(tree, change.old_blob);
+        if (!before.ok()) return before.status();
+        if (SameOutsideDateAreas(*before, *current, question.modern_tags)) continue;
+      }
+      *time = FileTime{change.time, 0};
+      return GitFileDate::Kind::kCommitted;
+    }
+    if (walked->end == PathHistory::End::kBeyondHistory) return GitFileDate::Kind::kBeyondHistory;
+    if (walked->end != PathHistory::End::kMore) return GitFileDate::Kind::kChanged;
+    // A long run of changes of date areas only: the path's own history, further back.
+    std::unordered_map<std::string, PathHistory> next;
+    if (Status read = ReadLog(tree, walked->more_from, {question.in_tree}, &next); !read.ok()) {
+      return read;
+    }
+    further = std::move(next);
+    const auto found = further.find(question.in_tree);
+    if (found == further.end()) return GitFileDate::Kind::kChanged;
+    walked = &found->second;
+  }
 }
 
 GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime last_write,
-                               const std::function<void()>& while_waiting) {
+                               std::optional<std::string_view> text, bool modern_tags,
+                               const std::function<bool()>& keep_waiting) {
+  keep_waiting_ = keep_waiting;
+  modern_tags_ = modern_tags;
   GitFileDate date;
-  date.work_tree = WorkTreeOf(fs, std::string(FolderPart(path)));
+  // Symbolic links lead to the file whose history counts, in whatever work tree it lies.
+  const auto real = fs.RealPath(path);
+  Question question;
+  question.real_path = real.ok() ? *real : path;
+  question.text = text;
+  question.modern_tags = modern_tags;
+  date.work_tree = WorkTreeOf(fs, std::string(FolderPart(question.real_path)));
   if (date.work_tree.empty()) return date;
-  auto found = work_trees_.find(date.work_tree);
-  if (found == work_trees_.end()) {
+  auto& slot = work_trees_[date.work_tree];
+  if (!slot) {
+    slot = std::make_unique<WorkTree>();
+    slot->root = date.work_tree;
+    slot->failure = ReadRepository(fs, *slot);
     date.first_look = true;
-    found =
-        work_trees_.emplace(date.work_tree, ReadWorkTree(fs, date.work_tree, while_waiting)).first;
   }
-  const WorkTree& tree = found->second;
+  WorkTree& tree = *slot;
   date.shallow = tree.shallow;
-  if (tree.failure != GitFileDate::Kind::kCommitted) {
-    date.kind = tree.failure;
+  const auto failed = [&](const Status& status) {
+    date.complaint = status.message();
+    if (status.code() == git_code::kStopped) {
+      // Nothing half-read is kept: the run ends here.
+      date.kind = GitFileDate::Kind::kStopped;
+      work_trees_.erase(date.work_tree);
+    } else {
+      date.kind = status.code() == git_code::kMissing ? GitFileDate::Kind::kGitMissing
+                                                      : GitFileDate::Kind::kHistoryFailed;
+      date.failure_code = status.code();
+      tree.failure = status;
+      tree.blobs.reset();
+    }
+    return date;
+  };
+  if (!tree.failure.ok()) return failed(tree.failure);
+  if (!tree.has_head) {
+    date.kind = GitFileDate::Kind::kChanged;
     return date;
   }
-  const std::string in_tree = path.substr(date.work_tree.size());
-  if (tree.changed.count(in_tree) > 0 || last_write > tree.read_at) {
-    date.kind = GitFileDate::Kind::kChanged;
-  } else if (const auto change = tree.last_change.find(in_tree); change != tree.last_change.end()) {
-    date.kind = GitFileDate::Kind::kCommitted;
-    date.commit_time = FileTime{change->second, 0};
-  } else if (tree.beyond_history.count(in_tree) > 0) {
-    date.kind = GitFileDate::Kind::kBeyondHistory;
-  } else {
-    date.kind = GitFileDate::Kind::kChanged;  // not in HEAD: untracked or ignored
+  question.in_tree = question.real_path.substr(date.work_tree.size());
+  auto walk = WalkFor(fs, tree, question.in_tree);
+  if (!walk.ok()) return failed(walk.status());
+  const auto found = (*walk)->histories.find(question.in_tree);
+  if (found == (*walk)->histories.end() || found->second.head_blob.empty()) {
+    date.kind = GitFileDate::Kind::kChanged;  // untracked, ignored, or not in HEAD
+    return date;
   }
+  const bool dirty = (*walk)->changed.count(question.in_tree) > 0 || last_write > (*walk)->read_at;
+  auto kind = Judge(fs, tree, question, found->second, dirty, &date.commit_time);
+  if (!kind.ok()) return failed(kind.status());
+  date.kind = *kind;
   return date;
 }
 

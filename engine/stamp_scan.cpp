@@ -124,9 +124,13 @@ bool StampScan::GiveTextBack(std::string text) {
 
 ScanEvent StampScan::Loop() {
   for (;;) {
-    const TagToken tag = NextTag(original_, pos_);
+    TagToken tag = NextTag(original_, pos_);
     if (tag.kind == TagKind::tkNone) break;
     pos_ = tag.start;
+    // The modern grammar reads a start tag as HTML does: a ">" in a quoted value is text.
+    if (context_.settings.FollowAnyAnchor && tag.kind != TagKind::tkDeclaration) {
+      tag.end = EndOfStartTag(original_, tag.start);
+    }
     const TagKind kind = tag.kind != TagKind::tkDeclaration && context_.settings.FollowAnyAnchor
                              ? ClassifyAnyAnchor(tag.text())
                              : tag.kind;
@@ -302,7 +306,7 @@ Flow StampScan::Insert(Insertion mode, size_t date_area_end, int report_line) {
   const ReportLocation where{file_name_, report_line};
   if (source_is_page_ && own_last_write_) {
     source_time = own_last_write_;
-    if (ApplyGitDate(context_, file_name_, where, &*source_time) == Flow::kAbort) {
+    if (ApplyGitDate(context_, file_name_, where, &*source_time, original_) == Flow::kAbort) {
       return Flow::kAbort;
     }
   } else if (GetFileDate(context_, source_is_page_ ? file_name_ : date_source_, where,

@@ -60,6 +60,7 @@ class CachingFileSystem : public FileSystem {
   Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override;
   Result<std::unique_ptr<ScratchFile>> NewScratchFile() override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
+  Result<std::string> RealPath(const std::string& path) override;
 
  private:
   // A folder's entries with an index by name.

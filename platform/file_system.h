@@ -198,6 +198,11 @@ class FileSystem {
   // The path that a chain of symbolic links at `path` ends in, or `path` itself when it is
   // not a symbolic link. Relative link contents are resolved against the link's folder.
   virtual Result<std::string> ResolveSymlinks(const std::string& path) = 0;
+
+  // The absolute path of the file `path` names, with every symbolic link along it resolved
+  // and no "." or ".." steps, as the system finds the file; fails as Stat does. This version
+  // resolves only the links at the end of the path (ResolveSymlinks).
+  virtual Result<std::string> RealPath(const std::string& path) { return ResolveSymlinks(path); }
 };
 
 // True when `status` failed because the file or a folder on its path does not exist.
