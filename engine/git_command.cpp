@@ -41,37 +41,42 @@ Result<std::unique_ptr<GitCommand>> GitCommand::Start(const std::string& work_tr
 
 Result<bool> GitCommand::Fill() {
   if (ended_) return false;
-  if (start_ > 0) {
-    buffer_.erase(0, start_);
+  // Unread output moves to the front once most of the buffer lies behind it.
+  if (start_ > 0 && (start_ == end_ || start_ >= buffer_.size() / 2)) {
+    std::copy(buffer_.begin() + static_cast<long>(start_),
+              buffer_.begin() + static_cast<long>(end_), buffer_.begin());
+    end_ -= start_;
     scanned_ -= start_;
     start_ = 0;
   }
-  const size_t old_size = buffer_.size();
-  buffer_.resize(old_size + kReadPiece);
-  auto got = program_->Read(std::span<char>(buffer_.data() + old_size, kReadPiece));
-  buffer_.resize(old_size + (got.ok() ? *got : 0));
+  if (buffer_.size() - end_ < kReadPiece) {
+    buffer_.resize(std::max(buffer_.size() * 2, end_ + kReadPiece));
+  }
+  auto got = program_->Read(std::span<char>(buffer_.data() + end_, buffer_.size() - end_));
   if (!got.ok()) return got.status();
+  end_ += *got;
   if (*got == 0) ended_ = true;
   return *got > 0;
 }
 
 Result<std::optional<std::string_view>> GitCommand::Next(char separator, size_t max_length) {
   for (;;) {
-    const size_t found = buffer_.find(separator, scanned_);
-    if (found != std::string::npos) {
-      const std::string_view piece = std::string_view(buffer_).substr(start_, found - start_);
+    const std::string_view unread(buffer_.data(), end_);
+    const size_t found = unread.find(separator, scanned_);
+    if (found != std::string_view::npos) {
+      const std::string_view piece = unread.substr(start_, found - start_);
       start_ = scanned_ = found + 1;
       if (piece.size() > max_length) break;
       return std::optional<std::string_view>(piece);
     }
-    scanned_ = buffer_.size();
-    if (buffer_.size() - start_ > max_length) break;
+    scanned_ = end_;
+    if (end_ - start_ > max_length) break;
     auto more = Fill();
     if (!more.ok()) return more.status();
     if (!*more) {
-      if (start_ == buffer_.size()) return std::optional<std::string_view>();
-      const std::string_view last = std::string_view(buffer_).substr(start_);
-      start_ = scanned_ = buffer_.size();
+      if (start_ == end_) return std::optional<std::string_view>();
+      const std::string_view last(buffer_.data() + start_, end_ - start_);
+      start_ = scanned_ = end_;
       return std::optional<std::string_view>(last);
     }
   }
@@ -80,7 +85,7 @@ Result<std::optional<std::string_view>> GitCommand::Next(char separator, size_t 
 }
 
 Result<std::string> GitCommand::Take(size_t count) {
-  while (buffer_.size() - start_ < count) {
+  while (end_ - start_ < count) {
     auto more = Fill();
     if (!more.ok()) return more.status();
     if (!*more) return Status::Error("git's output ended early", git_code::kUnreadable);

@@ -62,9 +62,10 @@ class GitCommand {
   Result<bool> Fill();
 
   std::unique_ptr<RunningProgram> program_;
-  std::string buffer_;
-  size_t start_ = 0;    // where unread output begins in buffer_
-  size_t scanned_ = 0;  // how far buffer_ is known to hold no separator
+  std::string buffer_;  // output read, unread from start_ to end_
+  size_t start_ = 0;
+  size_t end_ = 0;
+  size_t scanned_ = 0;  // how far the unread output is known to hold no separator
   bool ended_ = false;
 };
 

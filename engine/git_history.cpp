@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/date_areas.h"
+#include "engine/work_tree_text.h"
 #include "platform/paths.h"
 
 namespace zelvora {
@@ -44,6 +45,9 @@ struct GitHistory::Walk {
   FileTime read_at;    // the moment before git was asked about uncommitted changes
   std::unordered_set<std::string> changed;  // uncommitted changes, untracked files
   std::unordered_map<std::string, PathHistory> histories;
+  // What was found for files unchanged since the walk: a page is asked about for its own
+  // date and again as a date source of other pages.
+  std::unordered_map<std::string, std::pair<GitFileDate::Kind, FileTime>> judged;
 };
 
 struct GitHistory::WorkTree {
@@ -81,6 +85,7 @@ GitHistory::~GitHistory() = default;
 
 void GitHistory::Clear(const std::string& start_folder) {
   start_folder_ = start_folder;
+  real_folders_.clear();
   folder_roots_.clear();
   work_trees_.clear();
   mentioned_.clear();
@@ -89,6 +94,25 @@ void GitHistory::Clear(const std::string& start_folder) {
 }
 
 GitSettings GitHistory::Settings() const { return {time_limit_, keep_waiting_}; }
+
+std::string GitHistory::RealPathOf(FileSystem& fs, const std::string& path) {
+  // Symbolic links lead to the file whose history counts, in whatever work tree it lies.
+  // The folders of a site are few: their real paths are worked out once.
+  const auto info = fs.LinkStat(path);
+  if (!info.ok() || info->kind == FileKind::kSymlink) {
+    const auto real = fs.RealPath(path);
+    return real.ok() ? *real : path;
+  }
+  const std::string folder(FolderPart(path));
+  auto known = real_folders_.find(folder);
+  if (known == real_folders_.end()) {
+    const auto real = fs.RealPath(folder.empty() ? std::string(".") : folder);
+    std::string real_folder = real.ok() ? *real : folder;
+    if (!real_folder.ends_with('/')) real_folder += '/';
+    known = real_folders_.emplace(folder, std::move(real_folder)).first;
+  }
+  return known->second + std::string(NamePart(path));
+}
 
 const std::string& GitHistory::WorkTreeOf(FileSystem& fs, const std::string& folder) {
   if (const auto known = folder_roots_.find(folder); known != folder_roots_.end()) {
@@ -249,38 +273,40 @@ Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Ques
                                             const PathHistory& history, bool dirty,
                                             FileTime* time) {
   // The file as it is now, read only when its date areas matter.
-  std::optional<std::string_view> current = question.text;
-  const auto load = [&]() -> Status {
-    if (current) return Status::Ok();
-    auto read = fs.ReadFile(question.real_path);
-    if (!read.ok()) return read.status();
-    question.read_text = std::move(read).value();
-    current = question.read_text;
-    return Status::Ok();
+  std::optional<WorkTreeText> current;
+  const auto load = [&] {
+    if (current) return true;
+    if (!question.text) {
+      auto read = fs.ReadFile(question.real_path);
+      if (!read.ok()) return false;
+      question.read_text = std::move(read).value();
+      question.text = question.read_text;
+    }
+    current.emplace(*question.text, question.modern_tags);
+    return true;
   };
   if (dirty) {
     // Changed since HEAD, or written since git was asked: unchanged only if it differs from
     // HEAD's version in date areas alone.
-    if (Status loaded = load(); !loaded.ok()) return GitFileDate::Kind::kChanged;
-    if (!MayHoldDateAreas(*current)) return GitFileDate::Kind::kChanged;
+    if (!load() || !MayHoldDateAreas(current->text())) return GitFileDate::Kind::kChanged;
     auto head = ReadBlob(tree, history.head_blob);
     if (!head.ok()) return head.status();
-    if (!SameOutsideDateAreas(*head, *current, question.modern_tags)) {
-      return GitFileDate::Kind::kChanged;
-    }
+    if (!current->SameOutsideDateAreas(*head)) return GitFileDate::Kind::kChanged;
   }
   const PathHistory* walked = &history;
   std::unordered_map<std::string, PathHistory> further;
   bool first = true;
   for (;;) {
     for (const PathHistory::Change& change : walked->changes) {
+      // A file without date areas is dated by its last change, whatever it changed.
       const bool judged = change.old_blob.empty() ||
-                          (first && !dirty && (!load().ok() || !MayHoldDateAreas(*current)));
+                          (first && !dirty && (!load() || !MayHoldDateAreas(current->text())));
       first = false;
       if (!judged) {
+        if (current->NamesTextWithoutDateAreas(change.old_blob)) continue;
         auto before = ReadBlob(tree, change.old_blob);
         if (!before.ok()) return before.status();
-        if (SameOutsideDateAreas(*before, *current, question.modern_tags)) continue;
+        if (current->SameOutsideDateAreas(*before)) continue;
       }
       *time = FileTime{change.time, 0};
       return GitFileDate::Kind::kCommitted;
@@ -305,10 +331,8 @@ GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime
   keep_waiting_ = keep_waiting;
   modern_tags_ = modern_tags;
   GitFileDate date;
-  // Symbolic links lead to the file whose history counts, in whatever work tree it lies.
-  const auto real = fs.RealPath(path);
   Question question;
-  question.real_path = real.ok() ? *real : path;
+  question.real_path = RealPathOf(fs, path);
   question.text = text;
   question.modern_tags = modern_tags;
   date.work_tree = WorkTreeOf(fs, std::string(FolderPart(question.real_path)));
@@ -351,9 +375,17 @@ GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime
     return date;
   }
   const bool dirty = (*walk)->changed.count(question.in_tree) > 0 || last_write > (*walk)->read_at;
+  if (const auto known = (*walk)->judged.find(question.in_tree);
+      !dirty && known != (*walk)->judged.end()) {
+    date.kind = known->second.first;
+    date.commit_time = known->second.second;
+    return date;
+  }
   auto kind = Judge(fs, tree, question, found->second, dirty, &date.commit_time);
   if (!kind.ok()) return failed(kind.status());
   date.kind = *kind;
+  if (!dirty)
+    (*walk)->judged.emplace(question.in_tree, std::make_pair(date.kind, date.commit_time));
   return date;
 }
 

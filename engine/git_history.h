@@ -96,6 +96,8 @@ class GitHistory {
   struct WorkTree;
   struct Question;
 
+  // `path` with every symbolic link on it resolved (as it is when that fails).
+  std::string RealPathOf(FileSystem& fs, const std::string& path);
   // The work tree folder (with "/") that holds `folder` (with "/"), or "" when none.
   const std::string& WorkTreeOf(FileSystem& fs, const std::string& folder);
   Status ReadRepository(FileSystem& fs, WorkTree& tree);
@@ -113,6 +115,7 @@ class GitHistory {
   std::function<bool()> keep_waiting_;  // of the question being answered
   bool modern_tags_ = false;            // of the question being answered
   std::string start_folder_;
+  std::unordered_map<std::string, std::string> real_folders_;  // folder -> its real path
   std::unordered_map<std::string, std::string> folder_roots_;
   std::unordered_map<std::string, std::unique_ptr<WorkTree>> work_trees_;
   std::unordered_set<std::string> mentioned_;

@@ -9,7 +9,6 @@
 
 #include "cli/stamp_command.h"
 #include "engine/run.h"
-#include "platform/process.h"
 #include "tests/support/git_sandbox.h"
 #include "tests/support/run_world.h"
 
@@ -157,27 +156,15 @@ TEST_F(GitStampCommitsTest, MergesDateAPageByWhatHeadHolds) {
   WriteBytes(work + "/index.htm", ReadBytes(work + "/index.htm") + "main\n");
   git_.Commit(work, kMay6 + kDay, "main b and index");
   // "-s ours" keeps main's versions: nothing of the side branch dates a page...
-  {
-    const std::string date = std::to_string(kMay6 + 4 * kDay) + " +0900";
-    testing::ScopedEnvironment dated(
-        {{"GIT_COMMITTER_DATE", date.c_str()}, {"GIT_AUTHOR_DATE", date.c_str()}});
-    git_.Git(work, {"merge", "-q", "-s", "ours", "-m", "ours", "side"});
-  }
+  git_.GitAt(work, kMay6 + 4 * kDay, {"merge", "-q", "-s", "ours", "-m", "ours", "side"});
   // ...then a second merge of a later side change, with the conflict resolved by hand.
   git_.Git(work, {"checkout", "-q", "side"});
   WriteBytes(work + "/b.htm", std::string(kMark) + "b, side again\n");
   git_.Commit(work, kMay6 + 5 * kDay, "side b again");
   git_.Git(work, {"checkout", "-q", "main"});
-  {
-    const std::string date = std::to_string(kMay6 + 6 * kDay) + " +0900";
-    testing::ScopedEnvironment dated(
-        {{"GIT_COMMITTER_DATE", date.c_str()}, {"GIT_AUTHOR_DATE", date.c_str()}});
-    // The merge stops at the conflict in b.htm.
-    (void)CaptureOutput({"git", "-C", work, "merge", "-q", "-m", "resolved", "side"},
-                        std::chrono::seconds(60));
-    WriteBytes(work + "/b.htm", std::string(kMark) + "b, resolved\n");
-    git_.Git(work, {"commit", "-q", "-a", "-m", "resolved"});
-  }
+  git_.GitAt(work, kMay6 + 6 * kDay, {"merge", "-q", "-m", "resolved", "side"}, true);
+  WriteBytes(work + "/b.htm", std::string(kMark) + "b, resolved\n");
+  git_.GitAt(work, kMay6 + 6 * kDay, {"commit", "-q", "-a", "-m", "resolved"});
   git_.Git(work, {"push", "-q", "origin", "main"});
   const std::string clone = FreshClone("clone", kCheckout);
 
@@ -220,6 +207,25 @@ TEST_F(GitStampCommitsTest, SymbolicLinksLeadToTheFilesWhoseHistoryCounts) {
             Stamped("2024/05/06") +
                 "<!--#ZELV#latest.htm--><!-- #ZELV#($BEGIN) -->2024/05/06"
                 "<!-- #ZELV#($END) -->");
+}
+
+TEST_F(GitStampCommitsTest, PagesGitKeepsWithOtherLineEndsAreComparedAsGitKeepsThem) {
+  // Git keeps the pages with LF line ends and checks them out with CR LF.
+  git_.Init(Path("repo"));
+  WriteBytes(Path("repo/.gitattributes"), "*.htm text eol=crlf\n");
+  WriteBytes(Path("repo/index.htm"), std::string(kMark) + "\nline\n");
+  git_.Commit(Path("repo"), kMay6, "page");
+  git_.Clone(Path("repo"), Path("stamper"), kCheckout);
+  ASSERT_EQ(ReadBytes(Path("stamper/index.htm")), std::string(kMark) + "\r\nline\r\n");
+  ASSERT_EQ(StampCommand({"--set", "UseGitDates=1", "--set", "Backup=0", Path("stamper/index.htm")})
+                .status,
+            kExitFinished);
+  git_.Commit(Path("stamper"), kMay6 + kDay, "stamp");
+  git_.Clone(Path("stamper"), Path("ci"), kCheckout + kDay);
+  const CommandRun checked =
+      StampCommand({"--set", "UseGitDates=1", "--check", Path("ci/index.htm")});
+  EXPECT_EQ(checked.status, kExitFinished) << checked.out;
+  EXPECT_EQ(ReadBytes(Path("ci/index.htm")), Stamped("2024/05/06", "\r\nline\r\n"));
 }
 
 TEST_F(GitStampCommitsTest, ATrialRunLeavesTheIndexAlone) {

@@ -20,8 +20,12 @@ class GitSandbox {
   const TempDir& dir() const { return dir_; }
   std::string operator/(std::string_view relative) const { return dir_ / relative; }
 
-  // Runs "git ARGS" in `folder` and returns its output; fails the test when git fails.
-  std::string Git(const std::string& folder, std::vector<std::string> args);
+  // Runs "git ARGS" in `folder` and returns its output; fails the test when git fails,
+  // unless `may_fail` (a merge that stops at a conflict, say).
+  std::string Git(const std::string& folder, std::vector<std::string> args, bool may_fail = false);
+  // The same, with `when` (JST) as the time of any commit it makes.
+  std::string GitAt(const std::string& folder, int64_t when, std::vector<std::string> args,
+                    bool may_fail = false);
   // Makes `folder` a new repository (branch "main").
   void Init(const std::string& folder);
   // Commits everything in `folder` at `when` (committer and author time, JST).

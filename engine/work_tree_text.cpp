@@ -1,0 +1,67 @@
+#include "engine/work_tree_text.h"
+
+#include <algorithm>
+
+#include "engine/date_areas.h"
+#include "platform/digest.h"
+
+namespace zelvora {
+
+std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, bool modern_tags) {
+  if (name_length != 40 && name_length != 64) return std::string();
+  std::vector<std::string_view> pieces = {std::string_view()};  // the header comes first
+  size_t size = 0;
+  size_t from = 0;
+  const auto keep = [&](size_t to) {
+    pieces.push_back(text.substr(from, to - from));
+    size += to - from;
+  };
+  for (const auto& [begin, end] : FindDateAreas(text, modern_tags)) {
+    keep(begin);
+    from = end;
+  }
+  keep(text.size());
+  // Taking the areas out must leave a text without areas, or it is not what the areas were
+  // put into.
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    if (MayHoldDateAreas(pieces[i])) return std::string();
+  }
+  const std::string header = "blob " + std::to_string(size) + '\0';
+  pieces[0] = header;
+  return HexDigest(name_length == 40 ? DigestKind::kSha1 : DigestKind::kSha256, pieces);
+}
+
+const std::string& WorkTreeText::LfText() {
+  if (!lf_text_) {
+    std::string lf;
+    lf.reserve(text_.size());
+    size_t from = 0;
+    for (size_t crlf = text_.find("\r\n"); crlf != std::string_view::npos;
+         crlf = text_.find("\r\n", from)) {
+      lf.append(text_, from, crlf - from);
+      from = crlf + 1;  // the LF
+    }
+    lf.append(text_, from);
+    lf_text_ = std::move(lf);
+  }
+  return *lf_text_;
+}
+
+bool WorkTreeText::SameOutsideDateAreas(std::string_view blob) {
+  if (zelvora::SameOutsideDateAreas(blob, text_, modern_tags_)) return true;
+  if (blob.find('\r') != std::string_view::npos || text_.find("\r\n") == std::string_view::npos) {
+    return false;
+  }
+  return zelvora::SameOutsideDateAreas(blob, LfText(), modern_tags_);
+}
+
+bool WorkTreeText::NamesTextWithoutDateAreas(const std::string& blob_name) {
+  StrippedNames& names = stripped_names_[blob_name.size()];
+  if (!names.as_is) names.as_is = BlobNameWithoutDateAreas(text_, blob_name.size(), modern_tags_);
+  if (*names.as_is == blob_name) return true;
+  if (text_.find("\r\n") == std::string_view::npos) return false;
+  if (!names.lf) names.lf = BlobNameWithoutDateAreas(LfText(), blob_name.size(), modern_tags_);
+  return *names.lf == blob_name;
+}
+
+}  // namespace zelvora
