@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/date_areas.h"
+#include "engine/git_blobs.h"
 #include "engine/work_tree_text.h"
 #include "platform/paths.h"
 
@@ -38,6 +39,20 @@ std::vector<std::string> Lines(std::string_view text) {
   return lines;
 }
 
+// Adds the paths that one entry of "git status --porcelain=v1 -z" names ("XY path"; a
+// rename's source follows in the next entry, which `source_follows` is set for).
+void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* changed,
+                     bool* source_follows) {
+  if (*source_follows) {
+    *source_follows = false;
+    changed->emplace(entry);
+    return;
+  }
+  if (entry.size() < 4) return;  // "XY path"
+  changed->emplace(entry.substr(3));
+  *source_follows = entry[0] == 'R' || entry[0] == 'C';
+}
+
 }  // namespace
 
 struct GitHistory::Walk {
@@ -57,7 +72,7 @@ struct GitHistory::WorkTree {
   bool shallow = false;
   std::unordered_set<std::string> boundary;  // a shallow clone's oldest commits
   std::vector<std::unique_ptr<Walk>> walks;
-  std::unique_ptr<GitCommand> blobs;  // "git cat-file --batch", started on first use
+  std::unique_ptr<GitBlobs> blobs;  // the versions of files, read when first needed
 };
 
 struct GitHistory::Question {
@@ -67,18 +82,6 @@ struct GitHistory::Question {
   bool modern_tags = false;
   std::string read_text;  // the file as read here, when the run gave none
 };
-
-void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* changed,
-                     bool* source_follows) {
-  if (*source_follows) {
-    *source_follows = false;
-    changed->emplace(entry);
-    return;
-  }
-  if (entry.size() < 4) return;  // "XY path"
-  changed->emplace(entry.substr(3));
-  *source_follows = entry[0] == 'R' || entry[0] == 'C';
-}
 
 GitHistory::GitHistory() = default;
 GitHistory::~GitHistory() = default;
@@ -243,30 +246,8 @@ Result<GitHistory::Walk*> GitHistory::WalkFor(FileSystem& fs, WorkTree& tree,
 }
 
 Result<std::string> GitHistory::ReadBlob(WorkTree& tree, const std::string& blob) {
-  if (!tree.blobs) {
-    auto started = GitCommand::Start(tree.root, {"cat-file", "--batch"}, Settings(), true);
-    if (!started.ok()) return started.status();
-    tree.blobs = std::move(started).value();
-  }
-  GitCommand& git = *tree.blobs;
-  if (Status asked = git.Write(blob + "\n"); !asked.ok()) return asked;
-  auto header = git.Next('\n', kLongestLine);
-  if (!header.ok()) return header.status();
-  // "<id> blob <size>", or "<id> missing"
-  const std::string line = *header ? std::string(**header) : std::string();
-  const std::string expected = blob + " blob ";
-  if (!line.starts_with(expected)) return Unreadable("git cat-file: " + line.substr(0, 120));
-  const std::string size_text = line.substr(expected.size());
-  if (size_text.empty() || size_text.size() > 15 ||
-      !std::all_of(size_text.begin(), size_text.end(),
-                   [](char c) { return c >= '0' && c <= '9'; })) {
-    return Unreadable("git cat-file: " + line.substr(0, 120));
-  }
-  auto content = git.Take(std::stoull(size_text) + 1);  // the content and a line end
-  if (!content.ok()) return content.status();
-  std::string text = std::move(content).value();
-  text.pop_back();
-  return text;
+  if (!tree.blobs) tree.blobs = std::make_unique<GitBlobs>(tree.root);
+  return tree.blobs->Read(blob, Settings());
 }
 
 Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Question& question,
@@ -304,9 +285,16 @@ Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Ques
       first = false;
       if (!judged) {
         if (current->NamesTextWithoutDateAreas(change.old_blob)) continue;
-        auto before = ReadBlob(tree, change.old_blob);
-        if (!before.ok()) return before.status();
-        if (current->SameOutsideDateAreas(*before)) continue;
+        // A version smaller than the text without its date areas cannot be that text with
+        // date areas of its own: the change was real, as its size tells.
+        if (!tree.blobs) tree.blobs = std::make_unique<GitBlobs>(tree.root);
+        auto size = tree.blobs->Size(change.old_blob, Settings());
+        if (!size.ok()) return size.status();
+        if (*size >= current->SmallestSizeWithoutDateAreas()) {
+          auto before = ReadBlob(tree, change.old_blob);
+          if (!before.ok()) return before.status();
+          if (current->SameOutsideDateAreas(*before)) continue;
+        }
       }
       *time = FileTime{change.time, 0};
       return GitFileDate::Kind::kCommitted;

@@ -27,6 +27,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/git_blobs.h"
 #include "engine/git_command.h"
 #include "engine/history_walk.h"
 #include "platform/date_time.h"
@@ -122,11 +123,5 @@ class GitHistory {
   std::unordered_set<std::string> failures_reported_;
   bool missing_reported_ = false;
 };
-
-// The changed paths that "git status --porcelain=v1 -z" names in one entry of its output
-// ("XY path"; a rename's source follows in the next entry, which `source_follows` is set
-// for). Exposed for its tests.
-void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* changed,
-                     bool* source_follows);
 
 }  // namespace zelvora

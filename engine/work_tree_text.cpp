@@ -55,6 +55,19 @@ bool WorkTreeText::SameOutsideDateAreas(std::string_view blob) {
   return zelvora::SameOutsideDateAreas(blob, LfText(), modern_tags_);
 }
 
+uint64_t WorkTreeText::SmallestSizeWithoutDateAreas() {
+  if (!smallest_size_) {
+    uint64_t size = text_.size();
+    for (const auto& [begin, end] : FindDateAreas(text_, modern_tags_)) size -= end - begin;
+    for (size_t crlf = text_.find("\r\n"); crlf != std::string_view::npos && size > 0;
+         crlf = text_.find("\r\n", crlf + 2)) {
+      --size;
+    }
+    smallest_size_ = size;
+  }
+  return *smallest_size_;
+}
+
 bool WorkTreeText::NamesTextWithoutDateAreas(const std::string& blob_name) {
   StrippedNames& names = stripped_names_[blob_name.size()];
   if (!names.as_is) names.as_is = BlobNameWithoutDateAreas(text_, blob_name.size(), modern_tags_);

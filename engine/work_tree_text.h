@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,11 @@ class WorkTreeText {
   // areas.
   bool SameOutsideDateAreas(std::string_view blob);
 
+  // A size that every version equal to the text outside date areas has at least: the size
+  // of the text without its date areas, less its CR LF line ends' CRs (git's form may lack
+  // them).
+  uint64_t SmallestSizeWithoutDateAreas();
+
   // True when `blob_name` (a version's object name) names the text with its date areas
   // taken out: the version before a change that only put the date areas in, known without
   // reading it.
@@ -36,6 +42,7 @@ class WorkTreeText {
   std::string_view text_;
   bool modern_tags_;
   std::optional<std::string> lf_text_;
+  std::optional<uint64_t> smallest_size_;
   // The names of the text without its date areas, as it is and with LF line ends, worked
   // out when first needed; by the length of an object name (SHA-1 or SHA-256).
   struct StrippedNames {

@@ -47,6 +47,9 @@ TEST(WorkTreeTextTest, VersionsAreComparedOutsideTheirDateAreasInEitherLineEnds)
   EXPECT_TRUE(text.SameOutsideDateAreas("<!--#ZELV#-->\nline\n"));
   EXPECT_FALSE(text.SameOutsideDateAreas("<!--#ZELV#-->\nline 2\n"));
   EXPECT_FALSE(text.SameOutsideDateAreas("<!--#ZELV#-->\r\nline\n"));  // git's form is LF only
+  // Any version that could be the same is at least as large as the text without its date
+  // areas in LF form.
+  EXPECT_EQ(text.SmallestSizeWithoutDateAreas(), std::string("<!--#ZELV#-->\nline\n").size());
 }
 
 }  // namespace
