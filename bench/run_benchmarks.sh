@@ -30,7 +30,8 @@
 #   git     trial runs with UseGitDates against without, the extra time: the 10,000-page
 #           site in git with thousands of commits and a stamp commit on top     goal <= 1 s
 #           and a one-page site in a sub-folder of a 20,000-commit repository   goal <= 0.2 s
-#           and the peak memory of a run whose git prints 100 MB of history
+#           and the peak memory of a run whose git prints 100 MB of history,
+#           and how soon Ctrl+C ends a run (and its git) while git hangs       goal <= 0.1 s
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -395,6 +396,33 @@ if wants git; then
       "$work/logs/git-huge-$answer.err" || true)"
     report "peak RSS, a git printing ${what%% *} MB" "$rss_mib MiB" "bounded" ""
   done
+
+  # Ctrl+C while git hangs: from the signal to the end of zelvora-stamp (and of its git).
+  hanging="$runs/hanging-git"
+  mkdir -p "$hanging"
+  printf '#!/bin/sh
+for word in "$@"; do [ "$word" = log ] && { echo $$ >"%s/pid"; exec sleep 600; }; done
+exec %s "$@"
+' \
+    "$hanging" "$(command -v git)" >"$hanging/git"
+  chmod +x "$hanging/git"
+  latencies=()
+  for ((r = 1; r <= 5; r++)); do
+    rm -f "$hanging/pid"
+    PATH="$hanging:$PATH" "$stamp" --set UseGitDates=1 --dry-run "$long/docs/site/index.htm" \
+      >/dev/null 2>&1 &
+    stamp_pid=$!
+    while [ ! -s "$hanging/pid" ]; do sleep 0.01; done
+    sleep 0.2
+    pressed=$(date +%s.%N)
+    kill -INT "$stamp_pid"
+    wait "$stamp_pid" || true
+    latencies+=("$(calc "$(date +%s.%N) - $pressed" 3)")
+    kill -0 "$(cat "$hanging/pid")" 2>/dev/null && echo "git still runs after the interrupt"
+  done
+  echo "Ctrl+C while git hangs, until zelvora-stamp has ended: ${latencies[*]} s"
+  slowest=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -1)
+  report "Ctrl+C while git hangs: slowest of 5" "$slowest s" "<= 0.1 s" "$(verdict "$slowest" 0.1)"
 fi
 
 # --- scaling and memory ---------------------------------------------------------------------

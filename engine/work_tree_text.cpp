@@ -7,7 +7,11 @@
 
 namespace zelvora {
 
-std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, bool modern_tags) {
+namespace {
+
+// The object name of `text` without the date areas `areas` (its own, in text order).
+std::string NameWithout(std::string_view text, const std::vector<std::pair<size_t, size_t>>& areas,
+                        size_t name_length) {
   if (name_length != 40 && name_length != 64) return std::string();
   std::vector<std::string_view> pieces = {std::string_view()};  // the header comes first
   size_t size = 0;
@@ -16,7 +20,7 @@ std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, 
     pieces.push_back(text.substr(from, to - from));
     size += to - from;
   };
-  for (const auto& [begin, end] : FindDateAreas(text, modern_tags)) {
+  for (const auto& [begin, end] : areas) {
     keep(begin);
     from = end;
   }
@@ -29,6 +33,17 @@ std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, 
   const std::string header = "blob " + std::to_string(size) + '\0';
   pieces[0] = header;
   return HexDigest(name_length == 40 ? DigestKind::kSha1 : DigestKind::kSha256, pieces);
+}
+
+}  // namespace
+
+std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, bool modern_tags) {
+  return NameWithout(text, FindDateAreas(text, modern_tags), name_length);
+}
+
+const std::vector<std::pair<size_t, size_t>>& WorkTreeText::Areas() {
+  if (!areas_) areas_ = FindDateAreas(text_, modern_tags_);
+  return *areas_;
 }
 
 const std::string& WorkTreeText::LfText() {
@@ -48,7 +63,10 @@ const std::string& WorkTreeText::LfText() {
 }
 
 bool WorkTreeText::SameOutsideDateAreas(std::string_view blob) {
-  if (zelvora::SameOutsideDateAreas(blob, text_, modern_tags_)) return true;
+  if (zelvora::SameOutsideDateAreas(blob, text_, modern_tags_)) {
+    git_form_as_is_ = true;
+    return true;
+  }
   if (blob.find('\r') != std::string_view::npos || text_.find("\r\n") == std::string_view::npos) {
     return false;
   }
@@ -56,22 +74,28 @@ bool WorkTreeText::SameOutsideDateAreas(std::string_view blob) {
 }
 
 uint64_t WorkTreeText::SmallestSizeWithoutDateAreas() {
-  if (!smallest_size_) {
+  if (!stripped_size_) {
     uint64_t size = text_.size();
-    for (const auto& [begin, end] : FindDateAreas(text_, modern_tags_)) size -= end - begin;
+    for (const auto& [begin, end] : Areas()) size -= end - begin;
+    stripped_size_ = size;
     for (size_t crlf = text_.find("\r\n"); crlf != std::string_view::npos && size > 0;
          crlf = text_.find("\r\n", crlf + 2)) {
       --size;
     }
-    smallest_size_ = size;
+    lf_stripped_size_ = size;
   }
-  return *smallest_size_;
+  // Once a version matched the text as it is, git keeps its line ends as the work tree has
+  // them.
+  return git_form_as_is_ ? *stripped_size_ : lf_stripped_size_;
 }
 
 bool WorkTreeText::NamesTextWithoutDateAreas(const std::string& blob_name) {
   StrippedNames& names = stripped_names_[blob_name.size()];
-  if (!names.as_is) names.as_is = BlobNameWithoutDateAreas(text_, blob_name.size(), modern_tags_);
-  if (*names.as_is == blob_name) return true;
+  if (!names.as_is) names.as_is = NameWithout(text_, Areas(), blob_name.size());
+  if (*names.as_is == blob_name) {
+    git_form_as_is_ = true;
+    return true;
+  }
   if (text_.find("\r\n") == std::string_view::npos) return false;
   if (!names.lf) names.lf = BlobNameWithoutDateAreas(LfText(), blob_name.size(), modern_tags_);
   return *names.lf == blob_name;

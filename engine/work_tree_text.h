@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace zelvora {
 
@@ -27,8 +29,8 @@ class WorkTreeText {
   bool SameOutsideDateAreas(std::string_view blob);
 
   // A size that every version equal to the text outside date areas has at least: the size
-  // of the text without its date areas, less its CR LF line ends' CRs (git's form may lack
-  // them).
+  // of the text without its date areas, less its CR LF line ends' CRs unless a version
+  // already matched the text with them (git's form may lack them).
   uint64_t SmallestSizeWithoutDateAreas();
 
   // True when `blob_name` (a version's object name) names the text with its date areas
@@ -38,11 +40,16 @@ class WorkTreeText {
 
  private:
   const std::string& LfText();
+  // The text's date areas, found once.
+  const std::vector<std::pair<size_t, size_t>>& Areas();
 
   std::string_view text_;
   bool modern_tags_;
+  std::optional<std::vector<std::pair<size_t, size_t>>> areas_;
   std::optional<std::string> lf_text_;
-  std::optional<uint64_t> smallest_size_;
+  std::optional<uint64_t> stripped_size_;
+  uint64_t lf_stripped_size_ = 0;
+  bool git_form_as_is_ = false;  // a version matched the text with its own line ends
   // The names of the text without its date areas, as it is and with LF line ends, worked
   // out when first needed; by the length of an object name (SHA-1 or SHA-256).
   struct StrippedNames {
