@@ -48,8 +48,10 @@ TEST(WorkTreeTextTest, VersionsAreComparedOutsideTheirDateAreasInEitherLineEnds)
   EXPECT_FALSE(text.SameOutsideDateAreas("<!--#ZELV#-->\nline 2\n"));
   EXPECT_FALSE(text.SameOutsideDateAreas("<!--#ZELV#-->\r\nline\n"));  // git's form is LF only
   // Any version that could be the same is at least as large as the text without its date
-  // areas in LF form.
-  EXPECT_EQ(text.SmallestSizeWithoutDateAreas(), std::string("<!--#ZELV#-->\nline\n").size());
+  // areas in LF form; once a version matched the text with its CR LF line ends, in that form.
+  EXPECT_EQ(text.SmallestSizeWithoutDateAreas(), std::string("<!--#ZELV#-->\r\nline\r\n").size());
+  WorkTreeText fresh(page, false);
+  EXPECT_EQ(fresh.SmallestSizeWithoutDateAreas(), std::string("<!--#ZELV#-->\nline\n").size());
 }
 
 }  // namespace
