@@ -57,12 +57,21 @@ void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* ch
 
 struct GitHistory::Walk {
   std::string folder;  // the folder read, in the work tree with its "/"; "" for all of it
-  FileTime read_at;    // the moment before git was asked about uncommitted changes
-  std::unordered_set<std::string> changed;  // uncommitted changes, untracked files
   std::unordered_map<std::string, PathHistory> histories;
-  // What was found for files unchanged since the walk: a page is asked about for its own
-  // date and again as a date source of other pages.
-  std::unordered_map<std::string, std::pair<GitFileDate::Kind, FileTime>> judged;
+  // What was found for each file, with the last-write time it had then: a page is asked
+  // about for its own date and again as a date source of other pages.
+  struct Judged {
+    FileTime last_write;
+    GitFileDate::Kind kind;
+    FileTime commit_time;
+  };
+  std::unordered_map<std::string, Judged> judged;
+};
+
+// What "git status" said about the tracked files of one folder (and those below it).
+struct GitHistory::FolderStatus {
+  FileTime read_at;  // the moment before git was asked
+  std::unordered_set<std::string> changed;
 };
 
 struct GitHistory::WorkTree {
@@ -72,6 +81,7 @@ struct GitHistory::WorkTree {
   bool shallow = false;
   std::unordered_set<std::string> boundary;  // a shallow clone's oldest commits
   std::vector<std::unique_ptr<Walk>> walks;
+  std::unordered_map<std::string, FolderStatus> statuses;  // by folder, "" for all
   std::unique_ptr<GitBlobs> blobs;  // the versions of files, read when first needed
 };
 
@@ -156,17 +166,30 @@ Status GitHistory::ReadRepository(FileSystem& fs, WorkTree& tree) {
   return Status::Ok();
 }
 
-Status GitHistory::ReadStatus(WorkTree& tree, Walk& walk) {
-  walk.read_at = WallClockNow();
-  std::vector<std::string> args = {
-      "status",       "--porcelain=v1",        "-z",
-      "--no-renames", "--untracked-files=all", "--ignore-submodules=all"};
-  if (!walk.folder.empty()) args.insert(args.end(), {"--", walk.folder});
-  bool source_follows = false;
-  return ReadGitLines(tree.root, args, Settings(), '\0', kLongestLine, [&](std::string_view entry) {
-    ReadStatusEntry(entry, &walk.changed, &source_follows);
-    return Status::Ok();
-  });
+Result<bool> GitHistory::ChangedSinceHead(WorkTree& tree, const std::string& in_tree,
+                                          FileTime last_write) {
+  // The file's folder is asked about once; after a few folders, the whole work tree.
+  std::string folder(FolderPart(in_tree));
+  if (tree.statuses.count("") > 0 || tree.statuses.size() >= kMostWalks) folder.clear();
+  auto known = tree.statuses.find(folder);
+  if (known == tree.statuses.end()) {
+    FolderStatus status;
+    status.read_at = WallClockNow();
+    std::vector<std::string> args = {
+        "status",       "--porcelain=v1",       "-z",
+        "--no-renames", "--untracked-files=no", "--ignore-submodules=all"};
+    if (!folder.empty()) args.insert(args.end(), {"--", folder});
+    bool source_follows = false;
+    const Status read =
+        ReadGitLines(tree.root, args, Settings(), '\0', kLongestLine, [&](std::string_view entry) {
+          ReadStatusEntry(entry, &status.changed, &source_follows);
+          return Status::Ok();
+        });
+    if (!read.ok()) return read;
+    known = tree.statuses.emplace(folder, std::move(status)).first;
+  }
+  // A file written after git was asked may have changed since.
+  return known->second.changed.count(in_tree) > 0 || last_write > known->second.read_at;
 }
 
 Status GitHistory::ReadLog(WorkTree& tree, const std::string& from,
@@ -237,7 +260,6 @@ Result<GitHistory::Walk*> GitHistory::WalkFor(FileSystem& fs, WorkTree& tree,
     }
   }
   if (tree.walks.size() >= kMostWalks) walk->folder.clear();
-  if (Status read = ReadStatus(tree, *walk); !read.ok()) return read;
   std::vector<std::string> paths;
   if (!walk->folder.empty()) paths.push_back(walk->folder);
   if (Status read = ReadLog(tree, "HEAD", paths, &walk->histories); !read.ok()) return read;
@@ -251,7 +273,7 @@ Result<std::string> GitHistory::ReadBlob(WorkTree& tree, const std::string& blob
 }
 
 Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Question& question,
-                                            const PathHistory& history, bool dirty,
+                                            const PathHistory& history, FileTime last_write,
                                             FileTime* time) {
   // The file as it is now, read only when its date areas matter.
   std::optional<WorkTreeText> current;
@@ -266,9 +288,19 @@ Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Ques
     current.emplace(*question.text, question.modern_tags);
     return true;
   };
+  // Whether the file is as HEAD holds it: told by its name when its text is at hand or is
+  // needed anyway (its last change may be one of date areas), otherwise by "git status".
+  bool dirty = false;
+  if (question.text || (!history.changes.empty() && !history.changes[0].old_blob.empty())) {
+    if (!load()) return GitFileDate::Kind::kChanged;
+    dirty = !current->IsNamed(history.head_blob);
+  } else {
+    auto changed = ChangedSinceHead(tree, question.in_tree, last_write);
+    if (!changed.ok()) return changed.status();
+    dirty = *changed;
+  }
   if (dirty) {
-    // Changed since HEAD, or written since git was asked: unchanged only if it differs from
-    // HEAD's version in date areas alone.
+    // Unchanged only if it differs from HEAD's version in date areas alone.
     if (!load() || !MayHoldDateAreas(current->text())) return GitFileDate::Kind::kChanged;
     auto head = ReadBlob(tree, history.head_blob);
     if (!head.ok()) return head.status();
@@ -362,18 +394,16 @@ GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime
     date.kind = GitFileDate::Kind::kChanged;  // untracked, ignored, or not in HEAD
     return date;
   }
-  const bool dirty = (*walk)->changed.count(question.in_tree) > 0 || last_write > (*walk)->read_at;
   if (const auto known = (*walk)->judged.find(question.in_tree);
-      !dirty && known != (*walk)->judged.end()) {
-    date.kind = known->second.first;
-    date.commit_time = known->second.second;
+      known != (*walk)->judged.end() && known->second.last_write == last_write) {
+    date.kind = known->second.kind;
+    date.commit_time = known->second.commit_time;
     return date;
   }
-  auto kind = Judge(fs, tree, question, found->second, dirty, &date.commit_time);
+  auto kind = Judge(fs, tree, question, found->second, last_write, &date.commit_time);
   if (!kind.ok()) return failed(kind.status());
   date.kind = *kind;
-  if (!dirty)
-    (*walk)->judged.emplace(question.in_tree, std::make_pair(date.kind, date.commit_time));
+  (*walk)->judged[question.in_tree] = {last_write, date.kind, date.commit_time};
   return date;
 }
 

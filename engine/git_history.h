@@ -94,6 +94,7 @@ class GitHistory {
 
  private:
   struct Walk;
+  struct FolderStatus;
   struct WorkTree;
   struct Question;
 
@@ -104,11 +105,13 @@ class GitHistory {
   Status ReadRepository(FileSystem& fs, WorkTree& tree);
   // The walk whose folder holds `in_tree`, read now when there is none.
   Result<Walk*> WalkFor(FileSystem& fs, WorkTree& tree, const std::string& in_tree);
-  Status ReadStatus(WorkTree& tree, Walk& walk);
+  // Whether `in_tree`, last written at `last_write`, differs from HEAD, as "git status"
+  // tells (asked once per folder).
+  Result<bool> ChangedSinceHead(WorkTree& tree, const std::string& in_tree, FileTime last_write);
   Status ReadLog(WorkTree& tree, const std::string& from, const std::vector<std::string>& paths,
                  std::unordered_map<std::string, PathHistory>* histories);
   Result<GitFileDate::Kind> Judge(FileSystem& fs, WorkTree& tree, Question& question,
-                                  const PathHistory& history, bool dirty, FileTime* time);
+                                  const PathHistory& history, FileTime last_write, FileTime* time);
   Result<std::string> ReadBlob(WorkTree& tree, const std::string& blob);
   GitSettings Settings() const;
 

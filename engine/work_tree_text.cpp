@@ -41,6 +41,20 @@ std::string BlobNameWithoutDateAreas(std::string_view text, size_t name_length, 
   return NameWithout(text, FindDateAreas(text, modern_tags), name_length);
 }
 
+bool WorkTreeText::IsNamed(const std::string& blob_name) {
+  if (blob_name.size() != 40 && blob_name.size() != 64) return false;
+  const DigestKind kind = blob_name.size() == 40 ? DigestKind::kSha1 : DigestKind::kSha256;
+  const auto name_of = [kind](std::string_view text) {
+    const std::string header = "blob " + std::to_string(text.size()) + '\0';
+    return HexDigest(kind, {header, text});
+  };
+  if (name_of(text_) == blob_name) {
+    git_form_as_is_ = true;
+    return true;
+  }
+  return text_.find("\r\n") != std::string_view::npos && name_of(LfText()) == blob_name;
+}
+
 const std::vector<std::pair<size_t, size_t>>& WorkTreeText::Areas() {
   if (!areas_) areas_ = FindDateAreas(text_, modern_tags_);
   return *areas_;

@@ -24,6 +24,10 @@ class WorkTreeText {
 
   std::string_view text() const { return text_; }
 
+  // True when `blob_name` (a version's object name) names the text itself: the file is as
+  // git keeps that version.
+  bool IsNamed(const std::string& blob_name);
+
   // True when the version `blob` (its content) is the same as the text outside their date
   // areas.
   bool SameOutsideDateAreas(std::string_view blob);

@@ -129,7 +129,7 @@ TEST_F(GitFailuresTest, NonsenseFromGitIsAFailureNeverADate) {
 }
 
 TEST_F(GitFailuresTest, AGitThatTakesTooLongIsEndedAndReported) {
-  const FakeGit slow(Except("status", "exec sleep 30"));
+  const FakeGit slow(Except("log", "exec sleep 30"));
   world_.context.state.GitDates.SetTimeLimit(std::chrono::seconds(1));
   ASSERT_EQ(Stamp(), RunOutcome::kFinished);
   EXPECT_NE(Report().find("【エラーの原因】\ngitが1秒以内に応答しないため、gitの履歴から日付を"

@@ -230,9 +230,13 @@ TEST_F(GitStampCommitsTest, PagesGitKeepsWithOtherLineEndsAreComparedAsGitKeepsT
 
 TEST_F(GitStampCommitsTest, ATrialRunLeavesTheIndexAlone) {
   MakeSite();
+  // The top page is dated by a picture too, which "git status" is asked about.
+  WriteBytes(Path("author/logo.png"), "png");
+  WriteBytes(Path("author/index.htm"), std::string(kMark) + "<!--#ZELV#logo.png-->\n");
+  CommitAndPush("author", kMay6 + kDay, "logo");
   const std::string clone = FreshClone("clone", kCheckout);
-  // A page touched since the checkout: git status would note its new time in the index.
-  testing::SetModifiedTime(clone + "/a.htm", kCheckout + kDay);
+  // Touched since the checkout: git status would note its new time in the index.
+  testing::SetModifiedTime(clone + "/logo.png", kCheckout + kDay);
   struct stat before;
   ASSERT_EQ(stat((clone + "/.git/index").c_str(), &before), 0);
   const std::string index = ReadBytes(clone + "/.git/index");
