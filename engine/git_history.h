@@ -5,11 +5,13 @@
 //
 // A work tree is found from a file's real path (symbolic links resolved: a site reached
 // through a link, and a date source that is a link, are dated by what they lead to). Its
-// history is read once per run for the folder the run works in — one "git status" and one
-// "git log" limited to that folder (HistoryWalk), widened by another folder when a file
-// outside the first is asked about — and versions of a file are read from git (one
-// "git cat-file --batch" for the run) only for files that hold a date area, as far back as
-// their changes are changes of date areas only.
+// history is read once per run for the folder the run works in — one "git log" limited to
+// that folder (HistoryWalk), and another for the folder of a file outside it that is asked
+// about. Whether a file is as HEAD holds it is told by its name (git's digest of its text)
+// when its text is at hand, otherwise by "git status" for its folder. Versions of a file
+// are looked at only for files that hold a date area, as far back as their changes are
+// changes of date areas only: known by name when the version is the text without its date
+// areas, told apart by size when smaller, read ("git cat-file") otherwise.
 //
 // A file counts as unchanged (git-dated) when it is tracked and differs from HEAD at most in
 // its date areas. Untracked and ignored files, files changed otherwise, and files outside any
