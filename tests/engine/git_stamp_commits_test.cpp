@@ -70,6 +70,16 @@ class GitStampCommitsTest : public ::testing::Test {
     git_.Git(Path(clone), {"push", "-q", "origin", "HEAD:main"});
   }
 
+  // Stamps `page` and what it links to with dates from git, no backups; the run must go
+  // without errors.
+  void StampWithGitDates(const std::string& page) {
+    RunWorld world;
+    world.settings.UseGitDates = true;
+    world.settings.Backup = false;
+    ASSERT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
+    EXPECT_EQ(world.context.state.ErrorCount, 0) << world.LogText();
+  }
+
   // A fresh clone named `name`, checked out at `when`.
   std::string FreshClone(const std::string& name, int64_t when) {
     git_.Clone(Path("origin.git"), Path(name), when);
@@ -125,12 +135,7 @@ TEST_F(GitStampCommitsTest, OnlyChangesBeyondTheDateAreasDateAPage) {
   CommitAndPush("work", kMay6 + 2 * kDay, "stamp, and an edit of b");
   WriteBytes(Path("work/a.htm"), Stamped("uncommitted", "a\n"));
 
-  RunWorld world;
-  world.settings.UseGitDates = true;
-  world.settings.Backup = false;
-  ASSERT_EQ(StartRun(world.context, author + "/index.htm", world.dir / "Zelvora.log"),
-            RunOutcome::kFinished);
-  EXPECT_EQ(world.context.state.ErrorCount, 0) << world.LogText();
+  StampWithGitDates(author + "/index.htm");
   EXPECT_EQ(ReadBytes(author + "/a.htm"), Stamped("2024/05/06", "a\n"));
   EXPECT_EQ(ReadBytes(author + "/b.htm"), Stamped("2024/05/08", "b, and a real edit\n"));
 }
@@ -168,12 +173,7 @@ TEST_F(GitStampCommitsTest, MergesDateAPageByWhatHeadHolds) {
   git_.Git(work, {"push", "-q", "origin", "main"});
   const std::string clone = FreshClone("clone", kCheckout);
 
-  RunWorld world;
-  world.settings.UseGitDates = true;
-  world.settings.Backup = false;
-  ASSERT_EQ(StartRun(world.context, clone + "/index.htm", world.dir / "Zelvora.log"),
-            RunOutcome::kFinished);
-  EXPECT_EQ(world.context.state.ErrorCount, 0) << world.LogText();
+  StampWithGitDates(clone + "/index.htm");
   // a.htm: the side's change was discarded by "-s ours" and merged unchanged since.
   EXPECT_EQ(ReadBytes(clone + "/a.htm"), Stamped("2024/05/06", "a\n"));
   // index.htm: main's change; b.htm: the merge that resolved its conflict.
@@ -197,12 +197,7 @@ TEST_F(GitStampCommitsTest, SymbolicLinksLeadToTheFilesWhoseHistoryCounts) {
   // The site as the web server's folder reaches it, through a link.
   ASSERT_EQ(symlink(Path("clone/site").c_str(), Path("www").c_str()), 0);
 
-  RunWorld world;
-  world.settings.UseGitDates = true;
-  world.settings.Backup = false;
-  ASSERT_EQ(StartRun(world.context, Path("www/index.htm"), world.dir / "Zelvora.log"),
-            RunOutcome::kFinished);
-  EXPECT_EQ(world.context.state.ErrorCount, 0) << world.LogText();
+  StampWithGitDates(Path("www/index.htm"));
   EXPECT_EQ(ReadBytes(Path("clone/site/index.htm")),
             Stamped("2024/05/06") +
                 "<!--#ZELV#latest.htm--><!-- #ZELV#($BEGIN) -->2024/05/06"
