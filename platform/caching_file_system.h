@@ -62,6 +62,8 @@ class CachingFileSystem : public FileSystem {
   Result<std::string> ResolveSymlinks(const std::string& path) override;
   void ForgetRemembered() override;
 
+  Result<std::string> RealPath(const std::string& path) override;
+
  private:
   // A folder's entries with an index by name.
   struct Listing {

@@ -62,6 +62,8 @@ std::string ResolvePath(std::string_view base_folder, std::string_view relative)
   return resolved;
 }
 
+bool FileNamesIgnoreCase() { return false; }
+
 Result<std::string> CurrentFolder() {
   std::string buffer(256, '\0');
   while (getcwd(buffer.data(), buffer.size()) == nullptr) {

@@ -20,6 +20,11 @@ std::string_view NamePart(std::string_view path);
 // root stays at the root. A trailing "/" is kept. The result is absolute.
 std::string ResolvePath(std::string_view base_folder, std::string_view relative);
 
+// True where the system's file names ignore letter case ("News.htm" and "news.htm" are one
+// file), so that a program comparing names must too. False here: names are compared as
+// written.
+bool FileNamesIgnoreCase();
+
 // The process's current folder with a trailing "/".
 Result<std::string> CurrentFolder();
 

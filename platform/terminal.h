@@ -8,8 +8,9 @@ enum class StandardStream { kInput, kOutput, kError };
 // True when the stream is connected to a terminal.
 bool IsTerminal(StandardStream stream);
 
-// Makes the interrupt key (Ctrl-C) set a flag instead of ending the process, so a run can
-// stop cleanly after the tag in hand. A second interrupt ends the process as usual.
+// Makes the interrupt key (Ctrl-C) and a request to terminate (SIGTERM) set a flag instead
+// of ending the process, so a run can stop cleanly after the tag in hand (and end a helper
+// program it waits for). A second one of the same kind ends the process as usual.
 void CatchInterrupts();
 
 // True once an interrupt has arrived since CatchInterrupts().

@@ -1,0 +1,16 @@
+// Message digests, for naming content the way git names its objects.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvora {
+
+enum class DigestKind { kSha1, kSha256 };
+
+// The digest of `pieces`, one after another, in lower-case hexadecimal (40 digits for SHA-1,
+// 64 for SHA-256).
+std::string HexDigest(DigestKind kind, const std::vector<std::string_view>& pieces);
+
+}  // namespace zelvora
