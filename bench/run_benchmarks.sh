@@ -27,8 +27,11 @@
 #           second run vs cat of the pages                                      goal <= 1.3
 #   startup --show-settings with 2,000 avoid-list entries in the store         goal <= 1 s
 #   bigfolder  300 pages dated by one folder of 17,000 files, first stamp       goal <= 2 s
-#   git     a trial run over the 10,000-page site committed to a git repository, with
-#           UseGitDates against without: the extra time                        goal <= 1 s
+#   git     trial runs with UseGitDates against without, the extra time: the 10,000-page
+#           site in git with thousands of commits and a stamp commit on top     goal <= 1 s
+#           and a one-page site in a sub-folder of a 20,000-commit repository   goal <= 0.2 s
+#           and the peak memory of a run whose git prints 100 MB of history,
+#           and how soon Ctrl+C ends a run (and its git) while git hangs       goal <= 0.1 s
 #   windows (only when asked for) the same first stamp of the 10,000-page site by
 #           zelvora-stamp.exe under wine against the Linux program, side by side, and
 #           whether both wrote the same bytes                                  no goal
@@ -250,51 +253,180 @@ fi
 
 # --- dates from git history -----------------------------------------------------------------
 
-# The site committed to a git repository (two commits, the second changing a tenth of the
-# pages) and cloned, as a new machine or a CI job gets it: every file carries the time of the
-# checkout. Trial runs over the clone with and without UseGitDates, the first of them with
-# (git then also checks the freshly written index); the difference is what reading the
-# history costs.
+# Git runs without the machine's or the user's configuration, as a fixed author.
+git_env() {
+  HOME="$work/env" GIT_CONFIG_NOSYSTEM=1 GIT_CONFIG_GLOBAL=/dev/null \
+    GIT_AUTHOR_NAME=bench GIT_AUTHOR_EMAIL=bench@zelvora.invalid \
+    GIT_COMMITTER_NAME=bench GIT_COMMITTER_EMAIL=bench@zelvora.invalid "$@"
+}
+# git_side_by_side LABEL PAGE: trial runs of PAGE with and without UseGitDates, side by side,
+# $repeat times each; sets with_wall and without_wall (medians).
+git_side_by_side() {
+  local label=$1 page=$2 r
+  local with=() without=()
+  for ((r = 1; r <= repeat; r++)); do
+    settle "$(dirname "$page")"
+    measure "$label-with-$r" "$stamp" --set UseGitDates=1 --dry-run "$page" \
+      >"$work/logs/$label-with-$r.out" 2>"$work/logs/$label-with-$r.err"
+    with+=("$(field "$label-with-$r" wall_s)")
+    settle "$(dirname "$page")"
+    measure "$label-without-$r" "$stamp" --dry-run "$page" \
+      >"$work/logs/$label-without-$r.out" 2>"$work/logs/$label-without-$r.err"
+    without+=("$(field "$label-without-$r" wall_s)")
+  done
+  with_wall=$(median "${with[@]}") without_wall=$(median "${without[@]}")
+  echo "$label: trial runs without git dates ${without[*]} s, with them ${with[*]} s"
+}
+# edit_commits REPOSITORY COMMITS: a fast-import stream of COMMITS commits on main, a minute
+# apart from 2012 on, each adding a line to one page of the repository.
+edit_commits() {
+  (cd "$1" && git ls-files '*.html' | awk -v n="$2" '
+    { pages[++count] = $0 }
+    END {
+      for (i = 1; i <= n; i++) {
+        p = pages[(i * 7919) % count + 1]
+        if (!(p in text)) {
+          text[p] = ""
+          while ((getline line < p) > 0) text[p] = text[p] line "\n"
+          close(p)
+        }
+        text[p] = text[p] "<p>edit " i "</p>\n"
+        printf "commit refs/heads/main\ncommitter bench <bench@zelvora.invalid> %d +0900\n", 1325376000 + i * 60
+        printf "data 4\nedit\n"
+        if (i == 1) printf "from refs/heads/main^0\n"
+        printf "M 100644 inline %s\ndata %d\n%s\n", p, length(text[p]), text[p]
+      }
+    }')
+}
+# long_history COMMITS: a fast-import stream of COMMITS commits ten minutes apart from 2010
+# on, each changing one of 3,000 files in 100 folders below src/; the first also adds the
+# one page docs/site/index.htm.
+long_history() {
+  awk -v n="$1" 'BEGIN {
+    page = "<p>Updated: <!--#ZELV#--></p>\n"
+    for (i = 1; i <= n; i++) {
+      printf "commit refs/heads/main\ncommitter bench <bench@zelvora.invalid> %d +0900\n", 1262304000 + i * 600
+      printf "data 7\ncommit\n"
+      if (i == 1) printf "M 100644 inline docs/site/index.htm\ndata %d\n%s\n", length(page), page
+      content = "line " i "\n"
+      printf "M 100644 inline src/d%03d/f%05d.txt\ndata %d\n%s\n", i % 100, i % 3000, length(content), content
+    }
+  }'
+}
+# A program called git that prints 100 MB of history (one commit listing a change of the page
+# over and over) when asked for the log, and 300 MB of empty lines when asked rev-parse with
+# FAKE_HUGE_REV_PARSE set; otherwise it is git.
+make_huge_git() {
+  mkdir -p "$1"
+  {
+    echo '#!/bin/sh'
+    echo "real_git='$(command -v git)'"
+    cat <<'SCRIPT'
+for word in "$@"; do
+  case "$word" in
+    log)
+      printf 'commit %040d\ncommitter b <b> 1 +0000\n\n    x\n\n' 1
+      yes ':100644 100644 1111111111111111111111111111111111111111 2222222222222222222222222222222222222222 M' |
+        awk '{ printf "%s%c%s%c", $0, 0, "docs/site/index.htm", 0 }' | head -c 100000000
+      exit 0 ;;
+    rev-parse)
+      if [ -n "$FAKE_HUGE_REV_PARSE" ]; then head -c 300000000 /dev/zero | tr '\000' '\n'; exit 0; fi ;;
+  esac
+done
+exec "$real_git" "$@"
+SCRIPT
+  } >"$1/git"
+  chmod +x "$1/git"
+}
+
+# A 10,000-page site kept in git with a long history: the site committed, thousands of
+# commits editing its pages, then the whole site stamped and the stamps committed on top, as
+# its owner would. A fresh clone (every file carries the time of the checkout) is tried with
+# and without UseGitDates: the difference is what reading the history costs, and the clone
+# must need no stamp. Then a one-page site in a sub-folder of a repository of 20,000 commits
+# (made with git fast-import), and the memory a git printing 100 MB (or a 300 MB answer)
+# makes the run take.
 if wants git; then
+  history_commits=3000 long_commits=20000
+  [ "$quick" -eq 1 ] && history_commits=300 long_commits=2000
   site="$work/site-$first_pages"
   generate "$site" "$first_pages"
-  origin="$runs/git-origin" repository="$runs/git-site"
+  origin="$runs/git-origin" repository="$runs/git-site" long="$runs/git-long"
   fresh_copy "$site" "$origin"
-  (
-    export HOME="$work/env" GIT_CONFIG_NOSYSTEM=1 GIT_CONFIG_GLOBAL=/dev/null
-    export GIT_AUTHOR_NAME=bench GIT_AUTHOR_EMAIL=bench@zelvora.invalid
-    export GIT_COMMITTER_NAME=bench GIT_COMMITTER_EMAIL=bench@zelvora.invalid
-    cd "$origin"
-    git init -q .
-    git config gc.auto 0  # packed once below, never by a background gc during a measurement
-    git add -A
-    GIT_COMMITTER_DATE="1262304000 +0900" GIT_AUTHOR_DATE="1262304000 +0900" git commit -q -m first
-    find . -name '*.html' -not -path './.git/*' | awk 'NR % 10 == 0' | while read -r page; do
-      printf '<!-- changed -->\n' >>"$page"
-    done
-    git add -A
-    GIT_COMMITTER_DATE="1293840000 +0900" GIT_AUTHOR_DATE="1293840000 +0900" git commit -q -m second
-    git gc -q
-    git clone -q --no-hardlinks "file://$origin" "$repository"
-  )
-  without_walls=() with_walls=()
-  for ((r = 1; r <= repeat; r++)); do
-    settle "$repository"
-    measure "git-with-$r" "$stamp" --set UseGitDates=1 --dry-run "$repository/index.html" \
-      >"$work/logs/git-with-$r.out" 2>"$work/logs/git-with-$r.err"
-    with_walls+=("$(field "git-with-$r" wall_s)")
-    settle "$repository"
-    measure "git-without-$r" "$stamp" --dry-run "$repository/index.html" \
-      >"$work/logs/git-without-$r.out" 2>"$work/logs/git-without-$r.err"
-    without_walls+=("$(field "git-without-$r" wall_s)")
-  done
-  without_wall=$(median "${without_walls[@]}") with_wall=$(median "${with_walls[@]}")
-  echo "trial run of the $first_pages-page repository: without git dates ${without_walls[*]} s," \
-    "with them ${with_walls[*]} s"
-  echo "pages that would be written: $(($(grep -c . "$work/logs/git-without-1.out") - 1)) without," \
-    "$(($(grep -c . "$work/logs/git-with-1.out") - 1)) with git dates"
+  git_env git init -q -b main "$origin"
+  git_env git -C "$origin" config gc.auto 0  # packed once below, never during a measurement
+  git_env git -C "$origin" add -A
+  GIT_COMMITTER_DATE="1262304000 +0900" GIT_AUTHOR_DATE="1262304000 +0900" \
+    git_env git -C "$origin" commit -q -m site
+  edit_commits "$origin" "$history_commits" | git_env git -C "$origin" fast-import --quiet
+  git_env git -C "$origin" reset -q --hard main
+  git_env "$stamp" --set UseGitDates=1 --set Backup=0 --set ErrCope=1 "$origin/index.html" \
+    >/dev/null 2>"$work/logs/git-stamp.err"
+  echo "stamped the repository's site: wrote $(written "$work/logs/git-stamp.err") pages"
+  git_env git -C "$origin" add -A
+  GIT_COMMITTER_DATE="1420070400 +0900" GIT_AUTHOR_DATE="1420070400 +0900" \
+    git_env git -C "$origin" commit -q -m stamps
+  git_env git -C "$origin" gc -q
+  git_env git clone -q --no-hardlinks "file://$origin" "$repository"
+  echo "repository: $(git -C "$repository" rev-list --count HEAD) commits," \
+    "$(git -C "$repository" ls-files | wc -l) files, the stamps committed on top"
+  git_side_by_side git-site "$repository/index.html"
+  echo "pages that would be written: $(($(grep -c . "$work/logs/git-site-without-1.out") - 1))" \
+    "without, $(($(grep -c . "$work/logs/git-site-with-1.out") - 1)) with git dates (expected 0)"
   extra=$(calc "$with_wall - $without_wall")
-  report "git dates, $first_pages-page repository: extra s" "$extra" "<= 1.0" "$(verdict "$extra" 1.0)"
+  report "git dates, $first_pages pages + stamp commit: extra s" "$extra" "<= 1.0" "$(verdict "$extra" 1.0)"
+
+  git_env git init -q -b main "$long"
+  long_history "$long_commits" | git_env git -C "$long" fast-import --quiet
+  git_env git -C "$long" reset -q --hard main
+  echo "long history: $(git -C "$long" rev-list --count HEAD) commits," \
+    "$(git -C "$long" ls-files | wc -l) files"
+  git_side_by_side git-one-page "$long/docs/site/index.htm"
+  extra=$(calc "$with_wall - $without_wall")
+  report "git dates, 1 page in $long_commits commits: extra s" "$extra" "<= 0.2" "$(verdict "$extra" 0.2)"
+
+  make_huge_git "$runs/huge-git"
+  for answer in log rev-parse; do
+    huge=()
+    [ "$answer" = rev-parse ] && huge=(FAKE_HUGE_REV_PARSE=1)
+    git_env env PATH="$runs/huge-git:$PATH" "${huge[@]}" "$measure_tool" --label "git-huge-$answer" \
+      --output "$results" -- "$stamp" --set UseGitDates=1 --set ErrCope=1 --dry-run \
+      "$long/docs/site/index.htm" >/dev/null 2>"$work/logs/git-huge-$answer.err" || true
+    rss_mib=$(calc "$(field "git-huge-$answer" max_rss_kb) / 1024" 1)
+    what="100 MB of history"
+    [ "$answer" = rev-parse ] && what="300 MB for rev-parse"
+    echo "a git printing $what: peak RSS $rss_mib MiB (git's side included)," \
+      "$(field "git-huge-$answer" wall_s) s, reported: $(grep -c 'gitの出力を読み取れない' \
+      "$work/logs/git-huge-$answer.err" || true)"
+    report "peak RSS, a git printing ${what%% *} MB" "$rss_mib MiB" "bounded" ""
+  done
+
+  # Ctrl+C while git hangs: from the signal to the end of zelvora-stamp (and of its git).
+  hanging="$runs/hanging-git"
+  mkdir -p "$hanging"
+  printf '#!/bin/sh
+for word in "$@"; do [ "$word" = log ] && { echo $$ >"%s/pid"; exec sleep 600; }; done
+exec %s "$@"
+' \
+    "$hanging" "$(command -v git)" >"$hanging/git"
+  chmod +x "$hanging/git"
+  latencies=()
+  for ((r = 1; r <= 5; r++)); do
+    rm -f "$hanging/pid"
+    PATH="$hanging:$PATH" "$stamp" --set UseGitDates=1 --dry-run "$long/docs/site/index.htm" \
+      >/dev/null 2>&1 &
+    stamp_pid=$!
+    while [ ! -s "$hanging/pid" ]; do sleep 0.01; done
+    sleep 0.2
+    pressed=$(date +%s.%N)
+    kill -INT "$stamp_pid"
+    wait "$stamp_pid" || true
+    latencies+=("$(calc "$(date +%s.%N) - $pressed" 3)")
+    kill -0 "$(cat "$hanging/pid")" 2>/dev/null && echo "git still runs after the interrupt"
+  done
+  echo "Ctrl+C while git hangs, until zelvora-stamp has ended: ${latencies[*]} s"
+  slowest=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -1)
+  report "Ctrl+C while git hangs: slowest of 5" "$slowest s" "<= 0.1 s" "$(verdict "$slowest" 0.1)"
 fi
 
 # --- scaling and memory ---------------------------------------------------------------------

@@ -30,12 +30,14 @@ constexpr std::string_view kDescription[] = {
     "when standard input and standard error are both terminals. Otherwise the question is "
     "answered Cancel or Abort, so that the run stops, and the report says so; use --set "
     "ErrCope=1 to pass problems over, or ErrCope=0 to stop at the first.",
-    "For a site kept in git, --set UseGitDates=1 dates each file unchanged against HEAD by "
-    "the commit that last changed it, instead of by its last-write time, which a clone or "
-    "checkout sets to the moment of the checkout. In a shallow clone the files last changed "
-    "beyond the visible history keep their last-write times, and a warning says so. "
-    "SiteRoot=FOLDER makes links and date sources that begin with \"/\" start in FOLDER; "
-    "FollowAnyAnchor=1 follows every <a ... href> and <frame|iframe ... src> tag.",
+    "For a site kept in git, --set UseGitDates=1 dates each file that differs from HEAD at "
+    "most in its date areas by the newest commit in HEAD's history that changed more than its "
+    "date areas, instead of by its last-write time, which a clone or checkout sets to the "
+    "moment of the checkout: committing the stamps never dates a page. In a shallow clone the "
+    "files last changed beyond the visible history keep their last-write times, and a "
+    "warning says so. SiteRoot=FOLDER makes links and date sources that begin with \"/\" "
+    "start in FOLDER, and no \"..\" leads above it; FollowAnyAnchor=1 follows every "
+    "<a ... href> and <frame|iframe ... src> tag.",
 };
 
 constexpr OptionHelp kOptions[] = {

@@ -3,40 +3,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <utility>
 
+#include "engine/date_areas.h"
+#include "engine/git_blobs.h"
+#include "engine/work_tree_text.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 
 namespace zelvora {
 namespace {
 
-// How long one git command may take: a walk of a long history over a slow disk is slow, but
-// a git that hangs (waiting on a lock, say) must not hold the run for ever.
-constexpr std::chrono::minutes kGitPatience{10};
-
-// Splits `text` at NUL bytes; a final NUL ends the last part rather than starting another.
-std::vector<std::string_view> SplitAtNul(std::string_view text) {
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t nul = std::min(text.find('\0', start), text.size());
-    parts.push_back(text.substr(start, nul - start));
-    start = nul + 1;
-  }
-  return parts;
-}
-
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    lines.push_back(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-  }
-  return lines;
-}
+// The longest line of an answer of rev-parse or status (a path), and the longest piece of
+// the history (a commit with its message).
+constexpr size_t kLongestLine = size_t{64} << 10;
+constexpr size_t kLongestPiece = size_t{16} << 20;
+// Folders read one by one in a work tree before its whole history is read instead.
+constexpr size_t kMostWalks = 8;
 
 FileTime WallClockNow() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -45,74 +27,104 @@ FileTime WallClockNow() {
   return FileTime{seconds.count(), static_cast<int32_t>(fraction.count())};
 }
 
+Status Unreadable(const std::string& what) { return Status::Error(what, git_code::kUnreadable); }
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    if (end > 0) lines.emplace_back(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return lines;
+}
+
+// Adds the paths that one entry of "git status --porcelain=v1 -z" names ("XY path"; a
+// rename's source follows in the next entry, which `source_follows` is set for).
+void ReadStatusEntry(std::string_view entry, std::unordered_set<std::string>* changed,
+                     bool* source_follows) {
+  if (*source_follows) {
+    *source_follows = false;
+    changed->emplace(entry);
+    return;
+  }
+  if (entry.size() < 4) return;  // "XY path"
+  changed->emplace(entry.substr(3));
+  *source_follows = entry[0] == 'R' || entry[0] == 'C';
+}
+
 }  // namespace
 
-Result<std::string> RunCommandForOutput(const std::vector<std::string>& argv,
-                                        const std::function<void()>& while_waiting) {
-  if (argv.empty()) return Status::Error("no program to run", EINVAL);
-  const auto program = FindProgram(argv[0]);
-  if (!program.ok()) return program.status();  // ENOENT
-  auto output = CaptureOutput(argv, kGitPatience, while_waiting);
-  if (output.ok()) return output;
-  // A failure's code is the program's exit status, which may be any number (2 is ENOENT):
-  // one code for "it ran and failed" keeps a missing program recognisable.
-  return Status::Error(output.status().message(), ECHILD);
-}
+struct GitHistory::Walk {
+  std::string folder;  // the folder read, in the work tree with its "/"; "" for all of it
+  std::unordered_map<std::string, PathHistory> histories;
+  // What was found for each file, with the last-write time it had then: a page is asked
+  // about for its own date and again as a date source of other pages.
+  struct Judged {
+    FileTime last_write;
+    GitFileDate::Kind kind;
+    FileTime commit_time;
+  };
+  std::unordered_map<std::string, Judged> judged;
+};
 
-namespace git_output {
+// What "git status" said about the tracked files of one folder (and those below it).
+struct GitHistory::FolderStatus {
+  FileTime read_at;  // the moment before git was asked
+  std::unordered_set<std::string> changed;
+};
 
-void ReadLog(std::string_view log, const std::unordered_set<std::string>& boundary,
-             std::unordered_map<std::string, int64_t>* last_change,
-             std::unordered_set<std::string>* beyond_history) {
-  int64_t commit_time = 0;
-  bool at_boundary = false;
-  bool after_header = false;
-  for (std::string_view part : SplitAtNul(log)) {
-    if (part.starts_with('\x01')) {
-      // "\x01<hash> <committer time>"
-      part.remove_prefix(1);
-      const size_t blank = part.find(' ');
-      at_boundary = boundary.count(std::string(part.substr(0, blank))) > 0;
-      commit_time = blank == std::string_view::npos
-                        ? 0
-                        : std::strtoll(std::string(part.substr(blank + 1)).c_str(), nullptr, 10);
-      after_header = true;
-      continue;
-    }
-    // The first name after a header follows the header's line end.
-    if (after_header && part.starts_with('\n')) part.remove_prefix(1);
-    after_header = false;
-    if (part.empty()) continue;
-    std::string path(part);
-    if (last_change->count(path) > 0 || beyond_history->count(path) > 0) continue;
-    if (at_boundary) {
-      beyond_history->insert(std::move(path));
-    } else {
-      last_change->emplace(std::move(path), commit_time);
-    }
-  }
-}
+struct GitHistory::WorkTree {
+  std::string root;
+  Status failure;        // git could not read it
+  bool has_head = true;  // false: no commit yet
+  bool shallow = false;
+  std::unordered_set<std::string> boundary;  // a shallow clone's oldest commits
+  std::vector<std::unique_ptr<Walk>> walks;
+  std::unordered_map<std::string, FolderStatus> statuses;  // by folder, "" for all
+  std::unique_ptr<GitBlobs> blobs;  // the versions of files, read when first needed
+};
 
-void ReadStatus(std::string_view status, std::unordered_set<std::string>* changed) {
-  const std::vector<std::string_view> parts = SplitAtNul(status);
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string_view entry = parts[i];
-    if (entry.size() < 4) continue;  // "XY path"
-    changed->emplace(entry.substr(3));
-    // A rename or copy names its source in the next part.
-    if ((entry[0] == 'R' || entry[0] == 'C') && i + 1 < parts.size()) {
-      changed->emplace(parts[++i]);
-    }
-  }
-}
+struct GitHistory::Question {
+  std::string real_path;
+  std::string in_tree;
+  std::optional<std::string_view> text;
+  bool modern_tags = false;
+  std::string read_text;  // the file as read here, when the run gave none
+};
 
-}  // namespace git_output
+GitHistory::GitHistory() = default;
+GitHistory::~GitHistory() = default;
 
-void GitHistory::Clear() {
+void GitHistory::Clear(const std::string& start_folder) {
+  start_folder_ = start_folder;
+  real_folders_.clear();
   folder_roots_.clear();
   work_trees_.clear();
   mentioned_.clear();
+  failures_reported_.clear();
   missing_reported_ = false;
+}
+
+GitSettings GitHistory::Settings() const { return {time_limit_, keep_waiting_}; }
+
+std::string GitHistory::RealPathOf(FileSystem& fs, const std::string& path) {
+  // Symbolic links lead to the file whose history counts, in whatever work tree it lies.
+  // The folders of a site are few: their real paths are worked out once.
+  const auto info = fs.LinkStat(path);
+  if (!info.ok() || info->kind == FileKind::kSymlink) {
+    const auto real = fs.RealPath(path);
+    return real.ok() ? *real : path;
+  }
+  const std::string folder(FolderPart(path));
+  auto known = real_folders_.find(folder);
+  if (known == real_folders_.end()) {
+    const auto real = fs.RealPath(folder.empty() ? std::string(".") : folder);
+    std::string real_folder = real.ok() ? *real : folder;
+    if (!real_folder.ends_with('/')) real_folder += '/';
+    known = real_folders_.emplace(folder, std::move(real_folder)).first;
+  }
+  return known->second + std::string(NamePart(path));
 }
 
 const std::string& GitHistory::WorkTreeOf(FileSystem& fs, const std::string& folder) {
@@ -129,85 +141,269 @@ const std::string& GitHistory::WorkTreeOf(FileSystem& fs, const std::string& fol
   return folder_roots_[folder] = root;
 }
 
-Result<std::string> GitHistory::Git(const std::string& root, std::vector<std::string> args,
-                                    const std::function<void()>& while_waiting) {
-  // Names as they are (no octal escapes), whatever the user's configuration says.
-  std::vector<std::string> argv = {"git", "-C", root, "-c", "core.quotepath=off"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return run_(argv, while_waiting);
+Status GitHistory::ReadRepository(FileSystem& fs, WorkTree& tree) {
+  std::vector<std::string> answers;
+  const Status asked = ReadGitLines(
+      tree.root,
+      {"rev-parse", "--is-shallow-repository", "--git-path", "shallow", "--verify", "-q", "HEAD"},
+      Settings(), '\n', kLongestLine, [&answers](std::string_view line) {
+        if (answers.size() >= 3) return Unreadable("rev-parse answered more than it was asked");
+        answers.emplace_back(line);
+        return Status::Ok();
+      });
+  // Without a commit, rev-parse answers the first two questions and fails quietly.
+  tree.has_head = answers.size() == 3;
+  if (!asked.ok() && (answers.size() != 2 || asked.code() != git_code::kFailed)) return asked;
+  if (answers.size() < 2 || (answers[0] != "true" && answers[0] != "false")) {
+    return Unreadable("git rev-parse gave an answer that does not parse");
+  }
+  tree.shallow = answers[0] == "true";
+  if (tree.shallow) {
+    const auto listed = fs.ReadFile(ResolvePath(tree.root, answers[1]));
+    if (!listed.ok()) return Unreadable("the list of shallow commits cannot be read");
+    for (std::string& commit : Lines(*listed)) tree.boundary.insert(std::move(commit));
+  }
+  return Status::Ok();
 }
 
-GitHistory::WorkTree GitHistory::ReadWorkTree(FileSystem& fs, const std::string& root,
-                                              const std::function<void()>& while_waiting) {
-  WorkTree tree;
-  const auto failed = [&tree](const Status& status) {
-    tree.failure = status.code() == ENOENT ? GitFileDate::Kind::kGitMissing
-                                           : GitFileDate::Kind::kHistoryFailed;
-    return std::move(tree);
-  };
-  const auto facts = Git(
-      root, {"rev-parse", "--show-toplevel", "--is-shallow-repository", "--git-path", "shallow"},
-      while_waiting);
-  if (!facts.ok()) return failed(facts.status());
-  const std::vector<std::string_view> lines = Lines(*facts);
-  if (lines.size() < 3) return failed(Status::Error("unexpected rev-parse output"));
-  tree.shallow = lines[1] == "true";
-
-  std::unordered_set<std::string> boundary;
-  if (tree.shallow) {
-    const std::string shallow_file = ResolvePath(root, lines[2]);
-    const auto listed = fs.ReadFile(shallow_file);
-    if (!listed.ok()) return failed(Status::Error("the list of shallow commits cannot be read"));
-    for (const std::string_view hash : Lines(*listed)) boundary.emplace(hash);
+Result<bool> GitHistory::ChangedSinceHead(WorkTree& tree, const std::string& in_tree,
+                                          FileTime last_write) {
+  // The file's folder is asked about once; after a few folders, the whole work tree.
+  std::string folder(FolderPart(in_tree));
+  if (tree.statuses.count("") > 0 || tree.statuses.size() >= kMostWalks) folder.clear();
+  auto known = tree.statuses.find(folder);
+  if (known == tree.statuses.end()) {
+    FolderStatus status;
+    status.read_at = WallClockNow();
+    std::vector<std::string> args = {
+        "status",       "--porcelain=v1",       "-z",
+        "--no-renames", "--untracked-files=no", "--ignore-submodules=all"};
+    if (!folder.empty()) args.insert(args.end(), {"--", folder});
+    bool source_follows = false;
+    const Status read =
+        ReadGitLines(tree.root, args, Settings(), '\0', kLongestLine, [&](std::string_view entry) {
+          ReadStatusEntry(entry, &status.changed, &source_follows);
+          return Status::Ok();
+        });
+    if (!read.ok()) return read;
+    known = tree.statuses.emplace(folder, std::move(status)).first;
   }
+  // A file written after git was asked may have changed since.
+  return known->second.changed.count(in_tree) > 0 || last_write > known->second.read_at;
+}
 
-  // Whatever the user's configuration says, the walk lists the root commit's files and no
-  // signatures, and names each path as it is (no rename pairs).
-  const auto log =
-      Git(root,
-          {"-c", "log.showSignature=false", "-c", "log.showRoot=true", "log", "--no-renames",
-           "--no-color", "--format=%x01%H %ct", "--name-only", "-z", "HEAD", "--"},
-          while_waiting);
-  if (!log.ok()) return failed(log.status());
-  git_output::ReadLog(*log, boundary, &tree.last_change, &tree.beyond_history);
+Status GitHistory::ReadLog(WorkTree& tree, const std::string& from,
+                           const std::vector<std::string>& paths,
+                           std::unordered_map<std::string, PathHistory>* histories) {
+  // Whatever the user's configuration says: no signatures, no following of renames, names
+  // as they are, every parent's changes listed for a merge, the root commit's files too.
+  std::vector<std::string> args = {"-c",
+                                   "log.showSignature=false",
+                                   "-c",
+                                   "log.follow=false",
+                                   "log",
+                                   "--pretty=raw",
+                                   "--parents",
+                                   "--full-history",
+                                   "--topo-order",
+                                   "-m",
+                                   "--raw",
+                                   "--no-abbrev",
+                                   "--no-renames",
+                                   "--no-color",
+                                   "--no-decorate",
+                                   "--root",
+                                   "-z",
+                                   from,
+                                   "--"};
+  args.insert(args.end(), paths.begin(), paths.end());
+  const bool modern_tags = modern_tags_;
+  HistoryWalk walk(
+      tree.boundary,
+      [this, &tree, modern_tags](const std::string& a, const std::string& b) -> Result<bool> {
+        auto first = ReadBlob(tree, a);
+        if (!first.ok()) return first.status();
+        auto second = ReadBlob(tree, b);
+        if (!second.ok()) return second.status();
+        return SameOutsideDateAreas(*first, *second, modern_tags);
+      });
+  auto git = GitCommand::Start(tree.root, args, Settings());
+  if (!git.ok()) return git.status();
+  for (;;) {
+    auto piece = (*git)->Next('\0', kLongestPiece);
+    if (!piece.ok()) return piece.status();
+    if (!*piece) break;
+    if (Status fed = walk.Feed(**piece); !fed.ok()) {
+      return Status::Error(fed.message(), fed.code() == 0 ? git_code::kUnreadable : fed.code());
+    }
+  }
+  if (Status ended = (*git)->Finish(); !ended.ok()) return ended;
+  if (Status ended = walk.Finish(); !ended.ok()) return Unreadable(ended.message());
+  *histories = std::move(walk.paths());
+  return Status::Ok();
+}
 
-  tree.read_at = WallClockNow();
-  const auto status =
-      Git(root, {"status", "--porcelain=v1", "-z", "--untracked-files=all", "--no-renames"},
-          while_waiting);
-  if (!status.ok()) return failed(status.status());
-  git_output::ReadStatus(*status, &tree.changed);
-  return tree;
+Result<GitHistory::Walk*> GitHistory::WalkFor(FileSystem& fs, WorkTree& tree,
+                                              const std::string& in_tree) {
+  for (const auto& walk : tree.walks) {
+    if (in_tree.starts_with(walk->folder)) return walk.get();
+  }
+  auto walk = std::make_unique<Walk>();
+  walk->folder = FolderPart(in_tree);
+  // The run's first folder when it holds the file, so that one walk serves the whole site.
+  if (tree.walks.empty() && !start_folder_.empty()) {
+    const auto real_start = fs.RealPath(start_folder_);
+    std::string start = real_start.ok() ? *real_start : start_folder_;
+    if (!start.ends_with('/')) start += '/';
+    if (start.starts_with(tree.root) && in_tree.starts_with(start.substr(tree.root.size()))) {
+      walk->folder = start.substr(tree.root.size());
+    }
+  }
+  if (tree.walks.size() >= kMostWalks) walk->folder.clear();
+  std::vector<std::string> paths;
+  if (!walk->folder.empty()) paths.push_back(walk->folder);
+  if (Status read = ReadLog(tree, "HEAD", paths, &walk->histories); !read.ok()) return read;
+  tree.walks.push_back(std::move(walk));
+  return tree.walks.back().get();
+}
+
+Result<std::string> GitHistory::ReadBlob(WorkTree& tree, const std::string& blob) {
+  if (!tree.blobs) tree.blobs = std::make_unique<GitBlobs>(tree.root);
+  return tree.blobs->Read(blob, Settings());
+}
+
+Result<GitFileDate::Kind> GitHistory::Judge(FileSystem& fs, WorkTree& tree, Question& question,
+                                            const PathHistory& history, FileTime last_write,
+                                            FileTime* time) {
+  // The file as it is now, read only when its date areas matter.
+  std::optional<WorkTreeText> current;
+  const auto load = [&] {
+    if (current) return true;
+    if (!question.text) {
+      auto read = fs.ReadFile(question.real_path);
+      if (!read.ok()) return false;
+      question.read_text = std::move(read).value();
+      question.text = question.read_text;
+    }
+    current.emplace(*question.text, question.modern_tags);
+    return true;
+  };
+  // Whether the file is as HEAD holds it: told by its name when its text is at hand or is
+  // needed anyway (its last change may be one of date areas), otherwise by "git status".
+  bool dirty = false;
+  if (question.text || (!history.changes.empty() && !history.changes[0].old_blob.empty())) {
+    if (!load()) return GitFileDate::Kind::kChanged;
+    dirty = !current->IsNamed(history.head_blob);
+  } else {
+    auto changed = ChangedSinceHead(tree, question.in_tree, last_write);
+    if (!changed.ok()) return changed.status();
+    dirty = *changed;
+  }
+  if (dirty) {
+    // Unchanged only if it differs from HEAD's version in date areas alone.
+    if (!load() || !MayHoldDateAreas(current->text())) return GitFileDate::Kind::kChanged;
+    auto head = ReadBlob(tree, history.head_blob);
+    if (!head.ok()) return head.status();
+    if (!current->SameOutsideDateAreas(*head)) return GitFileDate::Kind::kChanged;
+  }
+  const PathHistory* walked = &history;
+  std::unordered_map<std::string, PathHistory> further;
+  bool first = true;
+  for (;;) {
+    for (const PathHistory::Change& change : walked->changes) {
+      // A file without date areas is dated by its last change, whatever it changed.
+      const bool judged = change.old_blob.empty() ||
+                          (first && !dirty && (!load() || !MayHoldDateAreas(current->text())));
+      first = false;
+      if (!judged) {
+        if (current->NamesTextWithoutDateAreas(change.old_blob)) continue;
+        // A version smaller than the text without its date areas cannot be that text with
+        // date areas of its own: the change was real, as its size tells.
+        if (!tree.blobs) tree.blobs = std::make_unique<GitBlobs>(tree.root);
+        auto size = tree.blobs->Size(change.old_blob, Settings());
+        if (!size.ok()) return size.status();
+        if (*size >= current->SmallestSizeWithoutDateAreas()) {
+          auto before = ReadBlob(tree, change.old_blob);
+          if (!before.ok()) return before.status();
+          if (current->SameOutsideDateAreas(*before)) continue;
+        }
+      }
+      *time = FileTime{change.time, 0};
+      return GitFileDate::Kind::kCommitted;
+    }
+    if (walked->end == PathHistory::End::kBeyondHistory) return GitFileDate::Kind::kBeyondHistory;
+    if (walked->end != PathHistory::End::kMore) return GitFileDate::Kind::kChanged;
+    // A long run of changes of date areas only: the path's own history, further back.
+    std::unordered_map<std::string, PathHistory> next;
+    if (Status read = ReadLog(tree, walked->more_from, {question.in_tree}, &next); !read.ok()) {
+      return read;
+    }
+    further = std::move(next);
+    const auto found = further.find(question.in_tree);
+    if (found == further.end()) return GitFileDate::Kind::kChanged;
+    walked = &found->second;
+  }
 }
 
 GitFileDate GitHistory::Lookup(FileSystem& fs, const std::string& path, FileTime last_write,
-                               const std::function<void()>& while_waiting) {
+                               std::optional<std::string_view> text, bool modern_tags,
+                               const std::function<bool()>& keep_waiting) {
+  keep_waiting_ = keep_waiting;
+  modern_tags_ = modern_tags;
   GitFileDate date;
-  date.work_tree = WorkTreeOf(fs, std::string(FolderPart(path)));
+  Question question;
+  question.real_path = RealPathOf(fs, path);
+  question.text = text;
+  question.modern_tags = modern_tags;
+  date.work_tree = WorkTreeOf(fs, std::string(FolderPart(question.real_path)));
   if (date.work_tree.empty()) return date;
-  auto found = work_trees_.find(date.work_tree);
-  if (found == work_trees_.end()) {
+  auto& slot = work_trees_[date.work_tree];
+  if (!slot) {
+    slot = std::make_unique<WorkTree>();
+    slot->root = date.work_tree;
+    slot->failure = ReadRepository(fs, *slot);
     date.first_look = true;
-    found =
-        work_trees_.emplace(date.work_tree, ReadWorkTree(fs, date.work_tree, while_waiting)).first;
   }
-  const WorkTree& tree = found->second;
+  WorkTree& tree = *slot;
   date.shallow = tree.shallow;
-  if (tree.failure != GitFileDate::Kind::kCommitted) {
-    date.kind = tree.failure;
+  const auto failed = [&](const Status& status) {
+    date.complaint = status.message();
+    if (status.code() == git_code::kStopped) {
+      // Nothing half-read is kept: the run ends here.
+      date.kind = GitFileDate::Kind::kStopped;
+      work_trees_.erase(date.work_tree);
+    } else {
+      date.kind = status.code() == git_code::kMissing ? GitFileDate::Kind::kGitMissing
+                                                      : GitFileDate::Kind::kHistoryFailed;
+      date.failure_code = status.code();
+      tree.failure = status;
+      tree.blobs.reset();
+    }
+    return date;
+  };
+  if (!tree.failure.ok()) return failed(tree.failure);
+  if (!tree.has_head) {
+    date.kind = GitFileDate::Kind::kChanged;
     return date;
   }
-  const std::string in_tree = path.substr(date.work_tree.size());
-  if (tree.changed.count(in_tree) > 0 || last_write > tree.read_at) {
-    date.kind = GitFileDate::Kind::kChanged;
-  } else if (const auto change = tree.last_change.find(in_tree); change != tree.last_change.end()) {
-    date.kind = GitFileDate::Kind::kCommitted;
-    date.commit_time = FileTime{change->second, 0};
-  } else if (tree.beyond_history.count(in_tree) > 0) {
-    date.kind = GitFileDate::Kind::kBeyondHistory;
-  } else {
-    date.kind = GitFileDate::Kind::kChanged;  // not in HEAD: untracked or ignored
+  question.in_tree = question.real_path.substr(date.work_tree.size());
+  auto walk = WalkFor(fs, tree, question.in_tree);
+  if (!walk.ok()) return failed(walk.status());
+  const auto found = (*walk)->histories.find(question.in_tree);
+  if (found == (*walk)->histories.end() || found->second.head_blob.empty()) {
+    date.kind = GitFileDate::Kind::kChanged;  // untracked, ignored, or not in HEAD
+    return date;
   }
+  if (const auto known = (*walk)->judged.find(question.in_tree);
+      known != (*walk)->judged.end() && known->second.last_write == last_write) {
+    date.kind = known->second.kind;
+    date.commit_time = known->second.commit_time;
+    return date;
+  }
+  auto kind = Judge(fs, tree, question, found->second, last_write, &date.commit_time);
+  if (!kind.ok()) return failed(kind.status());
+  date.kind = *kind;
+  (*walk)->judged[question.in_tree] = {last_write, date.kind, date.commit_time};
   return date;
 }
 

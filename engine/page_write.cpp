@@ -60,7 +60,8 @@ WriteOutcome AnswerChangedPage(RunContext& context, const StampedPage& page, boo
     context.log.AddLogEntry("◎日付を記入する必要はありませんでした：" + page.file_name + "\n");
     return WriteOutcome::kGoOn;
   }
-  if (may_restamp && current.ok() && SameOutsideDateAreas(*current, page.text)) {
+  if (may_restamp && current.ok() &&
+      SameOutsideDateAreas(*current, page.text, context.settings.FollowAnyAnchor)) {
     return WriteOutcome::kChangedMeanwhile;
   }
   return GoOnIf(ReportFileFailure(context,

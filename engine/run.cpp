@@ -9,7 +9,7 @@ namespace {
 constexpr char kSeparatorEntry[] =
     "======================================================================\n";
 
-void ResetRunState(RunContext& context) {
+void ResetRunState(RunContext& context, const std::string& root) {
   RunState& state = context.state;
   state.ContinueFlag = true;
   state.VisitedFiles.Clear();
@@ -17,7 +17,7 @@ void ResetRunState(RunContext& context) {
   state.SweptFolders.clear();
   state.DateSources.Clear();
   state.WrittenFiles = 0;
-  state.GitDates.Clear();
+  state.GitDates.Clear(std::string(FolderPart(root)));
   state.ErrorCount = 0;
   state.LinkDepth = 0;
 }
@@ -62,14 +62,14 @@ RunOutcome StartRun(RunContext& context, const std::string& name, const std::str
     return RunOutcome::kNotStarted;
   }
   context.host.RunStarting(name);
-  ResetRunState(context);
+  const std::string root = RootPath(name);
+  ResetRunState(context, root);
   // A trial run neither loads nor saves the log: its entries are only shown as they are made.
   if (!context.dry_run) context.log.OpenLog(context.fs, log_path);
   context.log.AddLogEntry(kSeparatorEntry);
   context.log.AddLogEntry("★日付記入開始：" + name + "," + LogTimeStamp(NowLocal()) + "\n");
   context.host.ShowProgress(name);
 
-  const std::string root = RootPath(name);
   const bool completed = ProcessFile(context, root, "", 0);
   if (context.state.WrittenFiles > 0) {
     // The pages written are on the disk before the run says it is over. A failure here has no

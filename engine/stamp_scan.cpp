@@ -133,9 +133,13 @@ bool StampScan::GiveTextBack(std::string text) {
 
 ScanEvent StampScan::Loop() {
   for (;;) {
-    const TagToken tag = NextTag(original_, pos_);
+    TagToken tag = NextTag(original_, pos_);
     if (tag.kind == TagKind::tkNone) break;
     pos_ = tag.start;
+    // The modern grammar reads a start tag as HTML does: a ">" in a quoted value is text.
+    if (context_.settings.FollowAnyAnchor && tag.kind != TagKind::tkDeclaration) {
+      tag.end = EndOfStartTag(original_, tag.start);
+    }
     const TagKind kind = tag.kind != TagKind::tkDeclaration && context_.settings.FollowAnyAnchor
                              ? ClassifyAnyAnchor(tag.text())
                              : tag.kind;
@@ -341,7 +345,7 @@ Flow StampScan::OwnDate(const ReportLocation& where, std::optional<FileTime>* da
   if (!own_date_read_) {
     if (own_last_write_) {
       own_date_ = own_last_write_;
-      if (ApplyGitDate(context_, file_name_, where, &*own_date_) == Flow::kAbort) {
+      if (ApplyGitDate(context_, file_name_, where, &*own_date_, original_) == Flow::kAbort) {
         return Flow::kAbort;
       }
     } else if (GetFileDate(context_, file_name_, where, &own_date_) == Flow::kAbort) {

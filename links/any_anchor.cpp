@@ -29,6 +29,11 @@ class AttributeReader {
   }
 
   std::string_view TagName() const { return name_; }
+  // The offset in the text where reading stands: at the ">" that ends the tag once Next()
+  // has returned nothing, unless the text ended first.
+  size_t position() const { return pos_; }
+  // True when a quoted value was not closed within the text.
+  bool unclosed_quote() const { return unclosed_quote_; }
   // True when the name is followed by a blank, tab or line end, as a tag with attributes is.
   bool NameEndsInSpace() const { return pos_ < text_.size() && IsSpace(text_[pos_]); }
 
@@ -57,6 +62,7 @@ class AttributeReader {
       const size_t closing = text_.find(text_[pos_], pos_ + 1);
       if (closing == std::string_view::npos) {
         pos_ = text_.size();
+        unclosed_quote_ = true;
         return attribute;
       }
       attribute.value = text_.substr(pos_ + 1, closing - pos_ - 1);
@@ -77,7 +83,10 @@ class AttributeReader {
   std::string_view text_;
   std::string_view name_;
   size_t pos_ = 0;
+  bool unclosed_quote_ = false;
 };
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool HasAttribute(std::string_view tag_text, std::string_view name) {
   AttributeReader reader(tag_text);
@@ -88,6 +97,19 @@ bool HasAttribute(std::string_view tag_text, std::string_view name) {
 }
 
 }  // namespace
+
+size_t EndOfStartTag(std::string_view text, size_t open) {
+  const size_t first = text.find('>', open);
+  if (first == std::string_view::npos || open + 1 >= text.size() ||
+      !IsAsciiLetter(text[open + 1])) {
+    return first;
+  }
+  AttributeReader reader(text.substr(open));
+  while (reader.Next()) {
+  }
+  if (reader.unclosed_quote() || reader.position() >= text.size() - open) return first;
+  return open + reader.position();
+}
 
 TagKind ClassifyAnyAnchor(std::string_view tag_text) {
   if (tag_text.size() >= 2 && tag_text[1] == '!') return TagKind::tkDeclaration;

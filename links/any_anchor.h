@@ -15,6 +15,13 @@
 
 namespace zelvora {
 
+// The offset of the ">" that ends the tag whose "<" is at offset `open` of `text`, by the
+// tag syntax of HTML: in a start tag (its name begins with an ASCII letter) a ">" inside a
+// quoted attribute value does not end the tag, so `<a title="a>b" href="x.htm">` is one tag.
+// Any other tag, and a start tag with a quote that is never closed, ends at the first ">"
+// (as NextTag ends it). npos when no ">" follows. Preconditions: `text[open]` is "<".
+size_t EndOfStartTag(std::string_view text, size_t open);
+
 // tkAnchor for an anchor with an HREF attribute, tkFrame for a frame or inline frame with a
 // SRC attribute, tkDeclaration for a tag beginning "<!", tkOther for everything else.
 TagKind ClassifyAnyAnchor(std::string_view tag_text);

@@ -11,6 +11,9 @@
 namespace zelvora {
 namespace {
 
+// A name or folder as the system compares file names.
+std::string AsTheSystemCompares(std::string_view name) { return FileNameKey(name); }
+
 // Adds the lower-cased names of the files in `folder` that match any of `patterns`. The
 // folder is listed once for all of them.
 void AddMatchingNames(FileSystem& fs, const std::string& folder,
@@ -35,29 +38,32 @@ bool IsAvoided(RunContext& context, const std::string& full_path) {
   if (!context.settings.EnableAvoidList) return false;
   const std::string folder(FolderPart(full_path));
   const auto cached = context.state.AvoidCache.find(folder);
-  const std::set<std::string>& names =
+  const AvoidSet& avoided =
       cached != context.state.AvoidCache.end() ? cached->second : BuildAvoidSet(context, folder);
-  return names.count(AsciiLower(NamePart(full_path))) != 0;
+  const std::string_view name = NamePart(full_path);
+  return avoided.matched.count(AsciiLower(name)) != 0 ||
+         avoided.listed.count(AsTheSystemCompares(name)) != 0;
 }
 
-const std::set<std::string>& BuildAvoidSet(RunContext& context, const std::string& folder) {
-  std::set<std::string> names;
+const AvoidSet& BuildAvoidSet(RunContext& context, const std::string& folder) {
+  AvoidSet avoided;
   std::vector<std::string_view> bare_patterns;
-  const std::string lower_folder = AsciiLower(folder);
+  const std::string compared_folder = AsTheSystemCompares(folder);
   for (const std::string& entry : context.settings.AvoidList) {
     if (entry.empty()) continue;
     const std::string_view entry_folder = FolderPart(entry);
     if (entry_folder.empty()) {
       bare_patterns.push_back(entry);
-    } else if (IsAbsolutePath(entry_folder) && AsciiLower(entry_folder) == lower_folder) {
+    } else if (IsAbsolutePath(entry_folder) &&
+               AsTheSystemCompares(entry_folder) == compared_folder) {
       // Only a folder given in full applies. The name is taken literally: a wildcard here
       // names a file of that very name.
-      names.insert(AsciiLower(NamePart(entry)));
+      avoided.listed.insert(AsTheSystemCompares(NamePart(entry)));
     }
   }
-  AddMatchingNames(context.fs, folder, bare_patterns, &names);
-  std::set<std::string>& stored = context.state.AvoidCache[folder];
-  stored = std::move(names);
+  AddMatchingNames(context.fs, folder, bare_patterns, &avoided.matched);
+  AvoidSet& stored = context.state.AvoidCache[folder];
+  stored = std::move(avoided);
   return stored;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "links/character_references.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/wildcard.h"
@@ -155,16 +156,36 @@ TargetKind ResolveLocalPath(FileSystem& fs, std::string_view rest, const std::st
                                                                  : TargetKind::trFound;
 }
 
-// `rest` (a local path beginning with a separator) placed below `site_root`; ".." steps stop
-// at it.
-std::string UnderSiteRoot(std::string_view site_root, std::string_view rest) {
+// `site_root` as an absolute folder without its trailing "/".
+std::string AbsoluteRoot(std::string_view site_root) {
   std::string root(site_root);
   if (!IsAbsolutePath(root)) {
     const auto current = CurrentFolder();
     root = ResolvePath(current.ok() ? *current : std::string("/"), root);
   }
   while (!root.empty() && IsPathSeparator(root.back())) root.pop_back();
-  return root + ResolvePath("/", rest);
+  return root;
+}
+
+// The local path `rest` (fragment and query cut off) as a web server serving `site_root`
+// finds it: a path beginning with "/" starts at the root, and a relative one written in a
+// file below the root climbs no higher than the root (".." there stays there). Without a
+// root, or for a file outside it, `rest` is taken against `base_folder` as it is. The path is
+// worked out from the names as they were reached, so symbolic links below the root lead
+// wherever they point, as on a server that follows them.
+std::string ServedPath(std::string_view rest, const std::string& base_folder,
+                       std::string_view site_root) {
+  if (site_root.empty()) return ResolvePath(base_folder, rest);
+  const std::string root = AbsoluteRoot(site_root);
+  if (IsRootedPath(rest)) return root + ResolvePath("/", rest);
+  const std::string folder = ResolvePath(base_folder, "./");
+  const std::string root_folder = JoinPath(root, "");
+  if (FileNameKey(folder.substr(0, root_folder.size())) != FileNameKey(root_folder)) {
+    return ResolvePath(folder, rest);
+  }
+  // The folder's place on the server ("/blog/"), then the link taken against it.
+  const std::string served_folder = folder.substr(root.size());
+  return root + ResolvePath(served_folder, rest);
 }
 
 }  // namespace
@@ -191,23 +212,31 @@ TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_vie
     return AppendIfFile(fs, self, targets) == 0 ? TargetKind::trNotFound : TargetKind::trFound;
   }
 
-  std::string_view rest = CutAt(target, '#');
-  if (source == TargetSource::kLink) rest = CutAt(rest, '?');
-  if (rest.empty()) return TargetKind::trNoPath;
   const std::string base_folder = BaseFolderOf(linking_file);
-  if (base_folder.empty() && !IsAbsolutePath(rest)) return TargetKind::trNotFound;
-  const auto resolve = [&](std::string_view local) {
-    if (site_root.empty() || !IsRootedPath(local)) {
-      return ResolveLocalPath(fs, local, base_folder, targets, known_file);
+  // One reading of the value: the fragment (and in a link the query) cut off, the rest found
+  // as written or, failing that, with its "%XX" escapes decoded ("my%20page.htm" names
+  // "my page.htm"; a file whose name holds the "%" itself was looked for first).
+  const auto resolve = [&](std::string_view written) {
+    std::string_view rest = CutAt(written, '#');
+    if (source == TargetSource::kLink) rest = CutAt(rest, '?');
+    if (rest.empty()) return TargetKind::trNoPath;
+    if (base_folder.empty() && !IsAbsolutePath(rest) && !IsRootedPath(rest)) {
+      return TargetKind::trNotFound;
     }
-    return ResolveLocalPath(fs, UnderSiteRoot(site_root, local), base_folder, targets, known_file);
+    const auto find = [&](std::string_view local) {
+      return ResolveLocalPath(fs, ServedPath(local, base_folder, site_root), base_folder, targets,
+                              known_file);
+    };
+    const TargetKind kind = find(rest);
+    if (kind != TargetKind::trNotFound) return kind;
+    const auto decoded = DecodePercentEscapes(rest);
+    return decoded ? find(*decoded) : kind;
   };
-  const TargetKind kind = resolve(rest);
-  if (kind != TargetKind::trNotFound) return kind;
-  // Written as an address would be, "my%20page.htm" names "my page.htm"; a file whose name
-  // holds the "%" itself was looked for first.
-  const auto decoded = DecodePercentEscapes(rest);
-  return decoded ? resolve(*decoded) : kind;
+  const TargetKind kind = resolve(target);
+  if (kind != TargetKind::trNotFound || source != TargetSource::kLink) return kind;
+  // A link is markup: "a&amp;b.htm" names "a&b.htm", as a browser reads the attribute.
+  const auto unescaped = DecodeCharacterReferences(target);
+  return unescaped ? resolve(*unescaped) : kind;
 }
 
 size_t ExpandFilePatterns(FileSystem& fs, std::string_view patterns,

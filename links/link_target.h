@@ -39,14 +39,19 @@ enum class TargetSource { kLink, kDateSourceList };
 // folder stands for the files directly in it; a comma separates several patterns
 // (ExpandFilePatterns). When that finds nothing and the rest holds "%XX" escapes, it is
 // resolved once more with the escapes decoded ("my%20page.htm" is "my page.htm"), so a name
-// that exists as written wins. Whether a name exists is asked with FileSystem::Lookup. Never
-// fails: a name the system cannot take (too long, bytes it refuses) does not exist.
+// that exists as written wins. A link that still names nothing and holds character
+// references is read once more with them decoded, as a browser reads the attribute
+// ("a&amp;b.htm" is "a&b.htm"; DecodeCharacterReferences). Whether a name exists is asked
+// with FileSystem::Lookup. Never fails: a name the system cannot take (too long, bytes it
+// refuses) does not exist.
 // `known_file`, when given, names paths already known to be existing files (the files a run
 // has processed): a plain target that it knows is taken without a lookup on disk.
-// `site_root`, when not empty, is the folder where a value beginning with "/" starts, as a
-// web server serves the site (a relative `site_root` is taken against the current folder):
-// "/css/site.css" is site_root + "css/site.css", and ".." steps never lead above it. Empty,
-// such a value starts at the file system's root.
+// `site_root`, when not empty, is the folder the site is served from, as a web server sees
+// it (a relative `site_root` is taken against the current folder): a value beginning with
+// "/" starts there ("/css/site.css" is site_root + "css/site.css"), and ".." steps in such a
+// value, or in a relative value written in a file below the root, never lead above it.
+// Symbolic links below the root are followed wherever they point. Empty, a value beginning
+// with "/" starts at the file system's root.
 // Preconditions: `targets` is not null.
 using KnownFile = std::function<bool(const std::string& path)>;
 TargetKind ResolveTarget(FileSystem& fs, std::string_view value, std::string_view linking_file,

@@ -174,6 +174,10 @@ Result<std::string> CachingFileSystem::ResolveSymlinks(const std::string& path) 
   return target;
 }
 
+Result<std::string> CachingFileSystem::RealPath(const std::string& path) {
+  return inner_.RealPath(path);
+}
+
 void CachingFileSystem::Remember(const std::string& path, const FileInfo& info) {
   if (stats_.size() >= max_remembered_) stats_.clear();
   stats_.insert_or_assign(Key(path), info);

@@ -65,6 +65,8 @@ class CachingFileSystem : public FileSystem {
   Result<std::string> ResolveSymlinks(const std::string& path) override;
   void ForgetRemembered() override;
 
+  Result<std::string> RealPath(const std::string& path) override;
+
  private:
   // A folder's entries with an index by name. Names and paths are kept under FileNameKey, so
   // that they are told apart as the system tells them apart.

@@ -214,6 +214,11 @@ class FileSystem {
   // Forgets whatever the file system remembers about files and folders, so that every change
   // another program made since is seen. This one remembers nothing.
   virtual void ForgetRemembered() {}
+
+  // The absolute path of the file `path` names, with every symbolic link along it resolved
+  // and no "." or ".." steps, as the system finds the file; fails as Stat does. This version
+  // resolves only the links at the end of the path (ResolveSymlinks).
+  virtual Result<std::string> RealPath(const std::string& path) { return ResolveSymlinks(path); }
 };
 
 // True when `status` failed because the file or a folder on its path does not exist.

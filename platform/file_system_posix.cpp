@@ -282,6 +282,15 @@ class PosixFileSystem : public FileSystem {
 
   Result<std::unique_ptr<ScratchFile>> NewScratchFile() override { return posix::NewScratchFile(); }
 
+  Result<std::string> RealPath(const std::string& path) override {
+    if (HoldsNul(path)) return NulInPath();
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) return SystemError("realpath", path, errno);
+    std::string result = real;
+    free(real);
+    return result;
+  }
+
   Result<std::string> ResolveSymlinks(const std::string& path) override {
     if (HoldsNul(path)) return NulInPath();
     std::string current = path;

@@ -1,9 +1,10 @@
 #include "platform/process.h"
 
+#include "platform/running_program.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -242,55 +243,24 @@ Status RunDetachedForVerdict(const std::vector<std::string>& argv,
 Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
                                   std::chrono::milliseconds timeout,
                                   const std::function<void()>& while_waiting) {
-  if (argv.empty()) return Status::Error("no program to run", EINVAL);
-  const Result<std::string> program = FindProgram(argv[0]);
+  ProgramStart start;
+  start.argv = argv;
+  start.time_limit = timeout;
+  start.keep_waiting = [&while_waiting] {
+    if (while_waiting) while_waiting();
+    return true;
+  };
+  auto program = StartProgram(std::move(start));
   if (!program.ok()) return program.status();
-  Pipe output;
-  if (!output.ok()) return SystemError("cannot make a pipe", errno);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, output.write_end(), 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const ArgumentVector words(argv);
-  pid_t child = 0;
-  const int failed = posix_spawn(&child, program->c_str(), &actions, nullptr, words.get(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed != 0) return SystemError("cannot run " + *program, failed);
-  output.CloseWrite();
-
   std::string text;
-  const int64_t deadline = MonotonicNs() + std::chrono::nanoseconds(timeout).count();
-  bool timed_out = false;
+  char buffer[4096];
   for (;;) {
-    const int64_t left_ms = (deadline - MonotonicNs()) / 1000000;
-    if (left_ms <= 0) {
-      timed_out = true;
-      break;
-    }
-    pollfd watched{output.read_end(), POLLIN, 0};
-    const int ready = poll(&watched, 1, static_cast<int>(std::min<int64_t>(left_ms, kWaitSliceMs)));
-    if (ready < 0 && errno != EINTR) break;
-    if (ready <= 0) {
-      if (while_waiting) while_waiting();
-      continue;
-    }
-    char buffer[4096];
-    const ssize_t got = read(output.read_end(), buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got > 0) text.append(buffer, static_cast<size_t>(got));
-    if (got < 0 && errno != EINTR && errno != EAGAIN) break;
+    const auto got = (*program)->Read(buffer);
+    if (!got.ok()) return got.status();
+    if (*got == 0) break;
+    text.append(buffer, *got);
   }
-  if (timed_out) kill(child, SIGKILL);
-  int wait_status = 0;
-  while (waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
-  }
-  if (timed_out) return Status::Error(*program + " did not answer in time", ETIMEDOUT);
-  if (ExitStatusOf(wait_status) != 0) {
-    return Status::Error(
-        *program + " ended with status " + std::to_string(ExitStatusOf(wait_status)),
-        ExitStatusOf(wait_status));
-  }
+  if (Status ended = (*program)->Finish(); !ended.ok()) return ended;
   return text;
 }
 

@@ -33,10 +33,11 @@ Status RunDetachedForVerdict(const std::vector<std::string>& argv,
                              std::chrono::milliseconds patience,
                              const std::function<void()>& while_waiting = {});
 
-// Runs `argv` (found with FindProgram) with stdin from /dev/null and stderr discarded, and
-// returns what it wrote to stdout, calling `while_waiting` (when given) every few hundredths
-// of a second meanwhile. Fails when it cannot be started, ends with a status other than 0,
-// or has not ended within `timeout` (it is then killed).
+// Runs `argv` (found with FindProgram) with stdin from /dev/null, and returns what it wrote
+// to stdout, calling `while_waiting` (when given) every few hundredths of a second
+// meanwhile (a RunningProgram read to its end). Fails when it cannot be started (ENOENT when
+// it is not found), ends with a status other than 0 (ECHILD, with its first line of error
+// output), or has not ended within `timeout` (ETIMEDOUT; it is then killed).
 Result<std::string> CaptureOutput(const std::vector<std::string>& argv,
                                   std::chrono::milliseconds timeout,
                                   const std::function<void()>& while_waiting = {});

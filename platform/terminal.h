@@ -24,8 +24,10 @@ void UseUtf8StandardStreams();
 // elsewhere they are argv[1..] as given.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
-// Makes the interrupt key (Ctrl-C) set a flag instead of ending the process, so a run can
-// stop cleanly after the tag in hand. A second interrupt ends the process as usual.
+// Makes the interrupt key (Ctrl-C) and a request to terminate (SIGTERM; on Windows Ctrl+Break)
+// set a flag instead of ending the process, so a run can stop cleanly after the tag in hand
+// (and end a helper program it waits for). A second one of the same kind ends the process as
+// usual.
 void CatchInterrupts();
 
 // True once an interrupt has arrived since CatchInterrupts().

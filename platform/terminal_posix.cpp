@@ -8,9 +8,9 @@ namespace {
 
 volatile sig_atomic_t interrupted = 0;
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal_number) {
   interrupted = 1;
-  signal(SIGINT, SIG_DFL);  // the next Ctrl-C ends the process
+  signal(signal_number, SIG_DFL);  // the next one ends the process
 }
 
 }  // namespace
@@ -38,6 +38,7 @@ void CatchInterrupts() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 bool InterruptRequested() { return interrupted != 0; }

@@ -15,5 +15,7 @@ cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cma
   -DZELVORA_BUILD_GUI=OFF -DZELVORA_BUILD_BENCH=OFF \
   -DZELVORA_BUILD_TESTS=ON -DZELVORA_GOOGLETEST_SOURCE_DIR=/usr/src/googletest >/dev/null
 cmake --build build-windows -j "$(nproc)" --target zelvora-stamp zelvora_help
+# A zip of an earlier version would be listed beside the new one.
+rm -f build-windows/zelvora-*-windows-x64.zip
 (cd build-windows && cpack -G ZIP >/dev/null)
 ls -1 build-windows/zelvora-*-windows-x64.zip

@@ -27,8 +27,9 @@ packages=(
   libfiu-dev fiu-utils strace
   # checking the manual page zelvora-stamp.1
   groff-base
-  # dates from git history (the UseGitDates option) and its tests
-  git
+  # dates from git history (the UseGitDates option) and its tests; digests as git names
+  # its objects (libcrypto)
+  git libssl-dev
   # the Debian package: dpkg-shlibdeps finds its library dependencies; fakeroot lets a
   # non-root test install it into a throw-away root; lintian checks it
   dpkg-dev fakeroot lintian

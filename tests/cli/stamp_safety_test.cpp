@@ -294,6 +294,14 @@ TEST_F(StampSafetyTest, TenRunsAtOnceOnPagesDatedByOtherPagesNeitherFailNorAbort
   }
   // Every page and every generation is one whole version of the page: its text before the
   // runs, or that text with a date area after each mark.
+  const auto without_dates = [](std::string text) {
+    const auto areas = FindDateAreas(text, false);
+    for (auto area = areas.rbegin(); area != areas.rend(); ++area) {
+      text.replace(area->first, area->second - area->first,
+                   "<!-- #ZELV#($BEGIN) --><!-- #ZELV#($END) -->");
+    }
+    return text;
+  };
   const auto stamped_form = [](std::string text) {
     for (size_t at = text.find("--></p>"); at != std::string::npos; at = text.find("--></p>", at)) {
       text.insert(at + 3, "<!-- #ZELV#($BEGIN) --><!-- #ZELV#($END) -->");
@@ -302,12 +310,12 @@ TEST_F(StampSafetyTest, TenRunsAtOnceOnPagesDatedByOtherPagesNeitherFailNorAbort
     return text;
   };
   for (const auto& [path, before] : pages) {
-    EXPECT_EQ(WithoutDateAreas(ReadBytes(path)), stamped_form(before)) << path;
+    EXPECT_EQ(without_dates(ReadBytes(path)), stamped_form(before)) << path;
     const std::string base = path.substr(0, path.size() - 4);
     ASSERT_TRUE(PathExists(base + "_Bak1.bak")) << path;
     for (int n = 1; n <= 3 && PathExists(base + "_Bak" + std::to_string(n) + ".bak"); ++n) {
       const std::string generation = ReadBytes(base + "_Bak" + std::to_string(n) + ".bak");
-      EXPECT_TRUE(generation == before || WithoutDateAreas(generation) == stamped_form(before))
+      EXPECT_TRUE(generation == before || without_dates(generation) == stamped_form(before))
           << path << " generation " << n;
     }
   }

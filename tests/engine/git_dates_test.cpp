@@ -4,25 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <filesystem>
 #include <sstream>
 
 #include "cli/stamp_command.h"
 #include "engine/run.h"
-#include "platform/process.h"
+#include "tests/support/git_sandbox.h"
 #include "tests/support/run_world.h"
-#include "tests/support/scoped_environment.h"
 
 namespace zelvora {
 namespace {
 
+using testing::GitSandbox;
 using testing::ModifiedTime;
 using testing::ReadBytes;
 using testing::RunWorld;
-using testing::ScopedEnvironment;
 using testing::SetModifiedTime;
-using testing::TempDir;
 using testing::WriteBytes;
 
 // Commit times and file times (the tests run in JST) and the dates they give.
@@ -44,52 +40,28 @@ std::string Stamped(const char* date, const std::string& rest) {
 //                   new.htm
 //   2 (2011/03/13)  mid.htm changed
 //   3 (2024/05/06)  new.htm changed
-// Git runs without the machine's or the user's configuration.
 class GitDatesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Git(dir_.path(), {"init", "-q", "origin"});
+    git_.Init(Origin(""));
     WriteBytes(Origin("index.htm"), std::string(kMark) +
                                         "\n<a href=\"old.htm\">o</a><a href=\"mid.htm\">m</a>\n"
                                         "<a href=\"new.htm\">n</a><a href=\"extra.htm\">x</a>\n");
     WriteBytes(Origin("old.htm"), std::string(kMark) + "old");
     WriteBytes(Origin("mid.htm"), std::string(kMark) + "mid");
     WriteBytes(Origin("new.htm"), std::string(kMark) + "new");
-    Commit(kFirstCommit);
+    git_.Commit(Origin(""), kFirstCommit);
     WriteBytes(Origin("mid.htm"), std::string(kMark) + "mid, second version");
-    Commit(kSecondCommit);
+    git_.Commit(Origin(""), kSecondCommit);
     WriteBytes(Origin("new.htm"), std::string(kMark) + "new, third version");
-    Commit(kThirdCommit);
+    git_.Commit(Origin(""), kThirdCommit);
   }
 
-  std::string Origin(const std::string& name) const { return dir_ / ("origin/" + name); }
+  std::string Origin(const std::string& name) const { return git_ / ("origin/" + name); }
 
-  void Git(const std::string& folder, std::vector<std::string> args) {
-    args.insert(args.begin(), {"git", "-C", folder});
-    const auto done = CaptureOutput(args, std::chrono::seconds(60));
-    ASSERT_TRUE(done.ok()) << args[3] << ": " << done.status().message();
-  }
-
-  void Commit(int64_t when) {
-    const std::string date = std::to_string(when) + " +0900";
-    ScopedEnvironment dated(
-        {{"GIT_COMMITTER_DATE", date.c_str()}, {"GIT_AUTHOR_DATE", date.c_str()}});
-    Git(dir_ / "origin", {"add", "-A"});
-    Git(dir_ / "origin", {"commit", "-q", "-m", "change"});
-  }
-
-  // Clones the origin into `name` (`depth` 0: the whole history) and gives every file of the
-  // work tree the checkout time, as a checkout on another day would. Returns the folder.
   std::string Clone(const std::string& name, int depth = 0) {
-    std::vector<std::string> args = {"clone", "-q"};
-    if (depth > 0) args.insert(args.end(), {"--depth", std::to_string(depth)});
-    args.insert(args.end(), {"file://" + (dir_ / "origin"), name});
-    Git(dir_.path(), args);
-    const std::string folder = dir_ / name;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.is_regular_file()) SetModifiedTime(entry.path().string(), kCheckout);
-    }
-    return folder;
+    git_.Clone(Origin(""), git_ / name, kCheckout, depth);
+    return git_ / name;
   }
 
   // A run over `folder`/index.htm with link following, no backups and errors passed over.
@@ -100,12 +72,7 @@ class GitDatesTest : public ::testing::Test {
     return StartRun(world.context, folder + "/index.htm", world.dir / "Zelvora.log");
   }
 
-  TempDir dir_{"git"};
-  ScopedEnvironment environment_{
-      {"HOME", dir_.path().c_str()},          {"XDG_CONFIG_HOME", dir_.path().c_str()},
-      {"GIT_CONFIG_NOSYSTEM", "1"},           {"GIT_CONFIG_GLOBAL", "/dev/null"},
-      {"GIT_AUTHOR_NAME", "Zelvora Test"},    {"GIT_AUTHOR_EMAIL", "test@zelvora.invalid"},
-      {"GIT_COMMITTER_NAME", "Zelvora Test"}, {"GIT_COMMITTER_EMAIL", "test@zelvora.invalid"}};
+  GitSandbox git_;
 };
 
 TEST_F(GitDatesTest, PagesOfACloneTakeTheirCommitDatesAndASecondRunWritesNothing) {
@@ -123,14 +90,21 @@ TEST_F(GitDatesTest, PagesOfACloneTakeTheirCommitDatesAndASecondRunWritesNothing
   EXPECT_EQ(ReadBytes(clone + "/mid.htm"), Stamped("2024/07/03", "mid, edited after the clone"));
   EXPECT_EQ(ReadBytes(clone + "/extra.htm"), Stamped("2024/03/10", ""));
   EXPECT_TRUE(ReadBytes(clone + "/index.htm").starts_with(Stamped("2002/01/12", "\n")));
-  // The kept time stamp is the commit time, so the page now modified only by its stamp keeps
-  // its date.
+  // The kept time stamp is the commit time, and the page, now different from HEAD by its
+  // stamp only, keeps its date.
   EXPECT_EQ(ModifiedTime(clone + "/new.htm"), kThirdCommit);
   EXPECT_TRUE(world.host.shallow_work_trees.empty());
 
   RunWorld again;
   ASSERT_EQ(Stamp(again, clone), RunOutcome::kFinished);
   EXPECT_EQ(again.context.state.WrittenFiles, 0) << again.LogText();
+  // Even when the stamped pages carry other times now, as after a copy.
+  for (const char* name : {"old.htm", "new.htm", "index.htm"}) {
+    SetModifiedTime(clone + "/" + name, kCheckout);
+  }
+  RunWorld copied;
+  ASSERT_EQ(Stamp(copied, clone), RunOutcome::kFinished);
+  EXPECT_EQ(copied.context.state.WrittenFiles, 0) << copied.LogText();
 }
 
 TEST_F(GitDatesTest, WithoutTheOptionACloneIsDatedByItsCheckout) {
@@ -180,6 +154,38 @@ TEST_F(GitDatesTest, TheCommandLineWarnsOnceAboutAShallowClone) {
   EXPECT_EQ(ReadBytes(clone + "/old.htm"), std::string(kMark) + "old");
 }
 
+TEST_F(GitDatesTest, AWorkTreeIsReadOncePerFolderAskedAbout) {
+  WriteBytes(Origin("site/index.htm"), "<!--#ZELV#../assets/logo.png--><a href=\"a.htm\">a</a>");
+  WriteBytes(Origin("site/a.htm"), kMark);
+  WriteBytes(Origin("assets/logo.png"), "png");
+  git_.Commit(Origin(""), kThirdCommit + 86400);
+  const std::string clone = Clone("layout");
+  // Every git command the run starts is written down by a git that then does its work.
+  const testing::FakeGit recorder(
+      "echo \"$*\" >>\"$(dirname \"$0\")/commands\"\nexec \"$REAL_GIT\" \"$@\"");
+  RunWorld world;
+  world.settings.UseGitDates = true;
+  world.settings.Backup = false;
+  ASSERT_EQ(StartRun(world.context, clone + "/site/index.htm", world.dir / "Zelvora.log"),
+            RunOutcome::kFinished);
+  EXPECT_EQ(ReadBytes(clone + "/site/a.htm"), Stamped("2024/05/07", ""));
+  std::vector<std::string> commands;
+  std::istringstream lines(ReadBytes(recorder.folder() + "/commands"));
+  for (std::string line; std::getline(lines, line);) {
+    // The subcommand and what follows "--": the folder it was limited to.
+    const std::string args = line.substr(line.find("core.quotepath=off ") + 19);
+    const size_t pathspec = args.rfind(" -- ");
+    const std::string subcommand = args.substr(0, args.find(' '));
+    commands.push_back(
+        (subcommand == "-c" ? std::string("log") : subcommand) +
+        (pathspec == std::string::npos ? std::string() : " " + args.substr(pathspec + 4)));
+  }
+  // The first file asked about is the logo, which the top page's mark names; whether it is
+  // unchanged, "git status" tells; the pages at hand tell it themselves.
+  EXPECT_EQ(commands,
+            (std::vector<std::string>{"rev-parse", "log assets/", "status assets/", "log site/"}));
+}
+
 TEST(GitDatesMissingGitTest, AMissingGitIsReportedOnceAndTheRunGoesOnWithLastWriteTimes) {
   RunWorld world;
   world.settings.UseGitDates = true;
@@ -187,89 +193,17 @@ TEST(GitDatesMissingGitTest, AMissingGitIsReportedOnceAndTheRunGoesOnWithLastWri
   testing::MakeFolder(world.dir / "site/.git");
   const std::string page = world.File("site/index.htm", std::string(kMark) + "<a href=\"b.htm\">");
   world.File("site/b.htm", kMark);
-  world.context.state.GitDates.SetRunner(
-      [](const std::vector<std::string>&, const std::function<void()>&) -> Result<std::string> {
-        return Status::Error("git is not found on the PATH", ENOENT);
-      });
+  testing::ScopedEnvironment no_git({{"PATH", (world.dir / "empty").c_str()}});
   ASSERT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
   ASSERT_EQ(world.host.asked.size(), 1u);
-  EXPECT_NE(world.host.asked[0].text.find("gitのプログラムが見つからないため"), std::string::npos);
+  EXPECT_NE(world.host.asked[0].text.find(
+                "gitのプログラムが見つからないため、gitの履歴から日付を取得できません。"
+                "最終更新日時を使います。\n" +
+                world.dir / "site/\n\n"),
+            std::string::npos)
+      << world.host.asked[0].text;
   EXPECT_EQ(world.context.state.ErrorCount, 1);
   EXPECT_EQ(ReadBytes(world.dir / "site/b.htm"), Stamped("1999/01/03", ""));
-}
-
-TEST(GitDatesMissingGitTest, AWorkTreeGitCannotReadIsLoggedAndDatedByLastWriteTimes) {
-  RunWorld world;
-  world.settings.UseGitDates = true;
-  world.settings.Backup = false;
-  testing::MakeFolder(world.dir / "site/.git");  // no repository inside
-  ScopedEnvironment no_ceiling({{"GIT_CEILING_DIRECTORIES", world.dir.path().c_str()}});
-  const std::string page = world.File("site/index.htm", kMark);
-  ASSERT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
-  EXPECT_TRUE(world.host.asked.empty());
-  EXPECT_NE(world.LogText().find("◎gitで履歴を読めなかったため、最終更新日時を使います：" +
-                                 world.dir / "site/"),
-            std::string::npos)
-      << world.LogText();
-  EXPECT_EQ(ReadBytes(page), Stamped("1999/01/03", ""));
-}
-
-TEST(GitHistoryTest, AWorkTreeIsReadOnceAndAFileWrittenSinceCountsAsChanged) {
-  using namespace std::string_literals;
-  TempDir site("history");
-  testing::MakeFolder(site / "sub/.git");
-  std::vector<std::string> commands;
-  GitHistory history([&](const std::vector<std::string>& argv,
-                         const std::function<void()>&) -> Result<std::string> {
-    const std::string command = argv[5] == "-c" ? argv[9] : argv[5];
-    commands.push_back(command);
-    if (command == "rev-parse") return site / "sub\nfalse\n.git/shallow\n";
-    if (command == "log")
-      return "\x01"
-             "c1 100\0\na.htm\0b.htm\0"s;
-    return " M b.htm\0"s;
-  });
-  const std::string root = site / "sub/";
-  const FileTime before{50, 0};
-  GitFileDate date = history.Lookup(RealFileSystem(), root + "a.htm", before);
-  EXPECT_EQ(date.kind, GitFileDate::Kind::kCommitted);
-  EXPECT_EQ(date.commit_time, (FileTime{100, 0}));
-  EXPECT_TRUE(date.first_look);
-  EXPECT_EQ(date.work_tree, root);
-  EXPECT_EQ(history.Lookup(RealFileSystem(), root + "b.htm", before).kind,
-            GitFileDate::Kind::kChanged);
-  EXPECT_EQ(history.Lookup(RealFileSystem(), root + "new.htm", before).kind,
-            GitFileDate::Kind::kChanged);
-  date = history.Lookup(RealFileSystem(), root + "a.htm", FileTime{4102444800, 0});  // 2100
-  EXPECT_EQ(date.kind, GitFileDate::Kind::kChanged) << "written after the work tree was read";
-  EXPECT_FALSE(date.first_look);
-  EXPECT_EQ(history.Lookup(RealFileSystem(), site / "outside.htm", before).kind,
-            GitFileDate::Kind::kNoWorkTree);
-  EXPECT_EQ(commands, (std::vector<std::string>{"rev-parse", "log", "status"}));
-}
-
-TEST(GitOutputTest, ReadsTheHistoryAndTheStatusAsGitWritesThem) {
-  using namespace std::string_literals;
-  const std::string log =
-      "\x01"
-      "c3 300\0\nb.htm\0\x01"
-      "c2 200\0\x01"
-      "c1 100\0\na.htm\0b.htm\0sub/c d.htm\0"s;
-  std::unordered_map<std::string, int64_t> last_change;
-  std::unordered_set<std::string> beyond;
-  git_output::ReadLog(log, {"c1"}, &last_change, &beyond);
-  EXPECT_EQ(last_change, (std::unordered_map<std::string, int64_t>{{"b.htm", 300}}));
-  EXPECT_EQ(beyond, (std::unordered_set<std::string>{"a.htm", "sub/c d.htm"}));
-
-  last_change.clear();
-  beyond.clear();
-  git_output::ReadLog(log, {}, &last_change, &beyond);
-  EXPECT_EQ(last_change, (std::unordered_map<std::string, int64_t>{
-                             {"b.htm", 300}, {"a.htm", 100}, {"sub/c d.htm", 100}}));
-
-  std::unordered_set<std::string> changed;
-  git_output::ReadStatus(" M a.htm\0R  new.htm\0old.htm\0?? 日本.htm\0"s, &changed);
-  EXPECT_EQ(changed, (std::unordered_set<std::string>{"a.htm", "new.htm", "old.htm", "日本.htm"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "engine/run.h"
 #include "tests/support/run_world.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelvora {
 namespace {
@@ -78,6 +79,52 @@ TEST(ModernMarkupTest, DateSourcesBeginningWithASlashStartAtTheSiteRoot) {
   ASSERT_EQ(StartRun(world.context, page, world.dir / "Zelvora.log"), RunOutcome::kFinished);
   EXPECT_EQ(world.context.state.ErrorCount, 0) << world.LogText();
   EXPECT_EQ(ReadBytes(page), std::string("<!--#ZELV#/news/*.htm-->") + kStamped2024);
+}
+
+TEST(ModernMarkupTest, LinksAreReadAsHtmlReadsThem) {
+  // A ">" in a quoted value belongs to the value (with the modern grammar), and character
+  // references stand for their characters (in both grammars), even when errors abort.
+  for (const bool modern : {false, true}) {
+    SCOPED_TRACE(modern ? "modern" : "classic");
+    RunWorld world;
+    world.settings.Backup = false;
+    world.settings.ErrCope = kErrCopeAbort;
+    world.settings.FollowAnyAnchor = modern;
+    const std::string index =
+        world.File("site/index.htm",
+                   "<a title=\"a>b\" href=\"gt.htm\">gt</a>\n"
+                   "<a href=\"a&amp;b.htm\">amp</a><a href=\"c&#38;d.htm\">dec</a>"
+                   "<a href='e&#x26;f.htm'>hex</a><a href=\"&amp;.htm\">as written</a>\n");
+    std::vector<std::string> pages;
+    for (const char* name : {"site/a&b.htm", "site/c&d.htm", "site/e&f.htm", "site/&amp;.htm"}) {
+      pages.push_back(world.File(name, "<!--#ZELV#-->"));
+    }
+    const std::string gt = world.File("site/gt.htm", "<!--#ZELV#-->");
+    ASSERT_EQ(StartRun(world.context, index, world.dir / "Zelvora.log"), RunOutcome::kFinished)
+        << world.LogText();
+    const std::string stamped = std::string("<!--#ZELV#-->") + kStamped1999;
+    for (const std::string& page : pages) EXPECT_EQ(ReadBytes(page), stamped) << page;
+    EXPECT_EQ(ReadBytes(gt), modern ? stamped : "<!--#ZELV#-->");
+  }
+}
+
+TEST(ModernMarkupTest, RelativeLinksClimbNoHigherThanTheSiteRoot) {
+  if (!testing::CanMakeSymlinks()) GTEST_SKIP() << "no symbolic links here";
+  RunWorld world;
+  world.settings.Backup = false;
+  world.settings.ErrCope = kErrCopeAbort;
+  world.settings.SiteRoot = world.dir / "www";
+  const std::string top = world.File("www/top.htm", "<!--#ZELV#-->");
+  const std::string outside = world.File("top.htm", "<!--#ZELV#-->");
+  // Below the root, a linked folder leads elsewhere; the server follows it. Two steps up
+  // from www/blog/ would leave the root.
+  world.File("blog-data/post.htm", "<!--#ZELV#--><a href=\"../../top.htm\">top</a>");
+  ASSERT_TRUE(testing::MakeSymlink(world.dir / "blog-data", world.dir / "www/blog"));
+  const std::string index = world.File("www/index.htm", "<a href=\"blog/post.htm\">post</a>");
+  ASSERT_EQ(StartRun(world.context, index, world.dir / "Zelvora.log"), RunOutcome::kFinished)
+      << world.LogText();
+  EXPECT_EQ(ReadBytes(top), std::string("<!--#ZELV#-->") + kStamped1999);
+  EXPECT_EQ(ReadBytes(outside), "<!--#ZELV#-->");
 }
 
 }  // namespace

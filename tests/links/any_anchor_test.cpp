@@ -61,5 +61,24 @@ TEST(AnyAnchorTest, ReadsAWholeAttributeByTheMarkupsQuotingRules) {
   }
 }
 
+TEST(AnyAnchorTest, AStartTagEndsAtAGreaterThanSignOutsideQuotes) {
+  struct Case {
+    const char* text;
+    size_t end;  // offset of the ">" that ends the tag at offset 0
+  };
+  for (const Case& c : {
+           Case{"<a title=\"a>b\" href=\"gt.htm\">x", 28},
+           Case{"<a title='1>0'>x", 14},
+           Case{"<a href=x>y\">", 9},       // an unquoted value ends at ">"
+           Case{"<a b\"c>d\">", 6},         // a quote inside a name is no quote
+           Case{"<a title=\"open>x", 14},   // never closed: the first ">"
+           Case{"<!-- a=\"1>2\" -->", 9},   // comments keep the first ">"
+           Case{"< a title=\"1>2\">", 12},  // no tag name: the first ">"
+           Case{"<a title=\"no end\"", std::string_view::npos},
+       }) {
+    EXPECT_EQ(EndOfStartTag(c.text, 0), c.end) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace zelvora

@@ -57,11 +57,22 @@ TEST_F(AvoidListTest, EntryWithAFullFolderExcludesExactlyThatFile) {
   EXPECT_FALSE(Avoided("sub/private.htm"));
   EXPECT_FALSE(Avoided("page.htm"));
 
-  // The folder is compared without regard to letter case, the name lower-cased.
-  settings_.AvoidList = {AsciiUpper(site_ / "sub/") + "PRIVATE.HTM"};
+  // Folder and name are compared as this system compares file names: where letter case
+  // counts, "News.htm" names neither "news.htm" nor a file in "SUB/"; where it does not
+  // (Windows), it names both.
+  const bool one_name = FileNamesIgnoreCase();
+  WriteBytes(site_ / "News.htm", "x");
+  WriteBytes(site_ / "news.htm", "x");
+  settings_.AvoidList = {site_ / "News.htm", AsciiUpper(site_ / "sub/") + "PRIVATE.HTM"};
   context_.state.AvoidCache.clear();
-  EXPECT_TRUE(Avoided("sub/private.htm"));
-  EXPECT_FALSE(Avoided("private.htm"));
+  EXPECT_TRUE(Avoided("News.htm"));
+  EXPECT_EQ(Avoided("news.htm"), one_name);
+  EXPECT_EQ(Avoided("sub/private.htm"), one_name);
+  // A pattern without a folder still ignores letter case.
+  settings_.AvoidList = {"NEWS.HTM"};
+  context_.state.AvoidCache.clear();
+  EXPECT_TRUE(Avoided("News.htm"));
+  EXPECT_TRUE(Avoided("news.htm"));
 }
 
 TEST_F(AvoidListTest, EntryWithARelativeFolderExcludesNothing) {
@@ -108,11 +119,13 @@ TEST_F(AvoidListTest, UnreadableFolderKeepsOnlyTheEntriesWithAFolder) {
 }
 
 TEST_F(AvoidListTest, BuildAvoidSetStoresTheFoldersSet) {
-  const std::string folder = site_.path() + "/";
-  const std::set<std::string>& names = BuildAvoidSet(context_, folder);
-  EXPECT_EQ(names, (std::set<std::string>{"logo.png", "pack.zip", "photo.jpg"}));
+  const std::string folder = JoinPath(site_.path(), "");
+  settings_.AvoidList.push_back(JoinPath(site_.path(), "Private.htm"));
+  const AvoidSet& avoided = BuildAvoidSet(context_, folder);
+  EXPECT_EQ(avoided.matched, (std::set<std::string>{"logo.png", "pack.zip", "photo.jpg"}));
+  EXPECT_EQ(avoided.listed, (std::set<std::string>{FileNameKey("Private.htm")}));
   ASSERT_EQ(context_.state.AvoidCache.count(folder), 1u);
-  EXPECT_EQ(&context_.state.AvoidCache[folder], &names);
+  EXPECT_EQ(&context_.state.AvoidCache[folder], &avoided);
 }
 
 }  // namespace

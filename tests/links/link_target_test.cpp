@@ -188,6 +188,46 @@ TEST_F(LinkTargetTest, ASiteRootTakesTheValuesThatBeginWithASlash) {
   ASSERT_EQ(resolve_rooted(Path("page.htm"), ""), TargetKind::trFound);
 }
 
+TEST_F(LinkTargetTest, CharacterReferencesInALinkAreDecodedWhenTheNameAsWrittenDoesNotExist) {
+  WriteBytes(site_ / "a&b.htm", "x");
+  WriteBytes(site_ / "&amp;.htm", "x");
+  WriteBytes(site_ / "日記.htm", "x");
+  WriteBytes(site_ / "x y.htm", "x");
+  for (const auto& [value, expected] : std::vector<std::pair<const char*, const char*>>{
+           {"a&amp;b.htm", "a&b.htm"},
+           {"a&#38;b.htm#top", "a&b.htm"},
+           {"a&#X26;b.htm", "a&b.htm"},
+           {"&amp;.htm", "&amp;.htm"},  // the name as written exists, and wins
+           {"&#26085;&#x8a18;.htm", "日記.htm"},
+           {"x&#37;20y.htm", "x y.htm"},  // references first, then "%XX", as a browser
+       }) {
+    ASSERT_EQ(Resolve(value), TargetKind::trFound) << value;
+    EXPECT_EQ(targets_, std::vector<std::string>{Path(expected)}) << value;
+  }
+  for (const char* value : {"a&amp b.htm", "a&#0;b.htm", "a&unknown;b.htm"}) {
+    EXPECT_EQ(Resolve(value), TargetKind::trNotFound) << value;
+  }
+  // A date-source list is no markup: its names are taken as written.
+  targets_.clear();
+  EXPECT_EQ(ResolveTarget(RealFileSystem(), "a&amp;b.htm", Path("index.htm"), &targets_, {},
+                          TargetSource::kDateSourceList),
+            TargetKind::trNotFound);
+}
+
+TEST_F(LinkTargetTest, WithASiteRootRelativeValuesClimbNoHigherThanTheRoot) {
+  WriteBytes(site_ / "sub/inner/deep.htm", "x");
+  const std::string root = site_ / "sub";
+  const auto resolve = [&](std::string_view value, const char* linking) {
+    targets_.clear();
+    return ResolveTarget(RealFileSystem(), value, Path(linking), &targets_, {}, TargetSource::kLink,
+                         root);
+  };
+  ASSERT_EQ(resolve("../../a.htm", "sub/inner/deep.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_, std::vector<std::string>{Path("sub/a.htm")});
+  ASSERT_EQ(resolve("../b.htm", "sub/inner/../a.htm"), TargetKind::trFound);
+  EXPECT_EQ(targets_, std::vector<std::string>{Path("sub/b.htm")});
+}
+
 TEST_F(LinkTargetTest, AFolderStandsForItsFilesInNameOrder) {
   const std::vector<std::string> files = {Path("sub/.hidden"), Path("sub/a.htm"),
                                           Path("sub/b.htm")};

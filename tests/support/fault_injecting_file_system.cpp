@@ -348,4 +348,9 @@ Result<std::string> FaultInjectingFileSystem::ResolveSymlinks(const std::string&
   return inner_.ResolveSymlinks(path);
 }
 
+Result<std::string> FaultInjectingFileSystem::RealPath(const std::string& path) {
+  if (auto failure = Check(FsOp::kResolveSymlinks, path)) return *failure;
+  return inner_.RealPath(path);
+}
+
 }  // namespace zelvora::testing

@@ -133,6 +133,7 @@ class FaultInjectingFileSystem : public FileSystem {
   Result<std::unique_ptr<HeldLock>> Lock(const std::string& lock_path) override;
   Result<std::unique_ptr<ScratchFile>> NewScratchFile() override;
   Result<std::string> ResolveSymlinks(const std::string& path) override;
+  Result<std::string> RealPath(const std::string& path) override;
 
  private:
   friend class FaultInjectingWritableFile;
