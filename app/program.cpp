@@ -115,12 +115,12 @@ void StartUnattendedRun(TFormZELV& window, const Options& options, int& exit_sta
 // The window and its message loop until the window closes: the exit status.
 int RunMainWindow(const Options& options) {
   RegistryStore store;
-  XdgDesktopShell shell;
-  UnansweredConversation conversation;
+  const std::unique_ptr<DesktopShell> shell = SystemDesktopShell();
+  const std::unique_ptr<BrowserConversation> conversation = SystemBrowserConversation();
   TFormZELV window(MainWindowServices{
       store, LiveSettings(), RealFileSystem(), LogFileName(),
-      [&shell](const std::string& file_name) { return shell.Open(file_name).ok(); }, shell,
-      conversation});
+      [&shell](const std::string& file_name) { return shell->Open(file_name).ok(); }, *shell,
+      *conversation});
   if (!options.file.isEmpty()) window.SetFileNameText(options.file);
   window.show();
   int exit_status = kExitFinished;

@@ -6,6 +6,7 @@
 // connects, and callers fall back to starting the browser with the page.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -49,5 +50,8 @@ class UnansweredConversation : public BrowserConversation {
   bool Execute(const std::string& command) override;
   void Close() override;
 };
+
+// The conversation layer of the system the program runs on.
+std::unique_ptr<BrowserConversation> SystemBrowserConversation();
 
 }  // namespace zelvora

@@ -58,4 +58,6 @@ Status XdgDesktopShell::Open(const std::string& target) {
   return RunDetachedForVerdict({"xdg-open", target}, patience_);
 }
 
+std::unique_ptr<DesktopShell> SystemDesktopShell() { return std::make_unique<XdgDesktopShell>(); }
+
 }  // namespace zelvora

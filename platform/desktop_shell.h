@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "platform/desktop_entry.h"
@@ -54,5 +55,8 @@ class XdgDesktopShell : public DesktopShell {
  private:
   std::chrono::milliseconds patience_;
 };
+
+// The shell services of the system the program runs on, with the desktop's usual patience.
+std::unique_ptr<DesktopShell> SystemDesktopShell();
 
 }  // namespace zelvora

@@ -141,10 +141,10 @@ int main(int argc, char** argv) {
   }
   gui::SetUpJapaneseUi(application);
   RegistryStore store;
-  XdgDesktopShell shell;
-  UnansweredConversation conversation;
+  const std::unique_ptr<DesktopShell> shell = SystemDesktopShell();
+  const std::unique_ptr<BrowserConversation> conversation = SystemBrowserConversation();
   gui::TFormZELV window(gui::MainWindowServices{
-      store, LiveSettings(), RealFileSystem(), LogFileName(), {}, shell, conversation});
+      store, LiveSettings(), RealFileSystem(), LogFileName(), {}, *shell, *conversation});
   window.SetFileNameText(QString::fromLocal8Bit(argv[3]));
   window.show();
   QApplication::processEvents();
