@@ -6,16 +6,13 @@
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QStringList>
 #include <QTranslator>
 
 namespace zelvora::gui {
 
 QString JapaneseUiFontFamily() {
-  // Fontconfig names of the Japanese sans-serif fonts Debian ships, best match first.
-  static const QStringList kCandidates = {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"};
   const QStringList installed = QFontDatabase::families();
-  for (const QString& family : kCandidates) {
+  for (const QString& family : UiFontFamilies()) {
     if (installed.contains(family)) return family;
   }
   return QString();

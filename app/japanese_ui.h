@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QApplication;
 
@@ -19,8 +20,14 @@ inline constexpr int kUiFontHeight = 13;
 // still runs. Call once, after the QApplication is made.
 void SetUpJapaneseUi(QApplication& application);
 
-// The font family chosen by SetUpJapaneseUi: the first installed of IPA Gothic (proportional,
-// then fixed) and Noto Sans CJK JP; empty when none is installed.
+// The user-interface font families, best first. On Windows the ones Windows ships for
+// Japanese user interfaces: MS UI Gothic, then Yu Gothic UI, then Meiryo UI. Elsewhere the
+// fontconfig names of the Japanese sans-serif fonts Debian ships: IPA Gothic (proportional,
+// then fixed), then Noto Sans CJK JP.
+QStringList UiFontFamilies();
+
+// The font family chosen by SetUpJapaneseUi: the first of UiFontFamilies that is installed;
+// empty when none is.
 QString JapaneseUiFontFamily();
 
 }  // namespace zelvora::gui

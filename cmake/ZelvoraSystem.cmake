@@ -26,8 +26,11 @@ endfunction()
 
 if(WIN32)
   # Windows 10 and later; the wide-character forms of the system's calls; a program that
-  # runs without the compiler's DLLs beside it.
+  # runs without the compiler's DLLs beside it. Programs that link Qt (target property
+  # ZELVORA_SHARED_RUNTIME) share the C++ runtime DLLs that Qt's own DLLs were built with,
+  # so that one runtime serves the program and Qt alike.
   add_compile_definitions(_WIN32_WINNT=0x0A00 WINVER=0x0A00 UNICODE _UNICODE
                           WIN32_LEAN_AND_MEAN NOMINMAX _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_link_options(
+    "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:ZELVORA_SHARED_RUNTIME>>>:-static;-static-libgcc;-static-libstdc++>")
 endif()

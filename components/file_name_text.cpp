@@ -1,6 +1,7 @@
 #include "components/file_name_text.h"
 
 #include "platform/encoding.h"
+#include "platform/paths.h"
 
 namespace zelvora::gui {
 
@@ -23,7 +24,9 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 std::string FolderWithoutTrailingSlash(std::string folder) {
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  // A drive's root keeps its separator: "C:" alone means the drive's current folder.
+  const bool drive_root = folder.size() == 3 && folder[1] == ':' && IsAbsolutePath(folder);
+  if (folder.size() > 1 && IsPathSeparator(folder.back()) && !drive_root) folder.pop_back();
   return folder;
 }
 

@@ -23,8 +23,8 @@ std::string TypedName(const QString& text);
 // character.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
-// A folder as the file and folder dialogs keep it: without its trailing "/", except "/"
-// itself.
+// A folder as the file and folder dialogs keep it: without its trailing separator, except
+// a root ("/", and a drive's "C:\\" on Windows).
 std::string FolderWithoutTrailingSlash(std::string folder);
 
 }  // namespace zelvora::gui

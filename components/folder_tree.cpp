@@ -2,12 +2,13 @@
 
 #include <QByteArray>
 #include <QStyle>
+#include <algorithm>
 #include <utility>
 
 #include "components/busy_cursor.h"
 #include "components/file_name_text.h"
 #include "components/locale_order.h"
-#include "platform/removable_media.h"
+#include "platform/paths.h"
 
 namespace zelvora::gui {
 namespace {
@@ -17,13 +18,43 @@ constexpr int kNameRole = Qt::UserRole;
 // Whether a node's subfolders have been read.
 constexpr int kReadRole = Qt::UserRole + 1;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
+// `path` in the form in which this system takes two paths for the same: every separator
+// written as the system writes it, letters folded where names ignore letter case.
+std::string Comparable(std::string_view path) {
+  std::string canonical = JoinPath(path, "");
+  canonical.pop_back();
+  for (char& c : canonical) {
+    if (IsPathSeparator(c)) c = '/';
+  }
+  return FileNameKey(canonical) + '/';
 }
 
-// The path of a root with its trailing "/".
-std::string RootPrefix(const std::string& root_path) {
-  return root_path == "/" ? root_path : root_path + "/";
+// True when folder path `path` (ending with a separator) lies in folder `prefix` (ditto).
+bool FolderHolds(std::string_view prefix, std::string_view path) {
+  const std::string key = Comparable(prefix);
+  const std::string target = Comparable(path);
+  return target.compare(0, key.size(), key) == 0;
+}
+
+// A folder path with one trailing separator.
+std::string WithSeparator(std::string_view folder) { return JoinPath(folder, ""); }
+
+QIcon PlaceIcon(const QStyle& style, ShellPlace::Kind kind) {
+  switch (kind) {
+    case ShellPlace::Kind::kDesktop:
+      return style.standardIcon(QStyle::SP_DesktopIcon);
+    case ShellPlace::Kind::kUserFolder:
+      return style.standardIcon(QStyle::SP_DirIcon);
+    case ShellPlace::Kind::kRemovable:
+      return style.standardIcon(QStyle::SP_DriveFDIcon);
+    case ShellPlace::Kind::kNetwork:
+      return style.standardIcon(QStyle::SP_DriveNetIcon);
+    case ShellPlace::Kind::kCdRom:
+      return style.standardIcon(QStyle::SP_DriveCDIcon);
+    case ShellPlace::Kind::kFixed:
+      break;
+  }
+  return style.standardIcon(QStyle::SP_DriveHDIcon);
 }
 
 QTreeWidgetItem* NewNode(const std::string& name, const QString& text, const QIcon& icon) {
@@ -46,8 +77,11 @@ void MarkWhenItHasSubfolders(FileSystem& fs, QTreeWidgetItem* node, const std::s
 }  // namespace
 
 std::vector<FolderRoot> MachineFolderRoots() {
-  std::vector<FolderRoot> roots = {{"/", false}};
-  for (std::string& medium : MountedRemovableMedia()) roots.push_back({std::move(medium), true});
+  std::vector<FolderRoot> roots;
+  for (ShellPlace& place : MachineShellPlaces()) {
+    const bool slow = IsSlowPlace(place.kind);
+    roots.push_back({std::move(place.path), slow, std::move(place.label), place.kind});
+  }
   return roots;
 }
 
@@ -74,10 +108,9 @@ std::string TExpViewLite::GetPath(const QTreeWidgetItem* node) const {
     chain.push_back(step);
   }
   if (chain.empty()) return std::string();
-  std::string path = RootPrefix(NameOf(chain.back()));
+  std::string path = WithSeparator(NameOf(chain.back()));
   for (auto step = chain.rbegin() + 1; step != chain.rend(); ++step) {
-    path += NameOf(*step);
-    path += '/';
+    path = WithSeparator(path + NameOf(*step));
   }
   return path;
 }
@@ -90,18 +123,22 @@ std::string TExpViewLite::GetPathName() const {
 
 std::string TExpViewLite::GetFolderName() const {
   std::string path = GetPathName();
-  if (path.size() > 1) path.pop_back();
+  // A root keeps its separator: "/" alone, "C:\\" (without it, the drive's current folder).
+  const std::string key = Comparable(path);
+  const bool root = std::count(key.begin(), key.end(), '/') == 1;
+  if (!path.empty() && !root) path.pop_back();
   return path;
 }
 
 void TExpViewLite::Update() {
   BusyCursor busy;
   clear();
-  const QIcon fixed = style()->standardIcon(QStyle::SP_DriveHDIcon);
-  const QIcon removable = style()->standardIcon(QStyle::SP_DriveFDIcon);
   for (const FolderRoot& root : roots_()) {
-    QTreeWidgetItem* node =
-        NewNode(root.path, DisplayName(root.path), root.removable ? removable : fixed);
+    const ShellPlace::Kind kind =
+        root.removable && root.kind == ShellPlace::Kind::kFixed ? ShellPlace::Kind::kRemovable
+                                                                : root.kind;
+    const QString text = root.label.empty() ? DisplayName(root.path) : DisplayName(root.label);
+    QTreeWidgetItem* node = NewNode(root.path, text, PlaceIcon(*style(), kind));
     addTopLevelItem(node);
     if (root.removable) {
       // An empty or slow medium is not touched until the user opens it.
@@ -133,7 +170,7 @@ bool TExpViewLite::MakeSubNode(QTreeWidgetItem* node) {
   for (const qsizetype i : LocaleOrder(texts)) {
     const std::string& name = names[static_cast<size_t>(i)];
     QTreeWidgetItem* child = NewNode(name, texts[i], folder_icon);
-    MarkWhenItHasSubfolders(fs_, child, path + name + '/');
+    MarkWhenItHasSubfolders(fs_, child, WithSeparator(path + name));
     children.append(child);
   }
   node->addChildren(children);
@@ -163,8 +200,8 @@ QTreeWidgetItem* TExpViewLite::SerchRootNode(std::string_view path) const {
   size_t found_length = 0;
   for (int i = 0; i < topLevelItemCount(); ++i) {
     QTreeWidgetItem* root = topLevelItem(i);
-    const std::string prefix = RootPrefix(NameOf(root));
-    if (StartsWith(path, prefix) && prefix.size() > found_length) {
+    const std::string prefix = WithSeparator(NameOf(root));
+    if (FolderHolds(prefix, path) && prefix.size() > found_length) {
       found = root;
       found_length = prefix.size();
     }
@@ -184,16 +221,16 @@ QTreeWidgetItem* TExpViewLite::SerchChildNode(QTreeWidgetItem* node, std::string
 }
 
 void TExpViewLite::SetPathName(std::string_view path) {
-  if (!StartsWith(path, "/")) return;
-  std::string full(path);
-  if (full.back() != '/') full += '/';
+  if (!IsAbsolutePath(path)) return;
+  const std::string full = WithSeparator(path);
   QTreeWidgetItem* node = SerchRootNode(full);
   if (node == nullptr) return;
   std::string_view rest = std::string_view(full).substr(GetPath(node).size());
   while (!rest.empty()) {
-    const size_t slash = rest.find('/');
-    const std::string_view part = rest.substr(0, slash);
-    rest.remove_prefix(slash + 1);
+    size_t separator = 0;
+    while (!IsPathSeparator(rest[separator])) ++separator;
+    const std::string_view part = rest.substr(0, separator);
+    rest.remove_prefix(separator + 1);
     if (part.empty()) continue;
     ExpandNode(node);
     node = SerchChildNode(node, part);

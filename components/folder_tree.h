@@ -1,14 +1,18 @@
 // A tree of the machine's folders, read on demand: the file selection window's folder chooser.
 //
-// The roots are "/", the fixed disk, and every removable medium the desktop has mounted for
-// the user (under /media/USER and /run/media/USER). A folder's subfolders are read only when
-// its node is first expanded; each new node is probed for a single subfolder so that it shows
-// an expand mark only when it has one. Removable roots get the mark without being probed.
+// The roots are the places the system's shell shows (platform/shell_places.h): on Linux "/",
+// the fixed disk, and every removable medium the desktop has mounted for the user (under
+// /media/USER and /run/media/USER); on Windows the desktop, the user's folders and the drives
+// with their labels and kinds. A folder's subfolders are read only when its node is first
+// expanded; each new node is probed for a single subfolder so that it shows an expand mark
+// only when it has one. Removable, CD and network roots get the mark without being probed.
 // Hidden folders are nodes, files never are. Once read, a node's children stay until Update.
 //
-// Paths are written with "/" and are bytes, exactly as on disk: a folder name that is not
-// valid UTF-8 is shown readably (DisplayName) but walked to and returned unchanged. Folders
-// that cannot be read simply have no children; nothing here shows a message.
+// Paths are written with the system's separator ("/"; "\" on Windows, where "/" is taken
+// too) and are bytes, exactly as on disk: a folder name that is not valid UTF-8 is shown
+// readably (DisplayName) but walked to and returned unchanged. Where the system ignores
+// letter case in names (Windows), roots are found regardless of it. Folders that cannot be
+// read simply have no children; nothing here shows a message.
 #pragma once
 
 #include <QTreeWidget>
@@ -18,18 +22,21 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/shell_places.h"
 
 namespace zelvora::gui {
 
 // One root of the tree.
 struct FolderRoot {
-  std::string path;  // "/" or a mount point without a trailing "/"
-  bool removable = false;
+  std::string path;  // "/", a mount point without a trailing "/", a drive root "C:\"...
+  bool removable = false;  // not probed for subfolders until opened
+  std::string label;       // the text shown; empty: the path
+  ShellPlace::Kind kind = ShellPlace::Kind::kFixed;  // chooses the icon
 };
 
 using FolderRootSource = std::function<std::vector<FolderRoot>()>;
 
-// "/" (fixed), then the mounted removable media (platform/removable_media.h).
+// The machine's shell places (MachineShellPlaces), the slow kinds marked removable.
 std::vector<FolderRoot> MachineFolderRoots();
 
 class TExpViewLite : public QTreeWidget {
@@ -41,8 +48,8 @@ class TExpViewLite : public QTreeWidget {
   explicit TExpViewLite(QWidget* parent = nullptr, FileSystem& fs = RealFileSystem(),
                         FolderRootSource roots = MachineFolderRoots);
 
-  // The selected folder with a trailing "/" ("/" for the root, "/home/user/www/" below it);
-  // empty when nothing is selected.
+  // The selected folder with a trailing separator ("/" for the root, "/home/user/www/" below
+  // it; "C:\www\" on Windows); empty when nothing is selected.
   std::string GetPathName() const;
   // Walks to `path`: from the root that holds it (the longest removable root that is a
   // prefix, else "/"), each folder name in turn is looked up among the children of the
@@ -53,19 +60,20 @@ class TExpViewLite : public QTreeWidget {
   // and the nodes expanded so far stay expanded. A path that does not begin with "/" is
   // not walked at all.
   void SetPathName(std::string_view path);
-  // GetPathName without its trailing "/", except for "/" itself, which stays "/" (an empty
-  // text would read as "nothing selected"); empty when nothing is selected.
+  // GetPathName without its trailing separator, except for a root that needs it ("/", "C:\"),
+  // which keeps it (an empty text would read as "nothing selected", "C:" as the drive's
+  // current folder); empty when nothing is selected.
   std::string GetFolderName() const;
   void SetFolderName(std::string_view path) { SetPathName(path); }
 
   // The path of `node`: its root's path, then the name of each folder below it, each
-  // followed by "/".
+  // followed by the separator.
   std::string GetPath(const QTreeWidgetItem* node) const;
   // Rebuilds the roots: all nodes go, every folder is read again when next expanded.
   void Update();
 
-  // The root whose path holds `path` (which ends with "/"): the longest removable root that
-  // is a prefix of it, else "/"; null when there is none.
+  // The root whose path holds `path` (which ends with a separator): the root with the
+  // longest path that is a prefix of it; null when there is none.
   QTreeWidgetItem* SerchRootNode(std::string_view path) const;
   // Reads the subfolders of `node` if not done yet, then returns the child named `name`:
   // the exact spelling first, then the first regardless of letter case; null when none is.

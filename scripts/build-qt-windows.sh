@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Cross-builds the parts of Qt 6.4.2 that Zelvora's window needs for 64-bit Windows (Core,
-# Gui, Widgets, Svg, the windows platform plugin, the Windows styles, the SVG icon and image
-# plugins) from Debian's source packages, with the repository's MinGW-w64 toolchain, and
-# installs them into a cache outside the tree:
+# Gui, Widgets, the windows platform plugin, the Windows style) from Debian's source package
+# qt6-base, with the repository's MinGW-w64 toolchain, and installs them into a cache outside
+# the tree:
 #   ${XDG_CACHE_HOME:-~/.cache}/zelvora/qt-6.4.2-mingw-<compiler>
 # The folder's name carries the Qt version and the compiler (e.g. gcc12-posix), so builds made
 # with the same toolchain reuse it and another compiler gets a folder of its own. When that
 # folder is complete the script only says so. Debian has no Qt for MinGW, but its host tools
 # (moc, rcc, uic from qt6-base-dev-tools) are the same version and serve the cross build.
 #
+# Qt Svg is not built: Debian's mirror serves the description (.dsc) of the source package
+# qt6-svg but not its source tarballs (404), so it cannot be fetched. The window does not need
+# it: a Windows build takes the program's icon from PNG files rendered from the SVG on Linux
+# (resources/windows/icons, scripts/make-windows-icon.sh).
+#
 #   scripts/build-qt-windows.sh [-j JOBS] [--keep-work]
 #     -j JOBS      parallel compile jobs (default: the number of cores)
 #     --keep-work  keep the sources and build folders after a complete install
+#   scripts/build-qt-windows.sh --print-toolchain
+#     prints the CMake toolchain file of the built Qt (nothing when it is not built) and
+#     builds nothing
 #
 # The sources and build folders live in ZELVORA_QT_WORK (default: the cache folder's name with
 # "-work" appended). A run that stopped resumes there: a fetched source is not fetched again
@@ -25,14 +33,33 @@ qt_version=6.4.2
 triplet=x86_64-w64-mingw32
 jobs=$(nproc)
 keep_work=0
+print_toolchain=0
 while [ $# -gt 0 ]; do
   case "$1" in
     -j) jobs=$2; shift 2 ;;
     -j*) jobs=${1#-j}; shift ;;
     --keep-work) keep_work=1; shift ;;
-    *) echo "usage: $0 [-j JOBS] [--keep-work]" >&2; exit 2 ;;
+    --print-toolchain) print_toolchain=1; shift ;;
+    *) echo "usage: $0 [-j JOBS] [--keep-work] | --print-toolchain" >&2; exit 2 ;;
   esac
 done
+
+# The cache folder for the compiler installed here ("12-posix" for Debian 12's MinGW g++
+# with posix threads); empty when that compiler is missing.
+cache_folder() {
+  local version
+  version=$("$triplet-g++-posix" -dumpfullversion 2>/dev/null) || return 0
+  echo "${XDG_CACHE_HOME:-$HOME/.cache}/zelvora/qt-$qt_version-mingw-gcc$version"
+}
+
+if [ "$print_toolchain" -eq 1 ]; then
+  folder=$(cache_folder)
+  if [ -n "$folder" ] && [ -f "$folder/zelvora-qtbase-installed" ] &&
+    [ -f "$folder/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
+    echo "$folder/lib/cmake/Qt6/qt.toolchain.cmake"
+  fi
+  exit 0
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -73,10 +100,8 @@ if [ "${host_version%%+*}" != "$qt_version" ]; then
   exit 1
 fi
 
-# The toolchain key: the compiler's own version string ("12-posix" for Debian 12's MinGW g++
-# with posix threads).
 compiler_version=$("$triplet-g++-posix" -dumpfullversion)
-prefix="${XDG_CACHE_HOME:-$HOME/.cache}/zelvora/qt-$qt_version-mingw-gcc$compiler_version"
+prefix=$(cache_folder)
 work=${ZELVORA_QT_WORK:-$prefix-work}
 complete_mark="$prefix/zelvora-qt-complete"
 
@@ -194,15 +219,8 @@ install_module qtbase qt6-base \
   -DFEATURE_xml=OFF \
   -DFEATURE_tabletevent=OFF
 
-# The Svg module and its icon engine and image format plugins, against the Qt just installed.
-install_module qtsvg qt6-svg \
-  -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR="$host_cmake_dir" \
-  -DQT_BUILD_EXAMPLES=OFF \
-  -DQT_BUILD_TESTS=OFF
+echo "Qt Svg is skipped: Debian's mirror does not serve the source tarballs of qt6-svg, and" \
+  "the window takes its icon from PNG files on Windows."
 
 printf 'Qt %s for Windows (%s, g++ %s) complete on %s; this run took %s\n' "$qt_version" \
   "$triplet" "$compiler_version" "$(date -u +%Y-%m-%dT%H:%MZ)" \

@@ -39,8 +39,9 @@ packages=(
 if $windows; then
   packages+=(
     # the MinGW-w64 cross compiler with posix threads, GoogleTest's sources to build for it,
-    # wine to run what it builds, and the locales that give wine a Japanese user
-    g++-mingw-w64-x86-64-posix googletest wine wine64 locales
+    # wine to run what it builds, and the locales that give wine a Japanese user; NSIS for the
+    # installer of the window
+    g++-mingw-w64-x86-64-posix googletest wine wine64 locales nsis
   )
 fi
 

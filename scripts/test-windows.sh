@@ -1,37 +1,35 @@
 #!/usr/bin/env bash
-# Cross-builds every test that needs no Qt for Windows (GoogleTest built from Debian's sources
-# with the same toolchain) and runs them under wine, as a Japanese user (LANG=ja_JP.UTF-8, so
-# the ANSI code page is 932) in a private wine prefix made afresh in build-windows/wine: its
-# registry, user folders and time zone are the tests' alone. The tests that run
-# zelvora-stamp.exe run it under the same wine. No display is needed. Then, as a user would:
-# zelvora-stamp.exe needs no DLL beside it, the zip holds what it should, the example site
-# stamped under wine is byte for byte what the Linux program makes of it, a console shows its
-# Japanese texts and takes answers, and saved settings are in wine's registry.
+# Cross-builds the tests for Windows (GoogleTest built from Debian's sources with the same
+# toolchain) and runs them under wine, as a Japanese user (LANG=ja_JP.UTF-8, so the ANSI code
+# page is 932) in a private wine prefix made afresh in build-windows/wine: its registry, user
+# folders and time zone are the tests' alone. The tests that run zelvora-stamp.exe run it under
+# the same wine. Then, as a user would: zelvora-stamp.exe needs no DLL beside it, the zip holds
+# what it should, the example site stamped under wine is byte for byte what the Linux program
+# makes of it, a console shows its Japanese texts and takes answers, and saved settings are in
+# wine's registry.
+#
+# When Qt for Windows is built (scripts/build-qt-windows.sh), the window's tests too: the GUI
+# test suites on Qt's offscreen platform, and tests/windows/installed_window.sh, which installs
+# the installer silently, stamps the example site from the installed window on a virtual
+# display (Xvfb) and uninstalls. Without that Qt it says that it skipped them.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
 
 ./scripts/build-windows.sh
-cmake --build build-windows -j "$(nproc)" --target zelvora_tests
+window=false
+[ -n "$(./scripts/build-qt-windows.sh --print-toolchain)" ] && window=true
+test_targets=(--target zelvora_tests)
+$window && test_targets+=(--target zelvora_gui_tests)
+cmake --build build-windows -j "$(nproc)" "${test_targets[@]}"
 
-export WINEPREFIX="$PWD/build-windows/wine"
-export WINEARCH=win64
-# Quiet, and without the .NET and HTML engines that a new prefix would otherwise offer to fetch.
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8
-unset LC_ALL LC_CTYPE LC_MESSAGES DISPLAY WAYLAND_DISPLAY
-unset ZELVORA_REGISTRY ZELVORA_PROGRAM_DIR
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
+# shellcheck source=lib/wine-prefix.sh
+. scripts/lib/wine-prefix.sh
+unset DISPLAY WAYLAND_DISPLAY ZELVORA_REGISTRY ZELVORA_PROGRAM_DIR
 booted=$(date +%s)
-# One wine server for the whole run, kept alive between the test programs: each of them then
-# starts in a fraction of a second instead of bringing wine up anew.
-wineserver -k 2>/dev/null || true
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wineboot --init >/dev/null 2>&1
+zelvora_new_wine_prefix "$PWD/build-windows/wine"
+trap zelvora_stop_wine EXIT
 echo "wine prefix ready in $(($(date +%s) - booted)) s"
 ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
 
@@ -51,7 +49,7 @@ done
 # same bytes in every page, backup and folder (file times are copied with the site).
 ./scripts/build.sh zelvora-stamp >/dev/null
 world=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$world"' EXIT
+trap 'zelvora_stop_wine; rm -rf "$world"' EXIT
 cp -a examples/site "$world/linux"
 cp -a examples/site "$world/windows"
 mkdir -p "$world/program"
@@ -82,4 +80,19 @@ wine build-windows/zelvora-stamp.exe --save-settings --set MaxLog=600 >/dev/null
 wine reg query 'HKCU\Software\MORVID\Zelvora\Preference' /v MaxLog | tr -d '\r' | grep -q 'REG_DWORD.*0x258' ||
   { echo "MaxLog=600 is not in wine's registry" >&2; exit 1; }
 echo "saved settings are in the registry: HKEY_CURRENT_USER\Software\MORVID\Zelvora\Preference"
+
+if $window; then
+  # The zip carries the window and what it loads; the program itself needs no console.
+  for file in zelvora.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
+    styles/qwindowsvistastyle.dll translations/qtbase_ja.qm libstdc++-6.dll; do
+    echo "$listing" | grep -q "/$file\$" || { echo "$zip lacks $file" >&2; exit 1; }
+  done
+  x86_64-w64-mingw32-objdump -p build-windows/zelvora.exe | grep -q 'Subsystem.*0002' ||
+    { echo "zelvora.exe is not a GUI program (it would open a console)" >&2; exit 1; }
+  tests/windows/installed_window.sh "$world"
+else
+  echo "SKIPPED: the window's tests under wine (GUI test suites, installer, window on a virtual" \
+    "display): Qt for Windows is not built here. scripts/build-qt-windows.sh builds it once" \
+    "(about an hour and a half); then run this script again."
+fi
 echo "scripts/test-windows.sh: passed in $(($(date +%s) - started)) s"

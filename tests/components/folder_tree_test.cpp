@@ -164,6 +164,27 @@ TEST_F(FolderTreeTest, UnreadableFoldersGetNoChildrenAndNoMessage) {
   EXPECT_TRUE(script.shown.empty());
 }
 
+TEST_F(FolderTreeTest, RootsShowTheShellsLabelsAndAreStillWalkedByTheirPaths) {
+  TExpViewLite tree(nullptr, fs_, [this] {
+    return std::vector<FolderRoot>{
+        {site_, false, "ローカル ディスク (C:)", ShellPlace::Kind::kFixed},
+        {media_, true, "リムーバブル ディスク (E:)", ShellPlace::Kind::kRemovable},
+        {dir_ / "net", true, "www (\\\\nas) (Z:)", ShellPlace::Kind::kNetwork}};
+  });
+  ASSERT_EQ(tree.topLevelItemCount(), 3);
+  EXPECT_EQ(tree.topLevelItem(0)->text(0), QString("ローカル ディスク (C:)"));
+  EXPECT_EQ(tree.topLevelItem(1)->text(0), QString("リムーバブル ディスク (E:)"));
+  EXPECT_EQ(tree.topLevelItem(2)->text(0), QString("www (\\\\nas) (Z:)"));
+  // A network drive, like a removable one, is not read before it is opened.
+  EXPECT_EQ(Calls(FsOp::kHasSubfolder, dir_ / "net/"), 0);
+  EXPECT_EQ(tree.topLevelItem(2)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+  tree.SetPathName(site_ + "/Alpha/deep");
+  EXPECT_EQ(tree.GetPathName(), site_ + "/Alpha/deep/");
+  tree.SetPathName(site_);
+  EXPECT_EQ(tree.GetFolderName(), site_);
+}
+
 TEST(FolderTreeRootTest, TheDiskRootReadsAsASlashBothAsPathAndAsFolder) {
   TExpViewLite tree(nullptr, RealFileSystem(), [] {
     return std::vector<FolderRoot>{{"/", false}};

@@ -10,6 +10,7 @@
 
 #include "app/japanese_ui.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -33,7 +34,10 @@ int main(int argc, char** argv) {
   const int helper_status = zelvora::testing::RunHelperIfRequested(argc, argv);
   if (helper_status >= 0) return helper_status;
   ::testing::InitGoogleTest(&argc, argv);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Set inside the process: wine does not hand QT_* variables of the Linux side on.
+  if (!zelvora::testing::GetEnvironment("QT_QPA_PLATFORM")) {
+    zelvora::testing::PutEnvironment("QT_QPA_PLATFORM", "offscreen");
+  }
   zelvora::testing::TempDir world("world");
   zelvora::testing::EnterPrivateWorld(world, "C.UTF-8");
   qt_handler = qInstallMessageHandler(QuietMessageHandler);
