@@ -35,6 +35,10 @@
 #   windows (only when asked for) the same first stamp of the 10,000-page site by
 #           zelvora-stamp.exe under wine against the Linux program, side by side, and
 #           whether both wrote the same bytes                                  no goal
+#   windows-gui (only when asked for) the start of the window: zelvora.exe under wine
+#           against the Linux zelvora, each on Qt's offscreen platform stamping a one-page
+#           site unattended (--run: Qt and the window up, the run, the settings saved, the
+#           end), alternating, median of five                                  no goal
 #
 # Both sides of a comparison work in the same folder on the same disk. Before every measured
 # side, pending writes are flushed (sync) and the side's input files are read once, so both
@@ -52,8 +56,9 @@ usage: bench/run_benchmarks.sh [options]
   --quick          smaller sites and fewer rounds (a few minutes)
   --only LIST      run only these comma-separated parts:
                    first,second,scale,memory,chain,crash,faults,scan,gui,dialogs,
-                   syscalls,ratios,startup,bigfolder,git; and windows, which is
-                   not among the default parts (it needs scripts/build-windows.sh)
+                   syscalls,ratios,startup,bigfolder,git; and windows and
+                   windows-gui, which are not among the default parts (they need
+                   scripts/build-windows.sh, windows-gui also Qt for Windows)
   --work DIR       folder for the generated sites (default: build-bench/work)
   --cold           drop the page cache before each measured side instead of warming it
   --repeat N       measure each side of "first" and "second" N times, keep the median (default 3)
@@ -109,7 +114,7 @@ if [ "$do_build" -eq 1 ]; then
   "$repo/scripts/setup-debian.sh"
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=OFF >/dev/null
   gui_target=()
-  if wants gui; then gui_target=(zelvora); fi
+  if wants gui || wants windows-gui; then gui_target=(zelvora); fi
   cmake --build "$build" -j "$(nproc)" --target zelvora-stamp zelvora-site-generator \
     zelvora-measure zelvora-crash-test zelvora-scan-benchmark zelvora_fault_calls \
     zelvora-preload-exec "${gui_target[@]}" >/dev/null
@@ -739,6 +744,49 @@ if wants windows; then
       >"$work/logs/windows-summary"
   )
   summary+=("$(cat "$work/logs/windows-summary")")
+fi
+
+# --- the window under wine ------------------------------------------------------------------
+
+if wants windows-gui; then
+  exe="$repo/build-windows/zelvora.exe"
+  [ -f "$exe" ] || "$repo/scripts/build-windows.sh" >/dev/null
+  [ -f "$exe" ] || { echo "windows-gui: no zelvora.exe (Qt for Windows is not built)" >&2; exit 1; }
+  page_dir="$work/window-start"
+  mkdir -p "$page_dir"
+  printf '<p><!--#ZELV#--></p>\r\n' >"$page_dir/index.htm"
+  (
+    # shellcheck source=../scripts/lib/wine-prefix.sh
+    . "$repo/scripts/lib/wine-prefix.sh"
+    zelvora_new_wine_prefix "$work/wine-gui"
+    trap zelvora_stop_wine EXIT
+    # The first start of a program in a new prefix sets wine up; it is not counted.
+    wine "$exe" -platform offscreen --run "Z:$page_dir/index.htm" >/dev/null 2>&1 || true
+    linux_walls=() wine_walls=()
+    for ((r = 1; r <= 5; r++)); do
+      sides=(linux wine)
+      [ $((r % 2)) -eq 0 ] && sides=(wine linux)
+      for side in "${sides[@]}"; do
+        if [ "$side" = linux ]; then
+          measure "window-linux-$r" env QT_QPA_PLATFORM=offscreen "$build/zelvora" --run \
+            "$page_dir/index.htm" >/dev/null 2>&1
+          linux_walls+=("$(field "window-linux-$r" wall_s)")
+        else
+          measure "window-wine-$r" env ZELVORA_REGISTRY="Z:$ZELVORA_REGISTRY" \
+            ZELVORA_PROGRAM_DIR="Z:$ZELVORA_PROGRAM_DIR" wine "$exe" -platform offscreen --run \
+            "Z:$page_dir/index.htm" >/dev/null 2>&1
+          wine_walls+=("$(field "window-wine-$r" wall_s)")
+        fi
+      done
+    done
+    echo "start of the window with a one-page run: Linux ${linux_walls[*]} s, under wine" \
+      "${wine_walls[*]} s"
+    linux_wall=$(median "${linux_walls[@]}") wine_wall=$(median "${wine_walls[@]}")
+    printf '%-44s %14s   goal %-10s %s\n' "window start and one-page run: wine / Linux" \
+      "$(calc "$wine_wall / $linux_wall")" "none" "$wine_wall s against $linux_wall s" \
+      >"$work/logs/windows-gui-summary"
+  )
+  summary+=("$(cat "$work/logs/windows-gui-summary")")
 fi
 
 echo

@@ -20,7 +20,9 @@ constexpr int kReadRole = Qt::UserRole + 1;
 
 // `path` in the form in which this system takes two paths for the same: every separator
 // written as the system writes it, letters folded where names ignore letter case.
+// An empty path stays empty.
 std::string Comparable(std::string_view path) {
+  if (path.empty()) return std::string();
   std::string canonical = JoinPath(path, "");
   canonical.pop_back();
   for (char& c : canonical) {
@@ -123,10 +125,11 @@ std::string TExpViewLite::GetPathName() const {
 
 std::string TExpViewLite::GetFolderName() const {
   std::string path = GetPathName();
+  if (path.empty()) return path;
   // A root keeps its separator: "/" alone, "C:\\" (without it, the drive's current folder).
   const std::string key = Comparable(path);
   const bool root = std::count(key.begin(), key.end(), '/') == 1;
-  if (!path.empty() && !root) path.pop_back();
+  if (!root) path.pop_back();
   return path;
 }
 

@@ -8,10 +8,42 @@
 # with openbox), where the window manager stacks the windows as a user sees them. The file selection dialog is shown a small made-up disk ("/" with a
 # user's home holding the site), so that the picture does not depend on the machine it is
 # taken on; the about dialog comes with it.
+#
+# --windows renders the main window, the progress window during a run and the settings
+# dialog of the Windows program instead, under wine with Qt's `windows` platform and the
+# Windows style, to docs/screenshots/windows-*.png (needs Qt for Windows:
+# scripts/build-qt-windows.sh).
+#   scripts/screenshots.sh [--windows]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 out="$repo/docs/screenshots"
+
+if [ "${1:-}" = --windows ]; then
+  ./scripts/build-windows.sh >/dev/null
+  cmake --build build-windows -j "$(nproc)" --target zelvora-screenshots >/dev/null
+  work=$(mktemp -d "${TMPDIR:-/tmp}/zelvora.XXXXXX")
+  # shellcheck source=lib/wine-prefix.sh
+  . scripts/lib/wine-prefix.sh
+  unset DISPLAY WAYLAND_DISPLAY
+  zelvora_new_wine_prefix "$work/wine"
+  trap 'zelvora_stop_wine; rm -rf "$work"' EXIT
+  mkdir -p "$work/disk/program"
+  # The site lies on a drive D: of its own, so that the pictures show D:\www\index.htm
+  # whatever folder this run works in.
+  ln -s "$work/disk" "$WINEPREFIX/dosdevices/d:"
+  export ZELVORA_REGISTRY='D:\program\registry.reg' ZELVORA_PROGRAM_DIR='D:\program'
+  for scene in main-window progress-dialog settings-date; do
+    rm -rf "$work/disk/www" "$work/disk/program/registry.reg"
+    cp -R examples/site "$work/disk/www"
+    rm "$work/disk/www/diary/2024-05.htm"
+    TZ=JST-9 wine build-windows/tools/zelvora-screenshots.exe -platform windows "$scene" \
+      "Z:$out/windows-$scene.png" 'D:\www\index.htm' >/dev/null 2>&1
+    [ -s "$out/windows-$scene.png" ] || { echo "no picture of $scene" >&2; exit 1; }
+    echo "docs/screenshots/windows-$scene.png"
+  done
+  exit 0
+fi
 
 ./scripts/build.sh zelvora-screenshots zelvora-dialog-screenshots >/dev/null
 mkdir -p "$out"

@@ -98,26 +98,6 @@ TEST(MainWindowCommandsTest, ChoosingAFileFillsTheFileBoxAndEnterThenStampsIt) {
   EXPECT_EQ(*world.store.ReadString(kExitStateKey, "FileSelFolder"), world.dir / "site");
 }
 
-TEST(MainWindowCommandsTest, AFileChosenUnderANameThatIsNotUtf8IsStampedUnderThatName) {
-  GuiWorld world;
-  const std::string page = world.Page("\x93\xfa\x96\x7b.htm", kMarkedPage);  // Shift_JIS
-  StoreEarlierSession(world, world.dir.path());
-  auto window = world.MakeWindow();
-  window->show();
-  MessageBoxScript boxes;
-  In<QPushButton>(*window, "ButtonBrowse")->click();
-  auto* dialog = ShownWindow<TFormFileSel>();
-  ASSERT_NE(dialog, nullptr);
-  auto* files = In<QListWidget>(*dialog, "LBoxFiles");
-  ASSERT_EQ(files->count(), 1);
-  ConfirmFileName(*dialog, files->item(0)->text());
-  EXPECT_EQ(FileBoxText(*window), QString::fromStdString(world.dir / "日本.htm"));
-  window->MItemGoClick();
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, QString("終了しました。"));
-  EXPECT_NE(ReadBytes(page).find("($BEGIN)"), std::string::npos);
-}
-
 TEST(MainWindowCommandsTest, AboutShowsTheNameAndVersionInTheStatusLineEveryTime) {
   GuiWorld world;
   StoreEarlierSession(world, world.dir.path());
