@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "app/japanese_ui.h"
@@ -114,11 +115,12 @@ void StartUnattendedRun(TFormZELV& window, const Options& options, int& exit_sta
 
 // The window and its message loop until the window closes: the exit status.
 int RunMainWindow(const Options& options) {
-  RegistryStore store;
+  // The registry on Windows (unless ZELVORA_REGISTRY names a file), the file store elsewhere.
+  const std::unique_ptr<RegistryStore> store = OpenUserSettingsStore(/*read_only=*/false);
   const std::unique_ptr<DesktopShell> shell = SystemDesktopShell();
   const std::unique_ptr<BrowserConversation> conversation = SystemBrowserConversation();
   TFormZELV window(MainWindowServices{
-      store, LiveSettings(), RealFileSystem(), LogFileName(),
+      *store, LiveSettings(), RealFileSystem(), LogFileName(),
       [&shell](const std::string& file_name) { return shell->Open(file_name).ok(); }, *shell,
       *conversation});
   if (!options.file.isEmpty()) window.SetFileNameText(options.file);

@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <string>
 
 #include "components/gauge.h"
 #include "components/window_message.h"
+#include "platform/paths.h"
 
 namespace zelvora::gui {
 namespace {
@@ -66,7 +68,9 @@ void TFormProgress::SetCurFName(const QString& name) {
 
 void TFormProgress::HandleMessage(unsigned message) {
   if (message == kMessageCurrentFileChanged) {
-    LabelCurFName->setText(cur_fname_.mid(cur_fname_.lastIndexOf(QLatin1Char('/')) + 1));
+    // The name without its folder, whichever separator the system writes ("\\" on Windows).
+    const std::string path = cur_fname_.toStdString();
+    LabelCurFName->setText(QString::fromStdString(std::string(NamePart(path))));
     RefreshGauges();
   } else if (message == kMessageRefreshGauges) {
     RefreshGauges();

@@ -17,6 +17,8 @@
 #   tests/windows/installed_window.sh WORK   (WORK/linux: the example site stamped on Linux)
 set -euo pipefail
 work=$1
+# shellcheck source=../../scripts/lib/wine-prefix.sh
+. scripts/lib/wine-prefix.sh
 setup=$(ls build-windows/zelvora-*-setup.exe)
 fail() {
   echo "installed window: $*" >&2
@@ -44,7 +46,7 @@ echo "installed for all users: $program, Start-menu entry $(basename "$shortcut"
 # 2. The installed window stamps the example site.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" ${window_manager:-} 2>/dev/null; zelvora_stop_wine; rm -rf "$work"' EXIT
+trap 'kill "$xvfb" ${window_manager:-} 2>/dev/null; zelvora_stop_wine' EXIT
 for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n 1 "$work/display")"
 openbox --sm-disable >/dev/null 2>&1 &

@@ -1,3 +1,5 @@
+// The file dialog over a POSIX file system, whose names are bytes (one of the fixture's pages
+// has a Shift_JIS name) and whose home is $HOME.
 #include "components/file_selection.h"
 
 #include <gtest/gtest.h>
