@@ -137,9 +137,9 @@ void TExpViewLite::Update() {
   BusyCursor busy;
   clear();
   for (const FolderRoot& root : roots_()) {
-    const ShellPlace::Kind kind =
-        root.removable && root.kind == ShellPlace::Kind::kFixed ? ShellPlace::Kind::kRemovable
-                                                                : root.kind;
+    const ShellPlace::Kind kind = root.removable && root.kind == ShellPlace::Kind::kFixed
+                                      ? ShellPlace::Kind::kRemovable
+                                      : root.kind;
     const QString text = root.label.empty() ? DisplayName(root.path) : DisplayName(root.label);
     QTreeWidgetItem* node = NewNode(root.path, text, PlaceIcon(*style(), kind));
     addTopLevelItem(node);

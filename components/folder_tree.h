@@ -28,7 +28,7 @@ namespace zelvora::gui {
 
 // One root of the tree.
 struct FolderRoot {
-  std::string path;  // "/", a mount point without a trailing "/", a drive root "C:\"...
+  std::string path;        // "/", a mount point without a trailing "/", a drive root "C:\"...
   bool removable = false;  // not probed for subfolders until opened
   std::string label = {};  // the text shown; empty: the path
   ShellPlace::Kind kind = ShellPlace::Kind::kFixed;  // chooses the icon

@@ -12,7 +12,8 @@ namespace zelvora {
 struct ShellPlace {
   enum class Kind { kDesktop, kUserFolder, kFixed, kRemovable, kNetwork, kCdRom };
 
-  std::string path;   // the folder, UTF-8 ("/", "/media/hanako/USB", "C:\\", "C:\\Users\\x\\Desktop")
+  std::string
+      path;  // the folder, UTF-8 ("/", "/media/hanako/USB", "C:\\", "C:\\Users\\x\\Desktop")
   std::string label;  // the text to show; empty: show the path
   Kind kind = Kind::kFixed;
 };

@@ -22,7 +22,8 @@ void AddKnownFolder(std::vector<ShellPlace>& places, const KNOWNFOLDERID& id,
   const bool found = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path) == S_OK;
   const std::wstring wide = found ? std::wstring(path) : std::wstring();
   CoTaskMemFree(path);
-  const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+  const DWORD attributes =
+      wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
   SHFILEINFOW info{};
   std::string label;
@@ -83,8 +84,8 @@ std::vector<ShellPlace> MachineShellPlaces() {
     const UINT type = GetDriveTypeW(root);
     if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) continue;
     const ShellPlace::Kind kind = DriveKind(type);
-    places.push_back({std::string{letter, ':', '\\'}, DriveLabel(kind, letter, DriveName(kind, root)),
-                      kind});
+    places.push_back(
+        {std::string{letter, ':', '\\'}, DriveLabel(kind, letter, DriveName(kind, root)), kind});
   }
   SetErrorMode(previous_mode);
   return places;

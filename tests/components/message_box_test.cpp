@@ -4,11 +4,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QFontDatabase>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>

@@ -28,6 +28,14 @@ fail() {
 unix_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 # Runs an installer or uninstaller silently and waits for it.
 quietly() { timeout 300 wine "$@" >/dev/null 2>&1 || fail "$* ended with $?"; }
+# Waits until FILE no longer exists.
+wait_until_gone() {
+  for _ in $(seq 1200); do
+    [ -e "$1" ] || return 0
+    sleep 0.1
+  done
+  fail "$1 is still there"
+}
 
 # 1. Installing for all users.
 quietly "$setup" /S /AllUsers
@@ -86,12 +94,15 @@ wine reg query 'HKCU\Software\MORVID\Zelvora\ExitState\HistWriteFName' 2>/dev/nu
 echo "the installed window stamped the example site ($(find "$work/window" -name '*.htm' | wc -l)" \
   "pages, as on Linux) and saved its history in HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora"
 
-# 3. Uninstalling: the quiet command as registered, waiting for it (_?= keeps the uninstaller
-# from copying itself away first).
+# 3. Uninstalling with the quiet command as registered. The uninstaller copies itself to the
+# temporary folder and goes on from there; it is done when its own file is gone. (Its
+# "_?=FOLDER" option, which would make it wait, takes no quotes, and wine quotes an argument
+# with a blank.)
 uninstaller=${uninstall#\"}
 uninstaller=${uninstaller%%\"*}
 read -r -a uninstall_options <<<"${uninstall#*\" }"
-quietly "$uninstaller" "${uninstall_options[@]}" '_?=C:\Program Files\Zelvora'
+quietly "$uninstaller" "${uninstall_options[@]}"
+wait_until_gone "$program/uninstall.exe"
 [ ! -e "$program/zelvora.exe" ] && [ ! -e "$program/platforms" ] || fail "the program is still there"
 [ -z "$(find "$WINEPREFIX/drive_c" -name 'ゼルヴォラ.lnk')" ] || fail "the Start-menu entry is still there"
 [ -f "$program/Zelvora.log" ] || fail "uninstalling removed the log"
@@ -103,6 +114,7 @@ echo "uninstalled: the program and its Start-menu entry are gone, the settings a
 quietly "$setup" /S /CurrentUser
 user_program=$(unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Programs\\Zelvora")
 [ -f "$user_program/zelvora.exe" ] || fail "a per-user install is not in %LOCALAPPDATA%\\Programs\\Zelvora"
-quietly "$user_program/uninstall.exe" /S /CurrentUser "_?=$(wine winepath -w "$user_program" 2>/dev/null | tr -d '\r')"
+quietly "$user_program/uninstall.exe" /S /CurrentUser
+wait_until_gone "$user_program/uninstall.exe"
 [ ! -e "$user_program/zelvora.exe" ] || fail "the per-user uninstall left the program"
 echo "installed and uninstalled for the current user only: %LOCALAPPDATA%\\Programs\\Zelvora"
