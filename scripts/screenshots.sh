@@ -10,8 +10,8 @@
 # taken on; the about dialog comes with it.
 #
 # --windows renders the main window, the progress window during a run and the settings
-# dialog of the Windows program instead, under wine with Qt's `windows` platform and the
-# Windows style, to docs/screenshots/windows-*.png (needs Qt for Windows:
+# dialog of the Windows program instead, under wine on a virtual display with Qt's `windows`
+# platform and the Windows style, to docs/screenshots/windows-*.png (needs Qt for Windows:
 # scripts/build-qt-windows.sh).
 #   scripts/screenshots.sh [--windows]
 set -euo pipefail
@@ -25,9 +25,14 @@ if [ "${1:-}" = --windows ]; then
   work=$(mktemp -d "${TMPDIR:-/tmp}/zelvora.XXXXXX")
   # shellcheck source=lib/wine-prefix.sh
   . scripts/lib/wine-prefix.sh
-  unset DISPLAY WAYLAND_DISPLAY
+  unset WAYLAND_DISPLAY
   zelvora_new_wine_prefix "$work/wine"
-  trap 'zelvora_stop_wine; rm -rf "$work"' EXIT
+  # A virtual display of its own: during a run the windows must become active as on a desktop.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'zelvora_stop_wine; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+  for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$work/display")"
   mkdir -p "$work/disk/program"
   # The site lies on a drive D: of its own, so that the pictures show D:\www\index.htm
   # whatever folder this run works in.

@@ -10,7 +10,7 @@
 #     stamps them, and the window's history is in wine's registry
 #     (HKEY_CURRENT_USER\Software\MORVID\Zelvora);
 #  3. the uninstaller (its registered quiet command) removes the program, its DLLs and the
-#     Start-menu entry, and leaves the settings and the log the program wrote beside itself;
+#     Start-menu entry, and leaves the settings and the log;
 #  4. for the current user only (/CurrentUser, no administrator rights) the installer installs
 #     into %LOCALAPPDATA%\Programs\Zelvora, and the uninstaller removes it from there.
 # Run from the repository's top folder by scripts/test-windows.sh:
@@ -90,7 +90,12 @@ kill -0 "$zelvora" 2>/dev/null && fail "zelvora.exe did not end after Alt+F4"
 diff -r "$work/linux" "$work/window" || fail "the window stamped the site otherwise than Linux"
 wine reg query 'HKCU\Software\MORVID\Zelvora\ExitState\HistWriteFName' 2>/dev/null |
   tr -d '\r' | grep -q 'index.htm' || fail "the window's history is not in wine's registry"
-[ -f "$program/Zelvora.log" ] || fail "the run left no log beside the program"
+# The log lies beside the program where that folder may be written (under wine, which runs
+# as an administrator, it may), otherwise in %LOCALAPPDATA%\Zelvora.
+local_app_data=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+log="$program/Zelvora.log"
+[ -f "$log" ] || log="$(unix_path "$local_app_data")/Zelvora/Zelvora.log"
+[ -f "$log" ] || fail "the run left no log"
 echo "the installed window stamped the example site ($(find "$work/window" -name '*.htm' | wc -l)" \
   "pages, as on Linux) and saved its history in HKEY_CURRENT_USER\\Software\\MORVID\\Zelvora"
 
@@ -105,14 +110,14 @@ quietly "$uninstaller" "${uninstall_options[@]}"
 wait_until_gone "$program/uninstall.exe"
 [ ! -e "$program/zelvora.exe" ] && [ ! -e "$program/platforms" ] || fail "the program is still there"
 [ -z "$(find "$WINEPREFIX/drive_c" -name 'ゼルヴォラ.lnk')" ] || fail "the Start-menu entry is still there"
-[ -f "$program/Zelvora.log" ] || fail "uninstalling removed the log"
+[ -f "$log" ] || fail "uninstalling removed the log"
 wine reg query 'HKCU\Software\MORVID\Zelvora\ExitState\HistWriteFName' >/dev/null 2>&1 ||
   fail "uninstalling removed the settings"
 echo "uninstalled: the program and its Start-menu entry are gone, the settings and the log stay"
 
 # 4. For the current user only.
 quietly "$setup" /S /CurrentUser
-user_program=$(unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Programs\\Zelvora")
+user_program=$(unix_path "$local_app_data\\Programs\\Zelvora")
 [ -f "$user_program/zelvora.exe" ] || fail "a per-user install is not in %LOCALAPPDATA%\\Programs\\Zelvora"
 quietly "$user_program/uninstall.exe" /S /CurrentUser
 wait_until_gone "$user_program/uninstall.exe"
