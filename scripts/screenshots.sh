@@ -33,6 +33,9 @@ if [ "${1:-}" = --windows ]; then
   trap 'zelvora_stop_wine; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
   for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$work/display")"
+  # wine's desktop process binds to the display of a server's first program: a new server.
+  zelvora_stop_wine
+  wineserver -p
   mkdir -p "$work/disk/program"
   # The site lies on a drive D: of its own, so that the pictures show D:\www\index.htm
   # whatever folder this run works in.

@@ -37,6 +37,22 @@ wait_until_gone() {
   fail "$1 is still there"
 }
 
+# Everything runs on a virtual display: wine's desktop process binds to the display of the
+# first program of a wine server, so the server is started anew once the display is up.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" ${window_manager:-} 2>/dev/null; zelvora_stop_wine' EXIT
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+window_manager=$!
+for _ in $(seq 600); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+zelvora_stop_wine
+wineserver -p
+
 # 1. Installing for all users.
 quietly "$setup" /S /AllUsers
 program=$(unix_path 'C:\Program Files\Zelvora')
@@ -52,17 +68,6 @@ uninstall=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Unins
 echo "installed for all users: $program, Start-menu entry $(basename "$shortcut")"
 
 # 2. The installed window stamps the example site.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" ${window_manager:-} 2>/dev/null; zelvora_stop_wine' EXIT
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-window_manager=$!
-for _ in $(seq 600); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
 cp -a examples/site "$work/window"
 TZ=JST-9 wine "$program/zelvora.exe" "Z:$work/window/index.htm" >/dev/null 2>&1 &
 zelvora=$!
