@@ -28,11 +28,10 @@ if [ "${1:-}" = --windows ]; then
   unset WAYLAND_DISPLAY
   zelvora_new_wine_prefix "$work/wine"
   # A virtual display of its own: during a run the windows must become active as on a desktop.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'zelvora_stop_wine; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-  for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  # shellcheck source=lib/virtual-display.sh
+  . scripts/lib/virtual-display.sh
+  zelvora_start_virtual_display "$work"
+  trap 'zelvora_stop_wine; kill "${zelvora_display_pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
   # wine's desktop process binds to the display of a server's first program: a new server.
   zelvora_stop_wine
   wineserver -p
@@ -80,18 +79,10 @@ shot settings-other
 shot settings-extend
 
 # The run's summary on a desktop of its own: Xvfb on a free display, openbox managing it.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-window_manager=$!
-trap 'kill "$window_manager" "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 600); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
+# shellcheck source=lib/virtual-display.sh
+. scripts/lib/virtual-display.sh
+zelvora_start_virtual_display "$work" --window-manager
+trap 'kill "${zelvora_display_pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 QT_QPA_PLATFORM=xcb shot run-summary
 
 # The file selection dialog over the made-up disk, and the about dialog.

@@ -85,9 +85,10 @@ if $window; then
   # The zip carries the window and what it loads; the program itself needs no console.
   for file in zelvora.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
     styles/qwindowsvistastyle.dll translations/qtbase_ja.qm libstdc++-6.dll; do
-    echo "$listing" | grep -q "/$file\$" || { echo "$zip lacks $file" >&2; exit 1; }
+    grep -q "/$file\$" <<<"$listing" || { echo "$zip lacks $file" >&2; exit 1; }
   done
-  x86_64-w64-mingw32-objdump -p build-windows/zelvora.exe | grep -q 'Subsystem.*0002' ||
+  headers=$(x86_64-w64-mingw32-objdump -p build-windows/zelvora.exe)
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" ||
     { echo "zelvora.exe is not a GUI program (it would open a console)" >&2; exit 1; }
   tests/windows/installed_window.sh "$world"
 else

@@ -19,6 +19,8 @@ set -euo pipefail
 work=$1
 # shellcheck source=../../scripts/lib/wine-prefix.sh
 . scripts/lib/wine-prefix.sh
+# shellcheck source=../../scripts/lib/virtual-display.sh
+. scripts/lib/virtual-display.sh
 setup=$(ls build-windows/zelvora-*-setup.exe)
 fail() {
   echo "installed window: $*" >&2
@@ -39,17 +41,8 @@ wait_until_gone() {
 
 # Everything runs on a virtual display: wine's desktop process binds to the display of the
 # first program of a wine server, so the server is started anew once the display is up.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" ${window_manager:-} 2>/dev/null; zelvora_stop_wine' EXIT
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-window_manager=$!
-for _ in $(seq 600); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
+zelvora_start_virtual_display "$work" --window-manager
+trap 'kill "${zelvora_display_pids[@]}" 2>/dev/null; zelvora_stop_wine' EXIT
 zelvora_stop_wine
 wineserver -p
 
