@@ -36,7 +36,7 @@ struct Options {
   std::optional<int> abort_after_ms;
 };
 
-std::optional<Options> ParseOptions(QCoreApplication& application) {
+std::optional<Options> ParseOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Writes last-updated dates into local HTML pages.\n\n"
@@ -51,7 +51,7 @@ std::optional<Options> ParseOptions(QCoreApplication& application) {
       "abort-after", "with --run: press the abort button MS milliseconds after the start", "MS");
   parser.addOption(run);
   parser.addOption(abort_after);
-  if (!parser.parse(application.arguments())) {
+  if (!parser.parse(WithoutToolkitOptions(arguments))) {
     std::fprintf(stderr, "zelvora: %s\n", qPrintable(parser.errorText()));
     return std::nullopt;
   }
@@ -72,6 +72,16 @@ std::optional<Options> ParseOptions(QCoreApplication& application) {
   if (options.run && options.file.isEmpty()) return std::nullopt;
   return options;
 }
+
+// Qt's GUI options, without their dashes: those followed by a value, and switches.
+const QStringList kToolkitOptionsWithValue = {"platform",      "platformpluginpath",
+                                              "platformtheme", "plugin",
+                                              "style",         "stylesheet",
+                                              "session",       "display",
+                                              "geometry",      "title",
+                                              "name",          "qwindowgeometry",
+                                              "qwindowtitle",  "qwindowicon"};
+const QStringList kToolkitSwitches = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 double SecondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
@@ -143,6 +153,32 @@ void ShowUnhandledFailure(const char* what, bool unattended) {
 
 }  // namespace
 
+QStringList WithoutToolkitOptions(const QStringList& arguments) {
+  QStringList kept;
+  bool only_files = false;  // after "--"
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (i == 0 || only_files || !argument.startsWith('-')) {
+      kept.append(argument);
+      continue;
+    }
+    if (argument == "--") {
+      only_files = true;
+      kept.append(argument);
+      continue;
+    }
+    QString name = argument.mid(argument.startsWith("--") ? 2 : 1);
+    const bool joined = name.contains('=');
+    name = name.section('=', 0, 0);
+    if (kToolkitOptionsWithValue.contains(name)) {
+      if (!joined) ++i;  // the value follows
+    } else if (!kToolkitSwitches.contains(name)) {
+      kept.append(argument);
+    }
+  }
+  return kept;
+}
+
 int RunProgram(int& argc, char** argv) {
   // The options are read before the window system is opened, so that --help, --version and a
   // usage error answer also where there is no display.
@@ -151,7 +187,7 @@ int RunProgram(int& argc, char** argv) {
     QCoreApplication reading(argc, argv);
     QCoreApplication::setApplicationName("zelvora");
     QCoreApplication::setApplicationVersion(ZELVORA_VERSION);
-    options = ParseOptions(reading);
+    options = ParseOptions(QCoreApplication::arguments());
   }
   if (!options) {
     std::fputs("usage: zelvora [FILE] | zelvora --run FILE [--abort-after MS]\n", stderr);

@@ -10,9 +10,21 @@
 //       the abort button MS milliseconds after the start and also prints "abort latency:
 //       SECONDS s", from that moment to the run's summary. Exit status 0 when the run
 //       finished, 1 when it was aborted, 2 for a usage error.
+// Qt's own options for the window system (-platform offscreen, -style NAME, -reverse ...)
+// are taken as Qt takes them, beside the program's.
 #pragma once
 
+#include <QStringList>
+
 namespace zelvora::gui {
+
+// `arguments` (the program's name first) without the options that Qt's GUI classes take for
+// themselves, with their values: -platform, -platformpluginpath, -platformtheme, -plugin,
+// -style, -stylesheet, -session, -display, -geometry, -title, -name, -qwindowgeometry,
+// -qwindowtitle, -qwindowicon (each also with "--" and as "-option=value"), and -reverse,
+// -widgetcount, -nograb, -dograb, -sync. An option that wants a value and stands last is
+// dropped alone.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
 
 // Runs the program with the process's arguments and returns its exit status.
 int RunProgram(int& argc, char** argv);
