@@ -1,0 +1,36 @@
+#include "gui/components/program_icon.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+// The resource file lives in a static library: its registration must be referenced, or the
+// linker drops it. Q_INIT_RESOURCE only works outside a namespace.
+static void InitProgramIconResource() { Q_INIT_RESOURCE(zelvora); }
+
+namespace zelvora::gui {
+
+QImage RenderProgramIcon(int size) {
+  InitProgramIconResource();
+  QSvgRenderer renderer{QString(kProgramIconResource)};
+  if (!renderer.isValid()) return QImage();
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&painter);
+  return image;
+}
+
+QIcon ProgramIcon() {
+  static const QIcon icon = [] {
+    QIcon rendered;
+    for (const int size : kProgramIconSizes) {
+      rendered.addPixmap(QPixmap::fromImage(RenderProgramIcon(size)));
+    }
+    return rendered;
+  }();
+  return icon;
+}
+
+}  // namespace zelvora::gui
