@@ -99,7 +99,7 @@ Result<std::string> ReadAll(RunningProgram& program) {
   }
 }
 
-TEST(RunningProgramTest, EveryArgumentReachesTheProgramExactly) {
+TEST(HelperProgramTest, EveryArgumentReachesTheProgramExactly) {
   const std::vector<std::string> words = {"two words",
                                           "",
                                           "quote\"inside",
@@ -123,7 +123,7 @@ TEST(RunningProgramTest, EveryArgumentReachesTheProgramExactly) {
             std::string("a b\0\"c\"\0", 8));
 }
 
-TEST(RunningProgramTest, OutputComesAsItIsWrittenAndTheEndTellsTheStatus) {
+TEST(HelperProgramTest, OutputComesAsItIsWrittenAndTheEndTellsTheStatus) {
   ProgramStart start;
   start.with_input = true;
   // "two" is written only after the program has been given a line: the first read must
@@ -144,7 +144,7 @@ TEST(RunningProgramTest, OutputComesAsItIsWrittenAndTheEndTellsTheStatus) {
   EXPECT_EQ(CaptureOutput({"no-such-program-here"}, 1s).status().code(), ENOENT);
 }
 
-TEST(RunningProgramTest, AFailureTellsTheFirstLineOfComplaint) {
+TEST(HelperProgramTest, AFailureTellsTheFirstLineOfComplaint) {
   const Status failed =
       Start("script", {"err:warning: first", "err:fatal: no", "err:usage: more", "exit:3"})
           ->Finish();
@@ -157,13 +157,13 @@ TEST(RunningProgramTest, AFailureTellsTheFirstLineOfComplaint) {
             ECHILD);
 }
 
-TEST(RunningProgramTest, FirstComplaintSkipsWarningsAndLineEnds) {
+TEST(HelperProgramTest, FirstComplaintSkipsWarningsAndLineEnds) {
   EXPECT_EQ(FirstComplaint("warning: a\r\nerror: b\r\nfatal: c\r\n"), "error: b");
   EXPECT_EQ(FirstComplaint("\nhint: x\nmore"), "hint: x");
   EXPECT_EQ(FirstComplaint(""), "");
 }
 
-TEST(RunningProgramTest, TheEnvironmentIsChangedForTheProgramOnly) {
+TEST(HelperProgramTest, TheEnvironmentIsChangedForTheProgramOnly) {
   testing::ScopedEnvironment environment({{"ZELVORA_GONE", "here"}, {"ZELVORA_KEPT", "kept"}});
   ProgramStart start;
   start.environment = {{"ZELVORA_GONE", std::nullopt}, {"ZELVORA_NEW", "new value"}};
@@ -173,7 +173,7 @@ TEST(RunningProgramTest, TheEnvironmentIsChangedForTheProgramOnly) {
   EXPECT_EQ(testing::GetEnvironment("ZELVORA_GONE"), "here");
 }
 
-TEST(RunningProgramTest, InputAndOutputTakeTurns) {
+TEST(HelperProgramTest, InputAndOutputTakeTurns) {
   ProgramStart start;
   start.with_input = true;
   auto program = Start("bracket_lines", {}, start);
@@ -192,7 +192,7 @@ TEST(RunningProgramTest, InputAndOutputTakeTurns) {
   EXPECT_EQ(written.code(), EPIPE);
 }
 
-TEST(RunningProgramTest, AWriteToAProgramThatDoesNotReadGivesUp) {
+TEST(HelperProgramTest, AWriteToAProgramThatDoesNotReadGivesUp) {
   ProgramStart start;
   start.with_input = true;
   start.time_limit = 300ms;
@@ -212,7 +212,7 @@ TEST(RunningProgramTest, AWriteToAProgramThatDoesNotReadGivesUp) {
   EXPECT_EQ(written.code(), ECANCELED);
 }
 
-TEST(RunningProgramTest, WaitingEndsAtTheTimeLimitOrWhenTheCallerStops) {
+TEST(HelperProgramTest, WaitingEndsAtTheTimeLimitOrWhenTheCallerStops) {
   ProgramStart start;
   start.time_limit = 200ms;
   auto slow = Start("script", {"wait:60000"}, start);
@@ -229,7 +229,7 @@ TEST(RunningProgramTest, WaitingEndsAtTheTimeLimitOrWhenTheCallerStops) {
   EXPECT_EQ(asked, 3);
 }
 
-TEST(RunningProgramTest, StoppingEndsTheProgramAndWhatItStarted) {
+TEST(HelperProgramTest, StoppingEndsTheProgramAndWhatItStarted) {
   bool stop = false;
   ProgramStart start;
   start.keep_waiting = [&stop] { return !stop; };
