@@ -129,10 +129,11 @@ std::vector<std::string> ProgramExtensions() {
   while (start <= listed.size()) {
     const size_t end = std::min(listed.find(';', start), listed.size());
     const std::string extension = AsciiUpper(listed.substr(start, end - start));
-    if (StartedDirectly(extension)) extensions.push_back(extension);
+    // In lower case, as names are usually written (Windows finds either).
+    if (StartedDirectly(extension)) extensions.push_back(AsciiLower(extension));
     start = end + 1;
   }
-  if (extensions.empty()) extensions.push_back(".EXE");
+  if (extensions.empty()) extensions.push_back(".exe");
   return extensions;
 }
 

@@ -215,7 +215,8 @@ Status WindowsProgram::Spawn(const std::string& path) {
   if (!output.ok()) return output.status();
   auto errors = MakePipe(true);
   if (!errors.ok()) return errors.status();
-  Result<Pipe> input = start_.with_input ? MakePipe(false) : Result<Pipe>(Pipe{});
+  Result<Pipe> input =
+      start_.with_input ? MakePipe(false) : Result<Pipe>(Pipe{ScopedHandle(), ScopedHandle()});
   if (!input.ok()) return input.status();
   const ScopedHandle null_device = start_.with_input ? ScopedHandle() : win32::OpenNullDevice();
   win32::ProcessPlan plan;
@@ -230,15 +231,15 @@ Status WindowsProgram::Spawn(const std::string& path) {
   job_ = MakeJob();
   auto created = win32::CreateProgramProcess(plan);
   if (!created.ok()) return created.status();
-  process_ = std::move(created->process);
+  process_ = std::move(created.value().process);
   ended_ = false;
   if (job_.valid() && !AssignProcessToJobObject(job_.get(), process_.get())) {
     job_ = ScopedHandle();  // a job of this process's own that forbids it: ended one by one
   }
-  ResumeThread(created->thread.get());
-  output_.Adopt(std::move(output->ours));
-  errors_.Adopt(std::move(errors->ours));
-  if (start_.with_input) input_.Adopt(std::move(input->ours));
+  ResumeThread(created.value().thread.get());
+  output_.Adopt(std::move(output.value().ours));
+  errors_.Adopt(std::move(errors.value().ours));
+  if (start_.with_input) input_.Adopt(std::move(input.value().ours));
   return Status::Ok();
 }
 
