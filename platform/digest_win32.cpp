@@ -2,8 +2,9 @@
 // beside it.
 #include "platform/digest.h"
 
-#include <bcrypt.h>
 #include <windows.h>
+
+#include <bcrypt.h>  // after windows.h, whose types it uses
 
 #include <vector>
 

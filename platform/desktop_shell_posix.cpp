@@ -45,7 +45,7 @@ Result<BrowserProgram> XdgDesktopShell::HtmlBrowser() {
   if (!words.ok()) return words.status();
   const auto path = FindProgram(words->front());
   if (!path.ok()) return path.status();
-  return BrowserProgram{std::move(entry).value(), *path};
+  return BrowserProgram{std::move(entry).value(), *path, ""};
 }
 
 Status XdgDesktopShell::StartBrowser(const BrowserProgram& browser, const ExecTarget& page) {
