@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "platform/terminal.h"
 #include "tests/support/child_process.h"
+#include "tests/support/program_output.h"
 #include "tests/support/scoped_environment.h"
 
 namespace zelvora {
@@ -87,17 +88,7 @@ std::unique_ptr<RunningProgram> Start(const std::string& helper,
   return program.ok() ? std::move(program).value() : nullptr;
 }
 
-// Everything the program writes, read in small pieces.
-Result<std::string> ReadAll(RunningProgram& program) {
-  std::string text;
-  char piece[7];
-  for (;;) {
-    auto got = program.Read(piece);
-    if (!got.ok()) return got.status();
-    if (*got == 0) return text;
-    text.append(piece, *got);
-  }
-}
+using testing::ReadAll;
 
 TEST(HelperProgramTest, EveryArgumentReachesTheProgramExactly) {
   const std::vector<std::string> words = {"two words",
