@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "app/japanese_ui.h"
-#include "components/file_selection.h"
-#include "components/file_selection_window.h"
-#include "components/folder_tree.h"
+#include "gui/app/japanese_ui.h"
+#include "gui/components/file_selection.h"
+#include "gui/components/file_selection_window.h"
+#include "gui/components/folder_tree.h"
 #include "platform/file_system.h"
 #include "platform/wildcard.h"
 

@@ -13,11 +13,11 @@
 #include <map>
 #include <string>
 
-#include "engine/run_context.h"
 #include "engine/stamp_scan.h"
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
 #include "records/run_log.h"
+#include "run/run_context.h"
 #include "settings/setting.h"
 
 namespace zelvora {

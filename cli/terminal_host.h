@@ -11,8 +11,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "engine/run_context.h"
-#include "engine/run_host.h"
+#include "run/run_context.h"
+#include "run/run_host.h"
 
 namespace zelvora {
 

@@ -1,4 +1,5 @@
-# Guards the layering: the engine library (platform, settings model, engine, links, records)
+# Guards the layering: the engine library (platform, settings model, run core, links, records,
+# engine)
 # builds and links without Qt.
 
 # Fails the configuration when `target` links a Qt library.

@@ -19,7 +19,7 @@ endif()
 
 # The help file lies beside the built programs, so a program run from the build folder finds
 # it as an installed one does.
-set(ZELVORA_HELP_SOURCE "${CMAKE_SOURCE_DIR}/app/help/Zelvora.htm")
+set(ZELVORA_HELP_SOURCE "${CMAKE_SOURCE_DIR}/resources/help/Zelvora.htm")
 add_custom_target(zelvora_help ALL
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZELVORA_HELP_SOURCE}
           $<TARGET_FILE_DIR:zelvora-stamp>/Zelvora.htm
@@ -44,7 +44,7 @@ foreach(program IN LISTS zelvora_programs)
   install(FILES "${link}" DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 
-install(FILES ${CMAKE_SOURCE_DIR}/app/install/zelvora.desktop
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/zelvora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # The manual pages and the changelog are installed gzipped, as Debian's policy asks, by

@@ -16,11 +16,6 @@ endif()
 function(zelvora_keep_sources_of_this_system sources_var)
   set(sources ${${sources_var}})
   list(FILTER sources EXCLUDE REGEX "_${ZELVORA_OTHER_SYSTEM}(_test)?\\.cpp$")
-  if(WIN32)
-    # Starting other programs (platform/process.cpp) is POSIX code without the suffix yet;
-    # on Windows process_win32.cpp stands in for it and reports that it cannot start any.
-    list(FILTER sources EXCLUDE REGEX "/platform/process\\.cpp$")
-  endif()
   set(${sources_var} ${sources} PARENT_SCOPE)
 endfunction()
 

@@ -30,7 +30,7 @@ foreach(target zelvora_core zelvora_cli)
 endforeach()
 
 # The help file lies beside the program, as it does in the zip.
-set(ZELVORA_HELP_SOURCE "${CMAKE_SOURCE_DIR}/app/help/Zelvora.htm")
+set(ZELVORA_HELP_SOURCE "${CMAKE_SOURCE_DIR}/resources/help/Zelvora.htm")
 add_custom_target(zelvora_help ALL
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZELVORA_HELP_SOURCE}
           $<TARGET_FILE_DIR:zelvora-stamp>/Zelvora.htm

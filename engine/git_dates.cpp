@@ -1,5 +1,8 @@
 #include "engine/git_dates.h"
 
+#include <chrono>
+
+#include "engine/git_history.h"
 #include "platform/paths.h"
 
 namespace zelvora {
@@ -44,7 +47,7 @@ Flow Report(RunContext& context, const std::string& cause, const ReportLocation&
 Flow ApplyGitDate(RunContext& context, const std::string& path, const ReportLocation& where,
                   FileTime* time, std::optional<std::string_view> text) {
   if (!context.settings.UseGitDates) return Flow::kContinue;
-  GitHistory& history = context.state.GitDates;
+  GitHistory& history = context.state.Caches.Of<GitHistory>();
   const std::string absolute = AbsolutePath(path);
   const GitFileDate date = history.Lookup(context.fs, absolute, *time, text,
                                           context.settings.FollowAnyAnchor, [&context] {

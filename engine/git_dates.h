@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/error_report.h"
-#include "engine/run_context.h"
-#include "engine/run_flow.h"
 #include "platform/date_time.h"
+#include "run/error_report.h"
+#include "run/run_context.h"
+#include "run/run_flow.h"
 
 namespace zelvora {
 

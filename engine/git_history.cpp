@@ -121,7 +121,7 @@ std::string GitHistory::RealPathOf(FileSystem& fs, const std::string& path) {
   if (known == real_folders_.end()) {
     const auto real = fs.RealPath(folder.empty() ? std::string(".") : folder);
     std::string real_folder = real.ok() ? *real : folder;
-    if (!real_folder.ends_with('/')) real_folder += '/';
+    if (real_folder.empty() || !IsPathSeparator(real_folder.back())) real_folder += '/';
     known = real_folders_.emplace(folder, std::move(real_folder)).first;
   }
   return known->second + std::string(NamePart(path));
@@ -254,7 +254,7 @@ Result<GitHistory::Walk*> GitHistory::WalkFor(FileSystem& fs, WorkTree& tree,
   if (tree.walks.empty() && !start_folder_.empty()) {
     const auto real_start = fs.RealPath(start_folder_);
     std::string start = real_start.ok() ? *real_start : start_folder_;
-    if (!start.ends_with('/')) start += '/';
+    if (start.empty() || !IsPathSeparator(start.back())) start += '/';
     if (start.starts_with(tree.root) && in_tree.starts_with(start.substr(tree.root.size()))) {
       walk->folder = start.substr(tree.root.size());
     }

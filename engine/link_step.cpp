@@ -3,12 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/error_report.h"
 #include "engine/page_charset.h"
 #include "links/any_anchor.h"
 #include "links/avoid_list.h"
 #include "links/link_target.h"
 #include "links/tag_tokenizer.h"
+#include "run/error_report.h"
 
 namespace zelvora {
 namespace {

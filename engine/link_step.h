@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/run_context.h"
+#include "run/run_context.h"
 
 namespace zelvora {
 

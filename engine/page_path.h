@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_context.h"
 #include "engine/stamp_scan.h"
 #include "platform/file_system.h"
+#include "run/run_context.h"
 
 namespace zelvora {
 

@@ -4,16 +4,25 @@
 #include <utility>
 
 #include "engine/date_areas.h"
-#include "engine/error_report.h"
+#include "engine/date_source_cache.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/user_access.h"
 #include "records/backup.h"
+#include "run/error_report.h"
 
 namespace zelvora {
 namespace {
 
 constexpr int kMaxLocateAttempts = 3;
+
+// Forgets what the run remembers of files and of the dates of date sources, once it has met a
+// page that another program (most often another run on the same site) changed during the run:
+// the dates that such a run wrote are new too.
+void ForgetFileDates(RunContext& context) {
+  context.fs.ForgetRemembered();
+  context.state.Caches.Of<DateSourceCache>().Clear();
+}
 
 WriteOutcome GoOnIf(bool go_on) { return go_on ? WriteOutcome::kGoOn : WriteOutcome::kAbort; }
 
@@ -132,8 +141,9 @@ WriteOutcome WriteStampedPage(RunContext& context, const StampedPage& page, bool
   rotation.Finish(fs);
   if (written.ok()) (void)context.state.VisitedFiles.InsertFile(*written);
   // Dates worked out from the folders that the page lies in are out of date now.
-  context.state.DateSources.ForgetFolder(std::string(FolderPart(*data_path)));
-  context.state.DateSources.ForgetFolder(std::string(FolderPart(page.file_name)));
+  DateSourceCache& date_sources = context.state.Caches.Of<DateSourceCache>();
+  date_sources.ForgetFolder(std::string(FolderPart(*data_path)));
+  date_sources.ForgetFolder(std::string(FolderPart(page.file_name)));
   if (!committed.ok()) return AnswerWriteFailure(context, page);
   context.log.AddLogEntry("◎日付を記入しました：" + page.file_name + "\n");
   ++context.state.WrittenFiles;

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_context.h"
 #include "platform/date_time.h"
 #include "platform/file_system.h"
+#include "run/run_context.h"
 
 namespace zelvora {
 

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/error_report.h"
 #include "engine/page_path.h"
 #include "engine/page_write.h"
 #include "engine/stamp_scan.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "run/error_report.h"
 
 namespace zelvora {
 namespace {

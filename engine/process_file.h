@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "engine/run_context.h"
+#include "run/run_context.h"
 
 namespace zelvora {
 

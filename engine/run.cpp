@@ -1,7 +1,11 @@
 #include "engine/run.h"
 
+#include "engine/date_source_cache.h"
+#include "engine/git_history.h"
 #include "engine/process_file.h"
+#include "links/avoid_list.h"
 #include "platform/paths.h"
+#include "records/run_log.h"
 
 namespace zelvora {
 namespace {
@@ -13,11 +17,11 @@ void ResetRunState(RunContext& context, const std::string& root) {
   RunState& state = context.state;
   state.ContinueFlag = true;
   state.VisitedFiles.Clear();
-  state.AvoidCache.clear();
+  state.Caches.Of<AvoidCacheMap>().clear();
   state.SweptFolders.clear();
-  state.DateSources.Clear();
+  state.Caches.Of<DateSourceCache>().Clear();
   state.WrittenFiles = 0;
-  state.GitDates.Clear(std::string(FolderPart(root)));
+  state.Caches.Of<GitHistory>().Clear(std::string(FolderPart(root)));
   state.ErrorCount = 0;
   state.LinkDepth = 0;
 }

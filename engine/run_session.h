@@ -7,11 +7,11 @@
 #include <string>
 
 #include "engine/run.h"
-#include "engine/run_context.h"
 #include "platform/caching_file_system.h"
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
 #include "records/run_log.h"
+#include "run/run_context.h"
 #include "settings/setting.h"
 
 namespace zelvora {

@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "engine/date_format.h"
-#include "engine/error_report.h"
+#include "engine/date_source_cache.h"
+#include "engine/file_date.h"
 #include "engine/git_dates.h"
 #include "engine/link_step.h"
 #include "engine/page_charset.h"
 #include "links/any_anchor.h"
-#include "links/file_date.h"
 #include "links/link_target.h"
 #include "platform/paths.h"
+#include "run/error_report.h"
 
 namespace zelvora {
 namespace {
@@ -261,9 +262,10 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
   const std::string base_folder(FolderPart(file_name_));
   std::optional<FileTime> best;
   std::vector<std::string> files;
+  DateSourceCache& date_sources = context_.state.Caches.Of<DateSourceCache>();
   for (const std::string_view name : SplitNames(list)) {
     const std::string item(name);
-    const DateSourceCache::Newest* known = context_.state.DateSources.Find(base_folder, item);
+    const DateSourceCache::Newest* known = date_sources.Find(base_folder, item);
     DateSourceCache::Newest newest;
     if (known == nullptr) {
       files.clear();
@@ -294,8 +296,7 @@ Flow StampScan::ChooseSource(std::string_view parameter_bytes, int mark_line) {
       }
       // Worked out once per run; an item whose dates could not all be read is asked again.
       if (every_date_read && !files.empty()) {
-        context_.state.DateSources.Store(base_folder, item, std::string(FolderPart(files.front())),
-                                         newest);
+        date_sources.Store(base_folder, item, std::string(FolderPart(files.front())), newest);
       }
       known = &newest;
     }

@@ -19,11 +19,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/error_report.h"
-#include "engine/run_context.h"
-#include "engine/run_flow.h"
 #include "links/tag_tokenizer.h"
 #include "platform/date_time.h"
+#include "run/error_report.h"
+#include "run/run_context.h"
+#include "run/run_flow.h"
 
 namespace zelvora {
 

@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/run_context.h"
 #include "fuzz/memory_file_system.h"
 #include "platform/regional_settings.h"
+#include "records/run_log.h"
+#include "run/run_context.h"
 #include "tests/support/scripted_host.h"
 
 namespace zelvora::fuzzing {

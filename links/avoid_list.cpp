@@ -3,10 +3,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/run_context.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/wildcard.h"
+#include "run/run_context.h"
 
 namespace zelvora {
 namespace {
@@ -37,9 +37,9 @@ void AddMatchingNames(FileSystem& fs, const std::string& folder,
 bool IsAvoided(RunContext& context, const std::string& full_path) {
   if (!context.settings.EnableAvoidList) return false;
   const std::string folder(FolderPart(full_path));
-  const auto cached = context.state.AvoidCache.find(folder);
-  const AvoidSet& avoided =
-      cached != context.state.AvoidCache.end() ? cached->second : BuildAvoidSet(context, folder);
+  const AvoidCacheMap& cache = context.state.Caches.Of<AvoidCacheMap>();
+  const auto cached = cache.find(folder);
+  const AvoidSet& avoided = cached != cache.end() ? cached->second : BuildAvoidSet(context, folder);
   const std::string_view name = NamePart(full_path);
   return avoided.matched.count(AsciiLower(name)) != 0 ||
          avoided.listed.count(AsTheSystemCompares(name)) != 0;
@@ -62,7 +62,7 @@ const AvoidSet& BuildAvoidSet(RunContext& context, const std::string& folder) {
     }
   }
   AddMatchingNames(context.fs, folder, bare_patterns, &avoided.matched);
-  AvoidSet& stored = context.state.AvoidCache[folder];
+  AvoidSet& stored = context.state.Caches.Of<AvoidCacheMap>()[folder];
   stored = std::move(avoided);
   return stored;
 }

@@ -16,8 +16,4 @@ bool UnansweredConversation::Execute(const std::string&) { return false; }
 
 void UnansweredConversation::Close() {}
 
-std::unique_ptr<BrowserConversation> SystemBrowserConversation() {
-  return std::make_unique<UnansweredConversation>();
-}
-
 }  // namespace zelvora

@@ -14,8 +14,11 @@ namespace zelvora {
 
 // The program that shows HTML pages.
 struct BrowserProgram {
-  DesktopEntry entry;  // its desktop entry
-  std::string path;    // the full path of the program its Exec line starts
+  DesktopEntry entry;  // its desktop entry (freedesktop.org desktops)
+  std::string path;    // the full path of the program that shows the pages
+  // Windows: the command that the association of HTML files names, such as
+  // "C:\Program Files\Browser\browser.exe" -url "%1".
+  std::string command;
 };
 
 class DesktopShell {
@@ -26,8 +29,9 @@ class DesktopShell {
   // entry (zelvora.desktop), or the named entry is missing or has an unusable Exec line.
   virtual Result<BrowserProgram> HtmlBrowser() = 0;
 
-  // Starts `browser` on `page` through its Exec line: a program that takes files gets the
-  // page's path, one that takes addresses its URL. OK when the program started.
+  // Starts `browser` on `page` through its Exec line (its command on Windows): a program that
+  // takes files gets the page's path, one that takes addresses its URL. OK when the program
+  // started.
   virtual Status StartBrowser(const BrowserProgram& browser, const ExecTarget& page) = 0;
 
   // Opens `target` (a path or an address) with the program associated with it. OK when the
@@ -54,6 +58,23 @@ class XdgDesktopShell : public DesktopShell {
 
  private:
   std::chrono::milliseconds patience_;
+};
+
+// The shell services of Windows (built there only):
+// - the browser is the program that the association of ".htm" names for opening
+//   (AssocQueryStringW); a browser that is Zelvora's own program (zelvora.exe) counts as none;
+// - the browser is started detached with the association's command, its placeholders "%1"
+//   (and "%L", "%V") replaced by the page: by its address when that carries a query or an
+//   anchor, which a path cannot, otherwise by its path;
+// - Open hands the target to the shell (ShellExecuteExW, verb "open") and waits until the
+//   shell has started the program or failed; a failure carries the system's reason.
+// Calls may run on several threads at once; each blocks while the shell works, so a window
+// calls them off its event thread.
+class WindowsDesktopShell : public DesktopShell {
+ public:
+  Result<BrowserProgram> HtmlBrowser() override;
+  Status StartBrowser(const BrowserProgram& browser, const ExecTarget& page) override;
+  Status Open(const std::string& target) override;
 };
 
 // The shell services of the system the program runs on, with the desktop's usual patience.

@@ -6,6 +6,8 @@
 // after windows.h, whose types it uses
 #include <bcrypt.h>
 
+#include <bcrypt.h>  // after windows.h, whose types it uses
+
 #include <vector>
 
 namespace zelvora {

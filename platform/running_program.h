@@ -28,7 +28,7 @@ struct ProgramStart {
   std::vector<std::string> argv;
   // Changes to this process's environment for the program.
   std::vector<EnvironmentChange> environment;
-  // True: its standard input is a pipe that Write fills; false: it reads /dev/null.
+  // True: its standard input is a pipe that Write fills; false: it reads /dev/null (NUL).
   bool with_input = false;
   // The time this process may spend waiting for the program's output or its end, in all.
   std::chrono::milliseconds time_limit{std::chrono::minutes(2)};
@@ -58,9 +58,15 @@ class RunningProgram {
   // as Read fails.
   virtual Status Finish() = 0;
 
-  // Ends the program at once (it and what it started) and waits for it.
+  // Ends the program at once (it and what it started: its process group, or on Windows its
+  // job) and waits for it.
   virtual void Kill() = 0;
 };
+
+// The line of a program's error output `errors` that says what went wrong: the first that
+// begins "fatal:" or "error:" (warnings may come before it), else the first line that is not
+// empty; without its line end (CR LF or LF).
+std::string FirstComplaint(std::string_view errors);
 
 // Starts `start.argv`. Fails with ENOENT when the program is not found, or with the errno of
 // another failure to start it. Preconditions: `start.argv` is not empty.

@@ -56,20 +56,6 @@ std::vector<std::string> ChangedEnvironment(const std::vector<EnvironmentChange>
   return variables;
 }
 
-// The line of `errors` that says what went wrong: the first that begins "fatal:" or
-// "error:" (warnings may come before it), else the first line.
-std::string FirstComplaint(std::string_view errors) {
-  std::string_view first;
-  while (!errors.empty()) {
-    const size_t end = std::min(errors.find('\n'), errors.size());
-    const std::string_view line = errors.substr(0, end);
-    if (line.starts_with("fatal:") || line.starts_with("error:")) return std::string(line);
-    if (first.empty()) first = line;
-    errors.remove_prefix(std::min(end + 1, errors.size()));
-  }
-  return std::string(first);
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& words) {
   std::vector<char*> pointers;
   for (std::string& word : words) pointers.push_back(word.data());

@@ -197,6 +197,12 @@ int ErrnoOf(DWORD error) {
       return EINVAL;
     case ERROR_TOO_MANY_OPEN_FILES:
       return EMFILE;
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      return ENOEXEC;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+      return EPIPE;
     default:
       return EIO;
   }

@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "run/error_report.h"
 
 namespace zelvora {
 namespace {

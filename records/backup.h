@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/run_context.h"
-#include "engine/run_flow.h"
+#include "run/run_context.h"
+#include "run/run_flow.h"
 
 namespace zelvora {
 

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "engine/run_host.h"
 #include "platform/atomic_file.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/program_folder.h"
 #include "platform/user_folders.h"
+#include "run/run_host.h"
 #include "settings/setting.h"
 
 namespace zelvora {

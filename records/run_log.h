@@ -15,11 +15,9 @@
 
 #include "platform/date_time.h"
 #include "platform/file_system.h"
+#include "run/run_journal.h"
 
 namespace zelvora {
-
-class RunHost;
-struct TSetting;
 
 // The notice that starts a fresh log when the file cannot be read.
 inline constexpr char kLogLoadFailedNotice[] =
@@ -41,7 +39,7 @@ Result<std::string> ReadLogTail(FileSystem& fs, const std::string& path, uint64_
 // "yyyy/mm/dd hh:mm:ss" of a local date-time, the time stamp of the log's run entries.
 std::string LogTimeStamp(DateTime time);
 
-class RunLog {
+class RunLog : public RunJournal {
  public:
   using Observer = std::function<void(const std::string& entry)>;
 
@@ -52,12 +50,12 @@ class RunLog {
   // a lone LF or a lone CR). Only the end of a long file is read, as much as a save can keep
   // (the first, partial line of that end is dropped). When the file cannot be read, empties
   // the list and adds kLogLoadFailedNotice. Returns false when the notice was added.
-  bool OpenLog(FileSystem& fs, const std::string& path);
+  bool OpenLog(FileSystem& fs, const std::string& path) override;
 
   // Appends one entry (which may itself hold LF characters). Only the newest
   // kMaxKeptEntries entries are kept: no save can keep more (MaxLog is at most 5000 and a
   // save keeps MaxLog / 2), so a run over a very large site holds its log in little memory.
-  void AddLogEntry(const std::string& text);
+  void AddLogEntry(const std::string& text) override;
 
   // Ends the run's log when settings.Log is on, and does nothing otherwise: adds the end
   // entry ("\n" + "★日付記入終了" or "★日付記入中止" + "：" + time stamp + "\n\n"); creates
@@ -70,7 +68,7 @@ class RunLog {
   // "ログをファイルに保存することができません。\n" + `path` is shown through `host` with the
   // exclamation icon.
   void CloseLog(FileSystem& fs, const std::string& path, bool completed, DateTime now,
-                const TSetting& settings, RunHost& host);
+                const TSetting& settings, RunHost& host) override;
 
   const std::deque<std::string>& LogList() const { return entries_; }
 

@@ -13,11 +13,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/japanese_ui.h"
-#include "app/main_window.h"
-#include "components/about_dialog.h"
-#include "components/custom_dialog.h"
-#include "components/file_selection.h"
+#include "gui/app/japanese_ui.h"
+#include "gui/app/main_window.h"
+#include "gui/components/about_dialog.h"
+#include "gui/components/custom_dialog.h"
+#include "gui/components/file_selection.h"
 #include "tools/framed_picture.h"
 #include "tools/rooted_file_system.h"
 

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "components/program_icon.h"
+#include "gui/components/program_icon.h"
 
 namespace zelvora::tools {
 namespace {

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <cstdio>
 
-#include "components/program_icon.h"
+#include "gui/components/program_icon.h"
 
 namespace {
 

@@ -22,15 +22,15 @@
 #include <map>
 #include <string>
 
-#include "app/japanese_ui.h"
-#include "app/main_window.h"
-#include "app/progress_dialog.h"
+#include "gui/app/japanese_ui.h"
+#include "gui/app/main_window.h"
+#include "gui/app/progress_dialog.h"
+#include "gui/settings_dialog/setting_dialog.h"
 #include "platform/browser_conversation.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "records/run_log.h"
-#include "settings/dialog/setting_dialog.h"
 #include "tools/framed_picture.h"
 
 namespace zelvora::gui {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/stamp_command.h"
+#include "engine/git_history.h"
 #include "engine/run.h"
 #include "tests/support/child_process.h"
 #include "tests/support/git_sandbox.h"
@@ -130,7 +131,7 @@ TEST_F(GitFailuresTest, NonsenseFromGitIsAFailureNeverADate) {
 
 TEST_F(GitFailuresTest, AGitThatTakesTooLongIsEndedAndReported) {
   const FakeGit slow(Except("log", "exec sleep 30"));
-  world_.context.state.GitDates.SetTimeLimit(std::chrono::seconds(1));
+  world_.context.state.Caches.Of<GitHistory>().SetTimeLimit(std::chrono::seconds(1));
   ASSERT_EQ(Stamp(), RunOutcome::kFinished);
   EXPECT_NE(Report().find("【エラーの原因】\ngitが1秒以内に応答しないため、gitの履歴から日付を"
                           "取得できません。最終更新日時を使います。\n" +

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/error_report.h"
 #include "engine/process_file.h"
 #include "platform/atomic_file.h"
 #include "platform/caching_file_system.h"
 #include "records/backup.h"
+#include "run/error_report.h"
 #include "tests/support/run_world.h"
 
 namespace zelvora {

@@ -6,9 +6,9 @@
 
 #include <ctime>
 
-#include "engine/error_report.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "run/error_report.h"
 #include "tests/support/run_world.h"
 #include "tests/support/small_disk.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/error_report.h"
 #include "platform/encoding.h"
+#include "run/error_report.h"
 #include "tests/support/run_world.h"
 
 namespace zelvora {

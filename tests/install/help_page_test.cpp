@@ -23,7 +23,7 @@ class HelpPageTest : public ::testing::Test {
     }
     return found;
   }
-  std::string page = testing::ReadBytes(ZELVORA_SOURCE_DIR "/app/help/Zelvora.htm");
+  std::string page = testing::ReadBytes(ZELVORA_SOURCE_DIR "/resources/help/Zelvora.htm");
 };
 
 TEST_F(HelpPageTest, IsUtf8AndSaysSo) {

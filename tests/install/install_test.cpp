@@ -113,7 +113,7 @@ class InstallTest : public ::testing::Test {
 TEST_F(InstallTest, ProgramsAndHelpShareOneFolderWithRelativeLinksInBin) {
   EXPECT_EQ(access((program_folder + "/zelvora-stamp").c_str(), X_OK), 0);
   EXPECT_EQ(ReadBytes(program_folder + "/Zelvora.htm"),
-            ReadBytes(ZELVORA_SOURCE_DIR "/app/help/Zelvora.htm"));
+            ReadBytes(ZELVORA_SOURCE_DIR "/resources/help/Zelvora.htm"));
   char target[256] = {};
   ASSERT_GT(readlink((prefix + "/bin/zelvora-stamp").c_str(), target, sizeof target - 1), 0);
   EXPECT_STREQ(target, "../lib/zelvora/zelvora-stamp");

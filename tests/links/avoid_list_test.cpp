@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/run_context.h"
 #include "platform/paths.h"
+#include "records/run_log.h"
+#include "run/run_context.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
@@ -64,13 +65,13 @@ TEST_F(AvoidListTest, EntryWithAFullFolderExcludesExactlyThatFile) {
   WriteBytes(site_ / "News.htm", "x");
   WriteBytes(site_ / "news.htm", "x");
   settings_.AvoidList = {site_ / "News.htm", AsciiUpper(site_ / "sub/") + "PRIVATE.HTM"};
-  context_.state.AvoidCache.clear();
+  context_.state.Caches.Of<AvoidCacheMap>().clear();
   EXPECT_TRUE(Avoided("News.htm"));
   EXPECT_EQ(Avoided("news.htm"), one_name);
   EXPECT_EQ(Avoided("sub/private.htm"), one_name);
   // A pattern without a folder still ignores letter case.
   settings_.AvoidList = {"NEWS.HTM"};
-  context_.state.AvoidCache.clear();
+  context_.state.Caches.Of<AvoidCacheMap>().clear();
   EXPECT_TRUE(Avoided("News.htm"));
   EXPECT_TRUE(Avoided("news.htm"));
 }
@@ -107,7 +108,7 @@ TEST_F(AvoidListTest, EachFolderIsListedOncePerRun) {
   // Files appearing during the run are judged by the listing made for the run.
   WriteBytes(site_ / "late.gif", "x");
   EXPECT_FALSE(Avoided("late.gif"));
-  context_.state.AvoidCache.clear();  // as at the start of the next run
+  context_.state.Caches.Of<AvoidCacheMap>().clear();  // as at the start of the next run
   EXPECT_TRUE(Avoided("late.gif"));
 }
 
@@ -124,8 +125,8 @@ TEST_F(AvoidListTest, BuildAvoidSetStoresTheFoldersSet) {
   const AvoidSet& avoided = BuildAvoidSet(context_, folder);
   EXPECT_EQ(avoided.matched, (std::set<std::string>{"logo.png", "pack.zip", "photo.jpg"}));
   EXPECT_EQ(avoided.listed, (std::set<std::string>{FileNameKey("Private.htm")}));
-  ASSERT_EQ(context_.state.AvoidCache.count(folder), 1u);
-  EXPECT_EQ(&context_.state.AvoidCache[folder], &avoided);
+  ASSERT_EQ(context_.state.Caches.Of<AvoidCacheMap>().count(folder), 1u);
+  EXPECT_EQ(&context_.state.Caches.Of<AvoidCacheMap>()[folder], &avoided);
 }
 
 }  // namespace

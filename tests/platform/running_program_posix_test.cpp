@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "tests/support/program_output.h"
 #include "tests/support/scoped_environment.h"
 
 namespace zelvora {
@@ -19,17 +20,7 @@ std::unique_ptr<RunningProgram> Start(std::vector<std::string> argv, ProgramStar
   return program.ok() ? std::move(program).value() : nullptr;
 }
 
-// Everything the program writes, read in small pieces.
-Result<std::string> ReadAll(RunningProgram& program) {
-  std::string text;
-  char piece[7];
-  for (;;) {
-    auto got = program.Read(piece);
-    if (!got.ok()) return got.status();
-    if (*got == 0) return text;
-    text.append(piece, *got);
-  }
-}
+using testing::ReadAll;
 
 TEST(RunningProgramTest, OutputIsReadAsItComesAndTheEndTellsTheStatus) {
   auto program = Start({"sh", "-c", "printf 'one\\n'; sleep 0.1; printf 'two\\0three'"});

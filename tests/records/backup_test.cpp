@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "engine/error_report.h"
 #include "platform/caching_file_system.h"
+#include "run/error_report.h"
 #include "tests/support/run_world.h"
 
 namespace zelvora {

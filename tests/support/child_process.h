@@ -12,6 +12,9 @@ using HelperMain = int (*)(const std::vector<std::string>& args);
 
 // The first argument of a helper's command line, followed by the helper's name.
 extern const char kHelperFlag[];
+// The environment variable that, when it names a helper, makes the binary run that helper with
+// all its arguments, whatever they are: the binary copied as git.exe then answers as a git.
+extern const char kHelperVariable[];
 
 // Registers `main` under `name`; returns true so it can initialise a static.
 bool RegisterHelper(const char* name, HelperMain main);
@@ -25,6 +28,9 @@ int StartHelper(const std::string& name, const std::vector<std::string>& args);
 
 // Waits for the process `pid` and returns its exit status (-1 when it did not exit normally).
 int WaitForExit(int pid);
+
+// True once the process `pid` (not a child of this one) has ended, waiting up to 30 seconds.
+bool ProcessEnds(int pid);
 
 }  // namespace zelvora::testing
 

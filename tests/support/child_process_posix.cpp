@@ -1,7 +1,12 @@
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -26,6 +31,20 @@ int WaitForExit(int pid) {
   int status = 0;
   if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+bool ProcessEnds(int pid) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    if (kill(pid, 0) != 0 && errno == ESRCH) return true;
+    // A process that has ended but is not yet collected by its new parent is a zombie ("Z").
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t state = text.rfind(") ");
+    if (state != std::string::npos && text.compare(state + 2, 1, "Z") == 0) return true;
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 }  // namespace zelvora::testing

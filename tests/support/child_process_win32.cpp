@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -14,5 +16,13 @@ int StartHelper(const std::string& name, const std::vector<std::string>& args) {
 }
 
 int WaitForExit(int pid) { return WaitForProcess(pid); }
+
+bool ProcessEnds(int pid) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return true;  // gone already
+  const bool ended = WaitForSingleObject(process, 30'000) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
 
 }  // namespace zelvora::testing

@@ -37,8 +37,8 @@ class FakeShell : public DesktopShell {
   std::function<void()> hold;
 
   bool has_browser = true;
-  BrowserProgram browser{{"/apps/browser.desktop", "Browser", "", "browser %u"},
-                         "/usr/bin/browser"};
+  BrowserProgram browser{
+      {"/apps/browser.desktop", "Browser", "", "browser %u"}, "/usr/bin/browser", ""};
   bool browser_starts = true;
   bool opens = true;
   std::vector<std::string> started;        // "program url"

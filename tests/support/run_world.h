@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/run_context.h"
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
+#include "records/run_log.h"
+#include "run/run_context.h"
 #include "tests/support/fault_injecting_file_system.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"

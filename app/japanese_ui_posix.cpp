@@ -1,7 +1,0 @@
-#include "app/japanese_ui.h"
-
-namespace zelvora::gui {
-
-QStringList UiFontFamilies() { return {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"}; }
-
-}  // namespace zelvora::gui

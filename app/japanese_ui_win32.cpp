@@ -1,7 +1,0 @@
-#include "app/japanese_ui.h"
-
-namespace zelvora::gui {
-
-QStringList UiFontFamilies() { return {"MS UI Gothic", "Yu Gothic UI", "Meiryo UI"}; }
-
-}  // namespace zelvora::gui
