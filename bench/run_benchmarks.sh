@@ -752,6 +752,10 @@ if wants windows-gui; then
   exe="$repo/build-windows/zelvora.exe"
   [ -f "$exe" ] || "$repo/scripts/build-windows.sh" >/dev/null
   [ -f "$exe" ] || { echo "windows-gui: no zelvora.exe (Qt for Windows is not built)" >&2; exit 1; }
+  # Qt's offscreen platform is not laid out beside zelvora.exe (a user needs only the windows
+  # one): it is taken from the Qt for Windows that the program was built with.
+  qt_toolchain=$("$repo/scripts/build-qt-windows.sh" --print-toolchain)
+  offscreen=(-platform offscreen -platformpluginpath "Z:${qt_toolchain%/lib/cmake/*}/plugins/platforms")
   page_dir="$work/window-start"
   mkdir -p "$page_dir"
   printf '<p><!--#ZELV#--></p>\r\n' >"$page_dir/index.htm"
@@ -761,7 +765,7 @@ if wants windows-gui; then
     zelvora_new_wine_prefix "$work/wine-gui"
     trap zelvora_stop_wine EXIT
     # The first start of a program in a new prefix sets wine up; it is not counted.
-    wine "$exe" -platform offscreen --run "Z:$page_dir/index.htm" >/dev/null 2>&1 || true
+    wine "$exe" "${offscreen[@]}" --run "Z:$page_dir/index.htm" >/dev/null 2>&1 || true
     linux_walls=() wine_walls=()
     for ((r = 1; r <= 5; r++)); do
       sides=(linux wine)
@@ -773,7 +777,7 @@ if wants windows-gui; then
           linux_walls+=("$(field "window-linux-$r" wall_s)")
         else
           measure "window-wine-$r" env ZELVORA_REGISTRY="Z:$ZELVORA_REGISTRY" \
-            ZELVORA_PROGRAM_DIR="Z:$ZELVORA_PROGRAM_DIR" wine "$exe" -platform offscreen --run \
+            ZELVORA_PROGRAM_DIR="Z:$ZELVORA_PROGRAM_DIR" wine "$exe" "${offscreen[@]}" --run \
             "Z:$page_dir/index.htm" >/dev/null 2>&1
           wine_walls+=("$(field "window-wine-$r" wall_s)")
         fi
