@@ -27,13 +27,13 @@ std::optional<std::string> Reg(const std::vector<std::string>& arguments,
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
   const std::u8string tool = (std::filesystem::path(system) / L"reg.exe").u8string();
-  testing::ProcessSpec spec;
-  spec.words = {std::string(tool.begin(), tool.end())};
-  spec.words.insert(spec.words.end(), arguments.begin(), arguments.end());
-  spec.out_path = dir / "reg.out";
-  spec.err_path = dir / "reg.err";
-  if (testing::WaitForProcess(testing::StartProcess(spec)) != 0) return std::nullopt;
-  return testing::ReadBytes(spec.out_path);
+  testing::ChildCommand command;
+  command.words = {std::string(tool.begin(), tool.end())};
+  command.words.insert(command.words.end(), arguments.begin(), arguments.end());
+  command.out_path = dir / "reg.out";
+  command.err_path = dir / "reg.err";
+  if (testing::WaitForProcess(testing::StartProcess(command)) != 0) return std::nullopt;
+  return testing::ReadBytes(command.out_path);
 }
 
 class WindowsRegistryTest : public ::testing::Test {

@@ -9,10 +9,10 @@
 namespace zelvora::testing {
 
 int StartHelper(const std::string& name, const std::vector<std::string>& args) {
-  ProcessSpec spec;
-  spec.words = {ZELVORA_TEST_HELPER_BINARY, kHelperFlag + name};
-  spec.words.insert(spec.words.end(), args.begin(), args.end());
-  return StartProcess(spec);
+  ChildCommand command;
+  command.words = {ZELVORA_TEST_HELPER_BINARY, kHelperFlag + name};
+  command.words.insert(command.words.end(), args.begin(), args.end());
+  return StartProcess(command);
 }
 
 int WaitForExit(int pid) { return WaitForProcess(pid); }

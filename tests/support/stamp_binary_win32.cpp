@@ -13,13 +13,13 @@ bool HaveFiuRun() { return false; }
 int StartStampBinary(const std::vector<std::string>& args, const BinaryOptions& options,
                      const std::string& out_path, const std::string& err_path) {
   if (!options.fiu_enable.empty() || options.user) return -1;
-  ProcessSpec spec;
-  spec.words = {ZELVORA_STAMP_BINARY};
-  spec.words.insert(spec.words.end(), args.begin(), args.end());
-  spec.environment = options.environment;
-  spec.out_path = out_path;
-  spec.err_path = err_path;
-  return StartProcess(spec);
+  ChildCommand command;
+  command.words = {ZELVORA_STAMP_BINARY};
+  command.words.insert(command.words.end(), args.begin(), args.end());
+  command.environment = options.environment;
+  command.out_path = out_path;
+  command.err_path = err_path;
+  return StartProcess(command);
 }
 
 BinaryRun RunStampBinary(const std::vector<std::string>& args, const BinaryOptions& options) {

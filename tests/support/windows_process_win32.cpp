@@ -82,9 +82,9 @@ std::map<int, HANDLE>& Processes() {
 
 }  // namespace
 
-int StartProcess(const ProcessSpec& spec) {
+int StartProcess(const ChildCommand& command) {
   std::wstring command_line;
-  for (const std::string& word : spec.words) {
+  for (const std::string& word : command.words) {
     if (!command_line.empty()) command_line += L' ';
     command_line += Quoted(Wide(word));
   }
@@ -92,18 +92,18 @@ int StartProcess(const ProcessSpec& spec) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = OpenForChild("", false);
-  startup.hStdOutput =
-      spec.out_path.empty() ? GetStdHandle(STD_OUTPUT_HANDLE) : OpenForChild(spec.out_path, true);
-  startup.hStdError =
-      spec.err_path.empty() ? GetStdHandle(STD_ERROR_HANDLE) : OpenForChild(spec.err_path, true);
-  std::wstring environment = EnvironmentBlock(spec.environment);
+  startup.hStdOutput = command.out_path.empty() ? GetStdHandle(STD_OUTPUT_HANDLE)
+                                                : OpenForChild(command.out_path, true);
+  startup.hStdError = command.err_path.empty() ? GetStdHandle(STD_ERROR_HANDLE)
+                                               : OpenForChild(command.err_path, true);
+  std::wstring environment = EnvironmentBlock(command.environment);
   PROCESS_INFORMATION process{};
-  const BOOL started =
-      CreateProcessW(Wide(spec.words.front()).c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                     CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(Wide(command.words.front()).c_str(), command_line.data(),
+                                      nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                      environment.data(), nullptr, &startup, &process);
   CloseHandle(startup.hStdInput);
-  if (!spec.out_path.empty()) CloseHandle(startup.hStdOutput);
-  if (!spec.err_path.empty()) CloseHandle(startup.hStdError);
+  if (!command.out_path.empty()) CloseHandle(startup.hStdOutput);
+  if (!command.err_path.empty()) CloseHandle(startup.hStdError);
   if (!started) return -1;
   CloseHandle(process.hThread);
   const int pid = static_cast<int>(process.dwProcessId);

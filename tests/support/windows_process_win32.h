@@ -7,7 +7,7 @@
 
 namespace zelvora::testing {
 
-struct ProcessSpec {
+struct ChildCommand {
   std::vector<std::string> words;        // the program (a full path) and its arguments, UTF-8
   std::vector<std::string> environment;  // NAME=VALUE, added to the test's own environment
   std::string out_path;                  // where stdout goes; empty: the test's own stdout
@@ -16,7 +16,7 @@ struct ProcessSpec {
 
 // Starts the program; returns its process id, or -1 when it could not be started. Its stdin
 // reads nothing (NUL).
-int StartProcess(const ProcessSpec& spec);
+int StartProcess(const ChildCommand& command);
 
 // Waits for the process `pid` that StartProcess started (up to five minutes, then ends it) and
 // returns its exit status, or -1. `*peak_kib`, when given, receives its peak memory.
